@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// An immutable Unicode text, held as UTF-8.
+struct CFString {
+    std::string utf8;
+};
+// A counted reference to a text; null for none. CFRelease lets it go.
+using CFStringRef = std::unique_ptr<const CFString>;
+
+using CFIndex = long;
+using CFStringEncoding = std::uint32_t;
+inline constexpr CFStringEncoding kCFStringEncodingMacRoman = 0;
+inline constexpr CFStringEncoding kCFStringEncodingUTF8 = 0x08000100;
+
+// Writes `string` into `buffer` in `encoding` with a terminating zero, using at most
+// `bufferSize` bytes. Returns false, and writes nothing, when the string is null, a character
+// has no code in the encoding, or the text and its zero do not fit.
+bool CFStringGetCString(const CFStringRef& string, char* buffer, CFIndex bufferSize,
+                        CFStringEncoding encoding);
+
+// Lets go of the reference.
+void CFRelease(CFStringRef string);
+
+}  // namespace platform

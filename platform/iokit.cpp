@@ -1,0 +1,188 @@
+#include "platform/iokit.h"
+
+#include <span>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+#include "platform/machine.h"
+
+namespace platform {
+namespace {
+
+struct RegistryEntry {
+    RegistryEntryId id;
+};
+struct Iterator {
+    std::vector<RegistryEntryId> entries;
+    std::size_t next = 0;
+};
+using Object = std::variant<RegistryEntry, Iterator>;
+
+// The port names handed out, as the kernel's port table would hold them. Everything runs on
+// the main thread, so the tables need no lock.
+struct PortTable {
+    std::uint32_t lastName = 0x1000;
+    std::unordered_map<std::uint32_t, Object> objects;
+    std::unordered_map<std::uint32_t, std::unique_ptr<UserClient>> connections;
+
+    std::uint32_t newName() { return ++lastName; }
+};
+
+PortTable& ports() {
+    static PortTable table;
+    return table;
+}
+
+IOObject adopt(Object object) {
+    const std::uint32_t name = ports().newName();
+    ports().objects.emplace(name, std::move(object));
+    return IOObject(name);
+}
+
+template <typename Kind>
+Kind* lookUp(const IOObject& object) {
+    const auto found = ports().objects.find(object.name());
+    return found == ports().objects.end() ? nullptr : std::get_if<Kind>(&found->second);
+}
+
+}  // namespace
+
+kern_return_t IOMasterPort(mach_port_t /*bootstrapPort*/, mach_port_t* masterPort) {
+    if (masterPort != nullptr) {
+        *masterPort = kIOMasterPortDefault;
+    }
+    return KERN_SUCCESS;
+}
+
+task_port_t mach_task_self() {
+    return 1;
+}
+
+CFMutableDictionaryRef IOServiceMatching(const char* name) {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<MatchingDictionary>(MatchingDictionary{name});
+}
+
+IOObject& IOObject::operator=(IOObject&& other) noexcept {
+    if (this != &other) {
+        IOObjectRelease(std::move(*this));
+        name_ = std::exchange(other.name_, 0);
+    }
+    return *this;
+}
+
+IOObject::~IOObject() {
+    if (name_ != 0) {
+        ports().objects.erase(name_);
+    }
+}
+
+io_service_t IOServiceGetMatchingService(mach_port_t /*masterPort*/,
+                                         CFMutableDictionaryRef matching) {
+    if (!matching) {
+        return IOObject();
+    }
+    const auto entries = currentMachine().registryEntries(matching->className);
+    if (entries.empty()) {
+        return IOObject();
+    }
+    return adopt(RegistryEntry{entries.front()});
+}
+
+kern_return_t IOServiceGetMatchingServices(mach_port_t /*masterPort*/,
+                                           CFMutableDictionaryRef matching,
+                                           io_iterator_t* existing) {
+    if (!matching || existing == nullptr) {
+        return kIOReturnBadArgument;
+    }
+    *existing = adopt(Iterator{currentMachine().registryEntries(matching->className)});
+    return KERN_SUCCESS;
+}
+
+io_object_t IOIteratorNext(const io_iterator_t& iterator) {
+    Iterator* walk = lookUp<Iterator>(iterator);
+    if (walk == nullptr || walk->next >= walk->entries.size()) {
+        return IOObject();
+    }
+    return adopt(RegistryEntry{walk->entries[walk->next++]});
+}
+
+kern_return_t IOObjectRelease(io_object_t object) {
+    // Names are never reused, so the handle's own destructor finding nothing left is harmless.
+    return ports().objects.erase(object.name()) > 0 ? KERN_SUCCESS : kIOReturnBadArgument;
+}
+
+CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,
+                                            CFAllocatorRef /*allocator*/,
+                                            IOOptionBits /*options*/) {
+    const RegistryEntry* found = lookUp<RegistryEntry>(entry);
+    if (found == nullptr) {
+        return nullptr;
+    }
+    auto value = currentMachine().registryProperty(found->id, key);
+    if (!value) {
+        return nullptr;
+    }
+    return std::make_unique<const CFString>(CFString{std::move(*value)});
+}
+
+IOConnection& IOConnection::operator=(IOConnection&& other) noexcept {
+    if (this != &other) {
+        IOServiceClose(std::move(*this));
+        name_ = std::exchange(other.name_, 0);
+    }
+    return *this;
+}
+
+IOConnection::~IOConnection() {
+    if (name_ != 0) {
+        ports().connections.erase(name_);
+    }
+}
+
+kern_return_t IOServiceOpen(const io_service_t& service, task_port_t /*owningTask*/,
+                            std::uint32_t type, io_connect_t* connect) {
+    const RegistryEntry* found = lookUp<RegistryEntry>(service);
+    if (found == nullptr || connect == nullptr) {
+        return kIOReturnBadArgument;
+    }
+    std::unique_ptr<UserClient> client;
+    const kern_return_t status = currentMachine().openUserClient(found->id, type, &client);
+    if (status != KERN_SUCCESS) {
+        return status;
+    }
+    if (!client) {
+        return kIOReturnError;
+    }
+    const std::uint32_t name = ports().newName();
+    ports().connections.emplace(name, std::move(client));
+    *connect = IOConnection(name);
+    return KERN_SUCCESS;
+}
+
+kern_return_t IOConnectCallStructMethod(const io_connect_t& connect, std::uint32_t selector,
+                                        const void* input, std::size_t inputSize, void* output,
+                                        std::size_t* outputSize) {
+    const auto found = ports().connections.find(connect.name());
+    if (found == ports().connections.end() || outputSize == nullptr) {
+        return kIOReturnNotOpen;
+    }
+    const std::span<const std::byte> in(static_cast<const std::byte*>(input),
+                                        input == nullptr ? 0 : inputSize);
+    const std::span<std::byte> out(static_cast<std::byte*>(output),
+                                   output == nullptr ? 0 : *outputSize);
+    return found->second->callStructMethod(selector, in, out, outputSize);
+}
+
+kern_return_t IOServiceClose(io_connect_t connect) {
+    return ports().connections.erase(connect.name()) > 0 ? KERN_SUCCESS : kIOReturnNotOpen;
+}
+
+std::size_t IOObjectsInUse() {
+    return ports().objects.size() + ports().connections.size();
+}
+
+}  // namespace platform

@@ -1,0 +1,132 @@
+#pragma once
+
+// The I/O registry and driver calls, over the installed machine (platform/machine.h).
+//
+// Objects (registry entries, services, iterators) and driver connections are move-only handles.
+// The call that hands one out gives the caller its only reference; IOObjectRelease and
+// IOServiceClose take the handle by value, so a released handle cannot be used again. A handle
+// that goes out of scope unreleased is released then, so nothing leaks on an early return.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/cfstring.h"
+#include "platform/kern_return.h"
+
+namespace platform {
+
+using mach_port_t = std::uint32_t;
+using task_port_t = mach_port_t;
+using IOOptionBits = std::uint32_t;
+
+inline constexpr mach_port_t MACH_PORT_NULL = 0;
+// The main port that every registry lookup may name instead of asking IOMasterPort for it.
+inline constexpr mach_port_t kIOMasterPortDefault = 0;
+
+// Gives the I/O Kit main port. There is one registry per machine, so this always succeeds.
+kern_return_t IOMasterPort(mach_port_t bootstrapPort, mach_port_t* masterPort);
+
+// The current task, as the owner of driver connections.
+task_port_t mach_task_self();
+
+// A description that matches the registry entries of one class.
+struct MatchingDictionary {
+    std::string className;
+};
+// Owned by whoever holds it until a lookup consumes it.
+using CFMutableDictionaryRef = std::unique_ptr<MatchingDictionary>;
+
+// Matching description for registry class `name`; null when `name` is null.
+CFMutableDictionaryRef IOServiceMatching(const char* name);
+
+// A reference to one I/O Kit object, or to none (0).
+class IOObject {
+  public:
+    IOObject() = default;
+    explicit IOObject(std::uint32_t name) : name_(name) {}
+    IOObject(IOObject&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
+    IOObject& operator=(IOObject&& other) noexcept;
+    IOObject(const IOObject&) = delete;
+    IOObject& operator=(const IOObject&) = delete;
+    ~IOObject();
+
+    // The object's port name; 0 for none.
+    std::uint32_t name() const { return name_; }
+    explicit operator bool() const { return name_ != 0; }
+    bool operator==(int zero) const { return name_ == static_cast<std::uint32_t>(zero); }
+
+  private:
+    std::uint32_t name_ = 0;
+};
+
+using io_object_t = IOObject;
+using io_service_t = IOObject;
+using io_registry_entry_t = IOObject;
+using io_iterator_t = IOObject;
+
+// The first entry that `matching` matches, or none (0). Consumes `matching`.
+io_service_t IOServiceGetMatchingService(mach_port_t masterPort, CFMutableDictionaryRef matching);
+
+// Stores into *existing an iterator over every entry that `matching` matches (possibly none).
+// Consumes `matching`. Returns KERN_SUCCESS, or kIOReturnBadArgument for a null description.
+kern_return_t IOServiceGetMatchingServices(mach_port_t masterPort, CFMutableDictionaryRef matching,
+                                           io_iterator_t* existing);
+
+// The iterator's next object, or none (0) once it is exhausted.
+io_object_t IOIteratorNext(const io_iterator_t& iterator);
+
+// Releases the object. Returns KERN_SUCCESS, or kIOReturnBadArgument for none.
+kern_return_t IOObjectRelease(io_object_t object);
+
+// The default allocator, accepted for the callers' sake; there is only one.
+using CFAllocatorRef = const void*;
+inline constexpr CFAllocatorRef kCFAllocatorDefault = nullptr;
+
+// A new reference to the entry's text property `key`, or null when the entry lacks it.
+// The caller releases it with CFRelease.
+CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,
+                                            CFAllocatorRef allocator, IOOptionBits options);
+
+// One open connection to a driver's user client, or none.
+class IOConnection {
+  public:
+    IOConnection() = default;
+    explicit IOConnection(std::uint32_t name) : name_(name) {}
+    IOConnection(IOConnection&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
+    IOConnection& operator=(IOConnection&& other) noexcept;
+    IOConnection(const IOConnection&) = delete;
+    IOConnection& operator=(const IOConnection&) = delete;
+    ~IOConnection();
+
+    std::uint32_t name() const { return name_; }
+    explicit operator bool() const { return name_ != 0; }
+
+  private:
+    std::uint32_t name_ = 0;
+};
+
+using io_connect_t = IOConnection;
+
+// Opens a user-client connection of `type` to `service` for `owningTask`. On success stores it
+// into *connect and returns KERN_SUCCESS; otherwise returns the failure, *connect untouched.
+kern_return_t IOServiceOpen(const io_service_t& service, task_port_t owningTask, std::uint32_t type,
+                            io_connect_t* connect);
+
+// Sends `inputSize` bytes to method `selector` of the connection's user client and lets it fill
+// at most *outputSize bytes of `output`; *outputSize then holds what it wrote.
+// Returns the client's status, or kIOReturnNotOpen when `connect` is not an open connection.
+kern_return_t IOConnectCallStructMethod(const io_connect_t& connect, std::uint32_t selector,
+                                        const void* input, std::size_t inputSize, void* output,
+                                        std::size_t* outputSize);
+
+// Closes the connection. Returns KERN_SUCCESS, or kIOReturnNotOpen for none.
+kern_return_t IOServiceClose(io_connect_t connect);
+
+// How many objects and connections are held and not yet released; for leak checks.
+std::size_t IOObjectsInUse();
+
+}  // namespace platform

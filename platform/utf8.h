@@ -1,0 +1,13 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The Unicode code points of a UTF-8 text; std::nullopt when the bytes are not well-formed
+// UTF-8 (overlong forms, surrogates and values above U+10FFFF included).
+std::optional<std::vector<char32_t>> decodeUtf8(std::string_view bytes);
+
+}  // namespace platform
