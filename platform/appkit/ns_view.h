@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/appkit/geometry.h"
+#include "platform/appkit/ns_object.h"
+
+namespace platform {
+
+// The toolkit's widget behind a view; only the toolkit backend knows what it is.
+struct NativeView;
+
+// A rectangular area of a window that shows something and may hold subviews. A view holds its
+// subviews strongly; a subview knows its superview weakly.
+class NSView : public NSObject {
+  public:
+    // A plain view with `frame`.
+    static std::shared_ptr<NSView> initWithFrame(NSRect frame);
+    ~NSView() override;
+
+    // The rectangle in the superview's coordinates, in points, origin bottom-left.
+    NSRect frame() const;
+    // Moves and sizes the view. Its placement is fixed when set: it does not follow a later
+    // resize of the superview.
+    void setFrame(NSRect frame);
+
+    // Adds `view` on top of the other subviews, keeping its frame; the view leaves any superview
+    // it had. Adding nothing does nothing.
+    void addSubview(std::shared_ptr<NSView> view);
+    // Puts `newView` where `oldView` stands in the subviews, keeping newView's own frame;
+    // oldView leaves this view. Does nothing when oldView is not a subview of this view.
+    void replaceSubviewWith(const std::shared_ptr<NSView>& oldView,
+                            std::shared_ptr<NSView> newView);
+    void removeFromSuperview();
+
+    // The subviews, back to front.
+    const std::vector<std::shared_ptr<NSView>>& subviews() const { return subviews_; }
+    std::shared_ptr<NSView> superview() const { return superview_.lock(); }
+
+    // Whether the view is shown on screen now (it and every view above it are visible).
+    bool isVisible() const;
+
+    // The toolkit's widget; for the toolkit backend only.
+    NativeView& native() const { return *native_; }
+    // Wraps a widget the toolkit backend made (e.g. loaded from an interface description).
+    static std::shared_ptr<NSView> fromNative(std::unique_ptr<NativeView> native);
+
+  protected:
+    explicit NSView(std::unique_ptr<NativeView> native);
+
+  private:
+    void attach(std::shared_ptr<NSView> view, std::size_t index);
+    void detach(const std::shared_ptr<NSView>& view);
+
+    std::unique_ptr<NativeView> native_;
+    NSRect frame_;
+    std::vector<std::shared_ptr<NSView>> subviews_;
+    std::weak_ptr<NSView> superview_;
+};
+
+}  // namespace platform
