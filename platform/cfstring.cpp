@@ -57,7 +57,37 @@ std::optional<std::string> encode(std::string_view utf8, CFStringEncoding encodi
     }
 }
 
+std::string decodeMacRoman(std::string_view bytes) {
+    std::string utf8;
+    utf8.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto code = static_cast<unsigned char>(byte);
+        const char32_t point = code < 0x80 ? code : kMacRomanHighHalf[code - 0x80];
+        appendUtf8(utf8, point);
+    }
+    return utf8;
+}
+
 }  // namespace
+
+CFStringRef CFStringCreateWithCString(CFAllocatorRef /*allocator*/, const char* cString,
+                                      CFStringEncoding encoding) {
+    if (cString == nullptr) {
+        return nullptr;
+    }
+    const std::string_view bytes(cString);
+    switch (encoding) {
+        case kCFStringEncodingMacRoman:
+            return std::make_unique<const CFString>(CFString{decodeMacRoman(bytes)});
+        case kCFStringEncodingUTF8:
+            if (!decodeUtf8(bytes)) {
+                return nullptr;
+            }
+            return std::make_unique<const CFString>(CFString{std::string(bytes)});
+        default:
+            return nullptr;
+    }
+}
 
 bool CFStringGetCString(const CFStringRef& string, char* buffer, CFIndex bufferSize,
                         CFStringEncoding encoding) {

@@ -14,6 +14,9 @@ struct CFString {
 using CFStringRef = std::unique_ptr<const CFString>;
 
 using CFIndex = long;
+// The default allocator, accepted for the callers' sake; there is only one.
+using CFAllocatorRef = const void*;
+inline constexpr CFAllocatorRef kCFAllocatorDefault = nullptr;
 using CFStringEncoding = std::uint32_t;
 inline constexpr CFStringEncoding kCFStringEncodingMacRoman = 0;
 inline constexpr CFStringEncoding kCFStringEncodingUTF8 = 0x08000100;
@@ -23,6 +26,11 @@ inline constexpr CFStringEncoding kCFStringEncodingUTF8 = 0x08000100;
 // has no code in the encoding, or the text and its zero do not fit.
 bool CFStringGetCString(const CFStringRef& string, char* buffer, CFIndex bufferSize,
                         CFStringEncoding encoding);
+
+// A new text made from the zero-terminated `cString` in `encoding`; null when the bytes are not
+// valid in that encoding (every byte is valid Mac OS Roman).
+CFStringRef CFStringCreateWithCString(CFAllocatorRef allocator, const char* cString,
+                                      CFStringEncoding encoding);
 
 // Lets go of the reference.
 void CFRelease(CFStringRef string);

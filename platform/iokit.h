@@ -82,10 +82,6 @@ io_object_t IOIteratorNext(const io_iterator_t& iterator);
 // Releases the object. Returns KERN_SUCCESS, or kIOReturnBadArgument for none.
 kern_return_t IOObjectRelease(io_object_t object);
 
-// The default allocator, accepted for the callers' sake; there is only one.
-using CFAllocatorRef = const void*;
-inline constexpr CFAllocatorRef kCFAllocatorDefault = nullptr;
-
 // A new reference to the entry's text property `key`, or null when the entry lacks it.
 // The caller releases it with CFRelease.
 CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,

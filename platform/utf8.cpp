@@ -42,4 +42,22 @@ std::optional<std::vector<char32_t>> decodeUtf8(std::string_view bytes) {
     return points;
 }
 
+void appendUtf8(std::string& text, char32_t point) {
+    if (point < 0x80) {
+        text.push_back(static_cast<char>(point));
+    } else if (point < 0x800) {
+        text.push_back(static_cast<char>(0xC0 | (point >> 6)));
+        text.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+    } else if (point < 0x10000) {
+        text.push_back(static_cast<char>(0xE0 | (point >> 12)));
+        text.push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
+        text.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+    } else {
+        text.push_back(static_cast<char>(0xF0 | (point >> 18)));
+        text.push_back(static_cast<char>(0x80 | ((point >> 12) & 0x3F)));
+        text.push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
+        text.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+    }
+}
+
 }  // namespace platform

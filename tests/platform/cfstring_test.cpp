@@ -54,3 +54,40 @@ TEST(CFStringGetCStringTest, NullStringCopiesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CFStringCreateWithCStringTest, DecodesMacRomanAndChecksUtf8) {
+    using platform::CFStringCreateWithCString;
+    using platform::kCFAllocatorDefault;
+    using platform::kCFStringEncodingUTF8;
+    EXPECT_EQ(
+        CFStringCreateWithCString(kCFAllocatorDefault, "C02X", kCFStringEncodingMacRoman)->utf8,
+        "C02X");
+    EXPECT_EQ(
+        CFStringCreateWithCString(kCFAllocatorDefault, "caf\x8e \xaa", kCFStringEncodingMacRoman)
+            ->utf8,
+        "caf\xc3\xa9 \xe2\x84\xa2");
+    EXPECT_EQ(CFStringCreateWithCString(kCFAllocatorDefault, "\xff", kCFStringEncodingUTF8),
+              nullptr);
+    EXPECT_EQ(CFStringCreateWithCString(kCFAllocatorDefault, nullptr, kCFStringEncodingMacRoman),
+              nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CFStringCreateWithCStringTest, EveryMacRomanByteSurvivesTheRoundTrip) {
+    std::string everyHighByte;
+    for (int code = 0x80; code <= 0xFF; ++code) {
+        everyHighByte.push_back(static_cast<char>(code));
+    }
+    const auto text = platform::CFStringCreateWithCString(
+        platform::kCFAllocatorDefault, everyHighByte.c_str(), platform::kCFStringEncodingMacRoman);
+    char buffer[130] = {};
+    ASSERT_TRUE(CFStringGetCString(text, buffer, sizeof buffer, kCFStringEncodingMacRoman));
+    EXPECT_EQ(std::string(buffer), everyHighByte);
+}
+
+}  // namespace
