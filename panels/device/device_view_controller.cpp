@@ -1,0 +1,99 @@
+#include "panels/device/device_view_controller.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+
+#include "panels/device/device_row_texts.h"
+#include "platform/appkit/ns_font.h"
+#include "platform/appkit/ns_image.h"
+#include "platform/appkit/ns_screen.h"
+#include "platform/appkit/ns_text_field.h"
+#include "sysinfo/var_system_info.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr std::array<const char*, 8> kRowIcons = {
+    "cpu.png", "hz.png", "memory.png", "os.png", "model.png", "display.png", "heat.png", "fan.png",
+};
+constexpr double kRowPitch = 40;
+constexpr double kBoxSide = 30;
+constexpr double kIconX = 30;
+constexpr double kLabelX = 80;
+constexpr double kLabelFontSize = 14.0;
+
+// Rows run down from the top: row r (1 to 8) sits 40 + 40·r points below the top edge.
+double rowOffset(int row) {
+    return kRowPitch + kRowPitch * row;
+}
+
+}  // namespace
+
+std::shared_ptr<DeviceViewController> DeviceViewController::initWithNibName(
+    const std::string& nibName, const NSBundle* bundle) {
+    return std::make_shared<DeviceViewController>(nibName, bundle);
+}
+
+DeviceViewController::DeviceViewController(const std::string& nibName, const NSBundle* bundle)
+    : NSViewController(nibName, bundle) {}
+
+void DeviceViewController::awakeFromNib() {
+    const sysinfo::VarSystemInfo info;
+    // Each row's text is made when its row is built, so the sensors are read only after the
+    // display row is in place, the temperature before the fans.
+    const std::array<std::function<std::string()>, 8> rowTexts = {
+        [&] { return processorRowText(info.sysProcessorName()); },
+        [&] { return clockRowText(info.sysProcessorSpeed(), info.sysProcessorCount()); },
+        [&] { return memoryRowText(info.sysPhysicalMemory()); },
+        [&] { return osVersionRowText(info.sysOSVersion()); },
+        [&] { return modelRowText(info.sysModelID()); },
+        [&] { return displayRowText(getScreen()); },
+        [&] { return temperatureRowText(get_maintemp()); },
+        [&] { return getFanInfo(); },
+    };
+
+    for (int row = 1; row <= 8; ++row) {
+        const double offset = rowOffset(row);
+
+        auto icon = NSImageView::initWithFrame(
+            NSMakeRect(kIconX, view()->frame().height - offset, kBoxSide, kBoxSide));
+        icon->setImage(NSImage::imageNamed(kRowIcons[row - 1]));
+        view()->addSubview(icon);
+
+        // Row 1's label ends at the panel's right edge; the others are a full panel width wide.
+        const double width = view()->frame().width - (row == 1 ? kLabelX : 0);
+        auto label = NSTextField::initWithFrame(
+            NSMakeRect(kLabelX, view()->frame().height - offset, width, kBoxSide));
+        label->setStringValue(rowTexts[row - 1]());
+        label->setFont(NSFont::fontWithName("Lucida Grande", kLabelFontSize));
+        label->setBezeled(false);
+        label->setDrawsBackground(false);
+        label->setEditable(false);
+        label->setSelectable(false);
+        view()->addSubview(label);
+    }
+}
+
+std::string DeviceViewController::getScreen() {
+    const sysinfo::VarSystemInfo info;
+    const auto screen = NSScreen::mainScreen();
+    const NSRect frame = screen ? screen->frame() : NSRect{};
+    const auto width = static_cast<float>(frame.width);
+    const auto height = static_cast<float>(frame.height);
+    const auto sameScreen = NSScreen::mainScreen();
+    const double scale = sameScreen ? sameScreen->backingScaleFactor() : 0.0;
+    return screenText(info.sysModelID(), width, height, scale);
+}
+
+std::string DeviceViewController::getFanInfo() {
+    const int count = get_fan_num();
+    std::vector<int> speeds = {get_fan_rpm(0)};
+    // Fan keys run from 0 to 9, so at most ten fans can be asked for.
+    const int asked = std::clamp(count, 1, 10);
+    for (int fan = 1; fan < asked; ++fan) {
+        speeds.push_back(get_fan_rpm(fan));
+    }
+    return fanText(count, speeds);
+}

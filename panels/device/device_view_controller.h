@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/appkit/ns_view_controller.h"
+#include "smc/smc_sensor_queries.h"
+
+// The device information panel: eight rows, each an icon and one line of text, that sum up the
+// machine as it is when the panel is built. The panel is built once and never refreshed; showing
+// it again makes a new controller.
+class DeviceViewController : public platform::NSViewController, public smc::SMCSensorQueries {
+  public:
+    // A controller for the interface description `nibName` ("DeviceViewController").
+    static std::shared_ptr<DeviceViewController> initWithNibName(const std::string& nibName,
+                                                                 const platform::NSBundle* bundle);
+    DeviceViewController(const std::string& nibName, const platform::NSBundle* bundle);
+
+    // The display text: "<width>*<height> (高清屏)" for a high-density screen, where two models
+    // give their panels' pixel sizes, else "<width>*<height> (非高清屏)", in points.
+    std::string getScreen();
+    // The fan text: the fan count and each fan's current speed in rpm.
+    std::string getFanInfo();
+
+  protected:
+    // Builds the eight rows, top to bottom, into the loaded view.
+    void awakeFromNib() override;
+};

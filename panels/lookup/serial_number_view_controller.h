@@ -1,0 +1,68 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/appkit/ns_progress_indicator.h"
+#include "platform/appkit/ns_view_controller.h"
+#include "platform/appkit/web_view.h"
+
+// The serial-number lookup panel: posts a serial number to the lookup service as soon as its
+// view is loaded and shows the service's answer in its web view, with an indicator that spins
+// while a page loads. A panel looks up one serial number; a new lookup is a new panel.
+class SerialNumberViewController : public platform::NSViewController,
+                                   public platform::WebFrameLoadDelegate {
+  public:
+    // A controller for the interface description `nibName` ("SerialNumberViewController").
+    static std::shared_ptr<SerialNumberViewController> initWithNibName(
+        const std::string& nibName, const platform::NSBundle* bundle);
+    SerialNumberViewController(const std::string& nibName, const platform::NSBundle* bundle);
+
+    // The indicator and the web view, connected by the interface description.
+    std::shared_ptr<platform::NSProgressIndicator> myProgress() const { return _myProgress; }
+    void setMyProgress(std::shared_ptr<platform::NSProgressIndicator> progress) {
+        _myProgress = std::move(progress);
+    }
+    std::shared_ptr<platform::WebView> myWebView() const { return myWebView_; }
+    void setMyWebView(std::shared_ptr<platform::WebView> webView) {
+        myWebView_ = std::move(webView);
+    }
+
+    // The serial number to look up. Absent (not empty) unless set before the view is loaded,
+    // in which case the panel looks up this machine's own serial number.
+    const std::optional<std::string>& serialNumber() const { return serialNumber_; }
+    void setSerialNumber(std::optional<std::string> serialNumber) {
+        serialNumber_ = std::move(serialNumber);
+    }
+
+    // Posts "sn=" and `serial` to the lookup service into the web view. An absent or empty
+    // serial posts nothing and logs "send keyword nil".
+    void searchBySerialNumber(const std::optional<std::string>& serial);
+
+    bool setValueForKey(std::string_view key, std::shared_ptr<platform::NSObject> value) override;
+
+    void webViewDidStartProvisionalLoadForFrame(platform::WebView& sender,
+                                                platform::WebFrame& frame) override;
+    void webViewDidFinishLoadForFrame(platform::WebView& sender,
+                                      platform::WebFrame& frame) override;
+    void webViewDidFailProvisionalLoadWithErrorForFrame(platform::WebView& sender,
+                                                        const platform::NSError& error,
+                                                        platform::WebFrame& frame) override;
+    void webViewDidFailLoadWithErrorForFrame(platform::WebView& sender,
+                                             const platform::NSError& error,
+                                             platform::WebFrame& frame) override;
+
+  protected:
+    // Chooses the serial number (the one given, else the machine's own) and starts the lookup.
+    void awakeFromNib() override;
+
+  private:
+    std::shared_ptr<platform::NSProgressIndicator> _myProgress;
+    std::shared_ptr<platform::WebView> myWebView_;
+    std::optional<std::string> serialNumber_;
+};
+
+// What the panel tells the user when the service cannot be reached.
+inline constexpr const char* kConnectionFailedMessage =
+    "连接苹果服务器时出错，请检查一下网络，稍后重试";
