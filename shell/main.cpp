@@ -1,0 +1,5 @@
+#include "platform/appkit/ns_application.h"
+
+int main(int argc, char** argv) {
+    return platform::NSApplicationMain(argc, argv);
+}
