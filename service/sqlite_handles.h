@@ -1,0 +1,63 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace quelmarn::service {
+
+// Thrown for any failure of the database: it could not be opened, is not a database, or a
+// statement failed. what() says what was being done and SQLite's reason.
+class StoreError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ConnectionCloser {
+    void operator()(sqlite3* connection) const { sqlite3_close_v2(connection); }
+};
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+using Connection = std::unique_ptr<sqlite3, ConnectionCloser>;
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// Resets a shared prepared statement when its use ends, however it ends, so that the next user
+// finds it ready and no read transaction is left open.
+class StatementUse {
+  public:
+    explicit StatementUse(sqlite3_stmt* statement) : statement_(statement) {}
+    ~StatementUse() { sqlite3_reset(statement_); }
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+
+    sqlite3_stmt* get() const { return statement_; }
+
+  private:
+    sqlite3_stmt* statement_;
+};
+
+// Opens (creating if absent) the database file at `path` for reading and writing, with extended
+// result codes. Throws StoreError.
+Connection openConnection(const std::string& path);
+
+// Compiles `sql` on `connection`. Throws StoreError.
+Statement prepare(sqlite3* connection, std::string_view sql);
+
+// Runs one or more statements that return no rows. Throws StoreError.
+void execute(sqlite3* connection, const char* sql);
+
+// Throws StoreError naming `action` when `resultCode` is not SQLITE_OK or SQLITE_DONE.
+void check(sqlite3* connection, int resultCode, std::string_view action);
+
+// Binds UTF-8 `text` to the 1-based `index`, copied so that `text` may go away before the step.
+void bindText(sqlite3_stmt* statement, int index, std::string_view text);
+
+// Column `index` of the current row as bytes; the empty text for NULL.
+std::string columnText(sqlite3_stmt* statement, int index);
+
+}  // namespace quelmarn::service
