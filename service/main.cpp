@@ -1,0 +1,64 @@
+// quelmarn-lookupd: the serial-number lookup and help service that the quelmarn application
+// talks to, over plain HTTP on loopback (127.0.0.1:47180 by default).
+//
+// What the application sends, and what it gets:
+//   POST /inapp.php with the body "sn=" followed by the serial's UTF-8 bytes, not form-encoded
+//   (the application posts the typed text as it is). The serial is everything after "sn=",
+//   blanks, "&", "=" and "%" included, and is matched byte for byte; the Content-Type is not
+//   looked at. The answer is a Simplified-Chinese HTML page:
+//     200  the registered device: model, model identifier, manufacture date, warranty end date,
+//          保修中 / 已过保 as of today's local date, notes;
+//     404  the serial is not registered: a page that shows the serial. The status tells misses
+//          apart in logs and load tests; the application renders the page whatever the status;
+//     400  no "sn=" prefix, an empty serial, or a serial that is not UTF-8;
+//     413  a body over 4 KiB.
+//   GET /kb/HT1349 (the application adds ?viewlocale=zh_CN; any query is accepted): the help
+//   page on finding a machine's serial number on Linux and on using quelmarn.
+//   Any other path answers 404, another method on these two paths 405 with Allow. Every answer
+//   is a self-contained HTML page (inline style, nothing fetched) and every value on it is
+//   escaped.
+//
+// Inside: a fixed pool of worker threads (cpp-httplib) with read and write time-outs of a few
+// seconds, so a stalled client holds one worker for a while and no more; one SQLite connection
+// in WAL mode behind a mutex with a prepared lookup statement, as a lookup holds it for
+// microseconds; one line per request on standard error (time, method, path, status, duration).
+// The database is created with a few sample devices on first use; `import` adds devices from a
+// CSV file while the service may be running. SIGINT and SIGTERM stop the service after the
+// requests in progress.
+
+#include <cstdlib>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "service/data_directory.h"
+#include "service/import_command.h"
+#include "service/options.h"
+#include "service/serve_command.h"
+
+int main(int argc, char** argv) {
+    using namespace quelmarn::service;
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    const auto parsed = parseOptions(arguments);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        std::cerr << "quelmarn-lookupd: " << *problem << "\n用 --help 查看用法。\n";
+        return 2;
+    }
+    const Options& options = std::get<Options>(parsed);
+    if (options.command == Command::kHelp) {
+        std::cout << usageText();
+        return 0;
+    }
+    const auto database =
+        options.database ? options.database
+                         : defaultDatabasePath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    if (!database) {
+        std::cerr
+            << "quelmarn-lookupd: 无法确定数据目录：请设置 HOME，或用 --database 指定数据库\n";
+        return 1;
+    }
+    if (options.command == Command::kImport) {
+        return runImport(options.csvFile, *database, std::cout, std::cerr);
+    }
+    return runServer(options.host, options.port, *database);
+}

@@ -1,0 +1,120 @@
+#include "service/options.h"
+
+#include <charconv>
+#include <vector>
+
+namespace quelmarn::service {
+
+namespace {
+
+std::optional<int> parsePort(std::string_view text) {
+    int port = -1;
+    const auto* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, port);
+    if (ec != std::errc{} || ptr != end || port < 0 || port > 65535)
+        return std::nullopt;
+    return port;
+}
+
+class ArgumentReader {
+  public:
+    explicit ArgumentReader(std::span<const std::string_view> arguments) : arguments_(arguments) {}
+
+    std::variant<Options, std::string> read() {
+        Options options;
+        std::vector<std::string_view> positionals;
+        while (next_ < arguments_.size()) {
+            const std::string_view argument = arguments_[next_++];
+            if (argument == "--help" || argument == "-h") {
+                options.command = Command::kHelp;
+                return options;
+            }
+            if (!argument.starts_with("-")) {
+                positionals.push_back(argument);
+            } else if (auto problem = readOption(argument, options)) {
+                return *problem;
+            }
+        }
+        if (positionals.empty())
+            return options;
+        if (positionals[0] != "import")
+            return "未知的子命令 “" + std::string(positionals[0]) + "”";
+        if (positionals.size() != 2)
+            return std::string("import 需要且只需要一个 CSV 文件");
+        if (hostOrPortGiven_)
+            return std::string("import 不接受 --host 或 --port");
+        options.command = Command::kImport;
+        options.csvFile = std::string(positionals[1]);
+        return options;
+    }
+
+  private:
+    // Applies one option, taking its value from "--name=value" or from the next argument.
+    std::optional<std::string> readOption(std::string_view argument, Options& options) {
+        const auto equals = argument.find('=');
+        const std::string_view name = argument.substr(0, equals);
+        if (name != "--host" && name != "--port" && name != "--database") {
+            return "未知的选项 “" + std::string(name) + "”";
+        }
+        const auto value =
+            equals == std::string_view::npos ? takeValue() : argument.substr(equals + 1);
+        if (!value)
+            return "选项 " + std::string(name) + " 缺少取值";
+        if (name == "--database") {
+            options.database = std::string(*value);
+            return std::nullopt;
+        }
+        hostOrPortGiven_ = true;
+        if (name == "--host") {
+            options.host = std::string(*value);
+            return std::nullopt;
+        }
+        const auto port = parsePort(*value);
+        if (!port)
+            return "端口 “" + std::string(*value) + "” 无效，应为 0 到 65535 的整数";
+        options.port = *port;
+        return std::nullopt;
+    }
+
+    std::optional<std::string_view> takeValue() {
+        if (next_ >= arguments_.size())
+            return std::nullopt;
+        return arguments_[next_++];
+    }
+
+    std::span<const std::string_view> arguments_;
+    std::size_t next_ = 0;
+    bool hostOrPortGiven_ = false;
+};
+
+}  // namespace
+
+std::variant<Options, std::string> parseOptions(std::span<const std::string_view> arguments) {
+    return ArgumentReader(arguments).read();
+}
+
+std::string_view usageText() {
+    return R"(用法：
+  quelmarn-lookupd [--host 地址] [--port 端口] [--database 文件]
+      启动序列号查询服务，直到收到 SIGINT 或 SIGTERM。
+  quelmarn-lookupd import 文件.csv [--database 文件]
+      从 CSV 文件导入设备，序列号相同的设备会被替换。
+  quelmarn-lookupd --help
+      显示本说明。
+
+选项：
+  --host 地址       监听的地址，默认 127.0.0.1（只接受本机连接）
+  --port 端口       监听的端口，默认 47180；0 表示任选一个空闲端口
+  --database 文件   设备数据库，默认 $XDG_DATA_HOME/quelmarn/devices.sqlite3，
+                    未设置 XDG_DATA_HOME 时为 ~/.local/share/quelmarn/devices.sqlite3；
+                    首次使用时自动创建，并写入几台示例设备
+
+CSV 文件第一行为列名（顺序不限）：serial, model, model_identifier,
+manufactured_on, warranty_ends_on（日期格式 YYYY-MM-DD），以及可选的 notes。
+字段可以用双引号括起，其中的双引号写作 ""。
+
+退出码：0 成功；1 数据库、端口或文件出错，或导入时有行被跳过；2 参数有误。
+)";
+}
+
+}  // namespace quelmarn::service

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace quelmarn::service {
+
+enum class Command {
+    kServe,   // answer lookups over HTTP
+    kImport,  // register the devices of a CSV file, then exit
+    kHelp,    // print the usage, then exit
+};
+
+// The application's lookup address is 127.0.0.1:47180.
+constexpr int kDefaultPort = 47180;
+
+struct Options {
+    Command command = Command::kServe;
+    std::string host = "127.0.0.1";       // loopback unless asked otherwise
+    int port = kDefaultPort;              // 0 asks for any free port
+    std::optional<std::string> database;  // absent: the file in the user's data directory
+    std::string csvFile;                  // kImport only
+};
+
+// Reads the arguments that follow the program name:
+//   [--host ADDR] [--port N] [--database PATH]
+//   import FILE.csv [--database PATH]
+//   --help
+// Options may also be written --name=value. Returns the options, or a message (Chinese, one
+// line) naming what is wrong.
+std::variant<Options, std::string> parseOptions(std::span<const std::string_view> arguments);
+
+// The text that --help prints.
+std::string_view usageText();
+
+}  // namespace quelmarn::service
