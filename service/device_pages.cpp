@@ -44,8 +44,9 @@ std::string renderDevicePage(const Device& device, std::chrono::year_month_day t
     html += row("生产日期", formatChineseDate(device.manufacturedOn));
     html += row("保修截止日期", formatChineseDate(device.warrantyEndsOn));
     html += row("保修状态", warrantyBadge(isUnderWarranty(device, today)));
-    html += row("备注", device.notes.empty() ? "<span class=\"muted\">无</span>"
-                                             : escapeHtml(device.notes));
+    html += row("备注", device.notes.empty()
+                            ? "<span class=\"muted\">无</span>"
+                            : "<span class=\"notes\">" + escapeHtml(device.notes) + "</span>");
     html += "</dl>";
     return renderPage("设备信息 - " + device.model, html);
 }
@@ -53,10 +54,17 @@ std::string renderDevicePage(const Device& device, std::chrono::year_month_day t
 std::string renderNotRegisteredPage(std::string_view serial) {
     std::string html = "<p class=\"status\">查询结果</p>\n<h1>未找到该序列号</h1>\n<p>序列号 ";
     html += serialHtml(serial);
+    html += " 没有登记在本服务中。</p>\n";
+    // What the application posts when it cannot read the machine's own serial number.
+    if (serial == "unknown") {
+        html +=
+            "<p>quelmarn 没能读取这台电脑的序列号：读取它需要管理员权限，"
+            "有些电脑的固件中也没有写入序列号。</p>\n";
+    }
     html +=
-        " 没有登记在本服务中。</p>\n"
         "<p>请核对序列号是否输入正确：查询时区分大小写，空格也会原样发送。"
-        "若序列号无误，请联系管理员登记这台设备。</p>";
+        "若序列号无误，请联系管理员登记这台设备。</p>\n"
+        "<p><a href=\"/kb/HT1349?viewlocale=zh_CN\">如何找到电脑的序列号？</a></p>";
     return renderPage("未找到该序列号", html);
 }
 

@@ -16,7 +16,7 @@ bool isUnderWarranty(const Device& device, std::chrono::year_month_day today);
 std::string renderDevicePage(const Device& device, std::chrono::year_month_day today);
 
 // The answer to a lookup of a serial that no device is registered under, showing the serial
-// exactly as received, escaped.
+// exactly as received, escaped, and linking to the help page on finding serial numbers.
 std::string renderNotRegisteredPage(std::string_view serial);
 
 }  // namespace quelmarn::service

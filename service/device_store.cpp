@@ -43,7 +43,7 @@ void createParentDirectories(const std::string& path) {
     std::error_code error;
     std::filesystem::create_directories(parent, error);
     if (error)
-        throw StoreError("无法创建目录 " + parent.string() + ": " + error.message());
+        throw StoreError("无法创建目录 " + parent.string() + "：" + error.message());
 }
 
 int schemaVersion(sqlite3* connection) {

@@ -6,7 +6,7 @@ namespace {
 
 [[noreturn]] void fail(sqlite3* connection, std::string_view action) {
     std::string message(action);
-    message += ": ";
+    message += "：";
     message += connection != nullptr ? sqlite3_errmsg(connection) : "out of memory";
     throw StoreError(message);
 }

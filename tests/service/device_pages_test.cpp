@@ -28,5 +28,11 @@ TEST(DevicePagesTest, WarrantyCoversUpToAndIncludingItsLastDay) {
     }
 }
 
+TEST(DevicePagesTest, UnreadableOwnSerialIsExplained) {
+    EXPECT_NE(renderNotRegisteredPage("unknown").find("管理员权限"), std::string::npos);
+    EXPECT_EQ(renderNotRegisteredPage("UNKNOWN").find("管理员权限"), std::string::npos);
+    EXPECT_NE(renderNotRegisteredPage("UNKNOWN").find("href=\"/kb/HT1349"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quelmarn::service
