@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/appkit/ns_object.h"
 
@@ -35,8 +36,21 @@ class NSApplication {
     // Asks the event loop to end.
     void terminate();
 
+    // Keeps the objects of the main interface description (its window, its toolbar items) for
+    // the whole run: the delegate holds them weakly. For the toolkit backend.
+    void keepInterfaceObjects(std::vector<std::shared_ptr<NSObject>> objects) {
+        interfaceObjects_ = std::move(objects);
+    }
+    // Lets go of the delegate and of those objects; the backend does it when the event loop has
+    // ended, while the toolkit can still take their widgets down.
+    void releaseInterfaceObjects() {
+        delegate_.reset();
+        interfaceObjects_.clear();
+    }
+
   private:
     std::shared_ptr<NSApplicationDelegate> delegate_;
+    std::vector<std::shared_ptr<NSObject>> interfaceObjects_;
 };
 
 // Makes an object of a class that the main interface description names (its delegate).

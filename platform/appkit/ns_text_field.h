@@ -11,6 +11,8 @@ namespace platform {
 class NSTextField : public NSControl {
   public:
     static std::shared_ptr<NSTextField> initWithFrame(NSRect frame);
+    // Wraps a text widget the toolkit backend made, taking its bezel and editing state.
+    static std::shared_ptr<NSTextField> fromNative(std::unique_ptr<NativeView> native);
 
     bool isBezeled() const { return bezeled_; }
     void setBezeled(bool bezeled);
@@ -25,6 +27,9 @@ class NSTextField : public NSControl {
     using NSControl::NSControl;
 
   private:
+    // Editing and selection both decide whether the field takes clicks and the keyboard.
+    void applyInteraction();
+
     bool bezeled_ = true;
     bool drawsBackground_ = true;
     bool editable_ = true;

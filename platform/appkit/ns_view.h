@@ -45,6 +45,10 @@ class NSView : public NSObject {
     NativeView& native() const { return *native_; }
     // Wraps a widget the toolkit backend made (e.g. loaded from an interface description).
     static std::shared_ptr<NSView> fromNative(std::unique_ptr<NativeView> native);
+    // Records `view`, whose widget the toolkit backend has already made a child of this view's
+    // widget, as the frontmost subview, leaving both widgets as they are (e.g. while wrapping an
+    // interface description, whose widgets come in back-to-front order).
+    void adoptSubview(std::shared_ptr<NSView> view);
 
   protected:
     explicit NSView(std::unique_ptr<NativeView> native);

@@ -13,6 +13,8 @@ struct NativeWindow;
 // A top-level window. Closing it only hides it; it lives until the application ends.
 class NSWindow : public NSObject {
   public:
+    // Wraps a window the toolkit backend made. It is laid out at once, at the smallest size that
+    // holds its content, so that its content view has its final size before anything is put in.
     explicit NSWindow(std::unique_ptr<NativeWindow> native);
     ~NSWindow() override;
 

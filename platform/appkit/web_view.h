@@ -65,6 +65,9 @@ class WebFrame {
 class WebView : public NSView {
   public:
     static std::shared_ptr<WebView> initWithFrame(NSRect frame);
+    // Makes a widget the toolkit backend made (e.g. a placeholder of an interface description)
+    // into a web view whose page fills it.
+    static std::shared_ptr<WebView> fromNative(std::unique_ptr<NativeView> native);
     ~WebView() override;
 
     WebFrame& mainFrame() { return mainFrame_; }

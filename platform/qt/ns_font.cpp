@@ -1,0 +1,52 @@
+#include "platform/appkit/ns_font.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+namespace platform {
+namespace {
+
+// Families of the other desktop that Linux does not ship, and what stands in for them, first
+// installed wins. Chinese text falls back from any of them to the installed CJK font.
+struct StandIn {
+    const char* family;
+    std::array<const char*, 3> candidates;
+};
+constexpr std::array<StandIn, 1> kStandIns = {{
+    {"Lucida Grande", {"DejaVu Sans", "Noto Sans", "WenQuanYi Micro Hei"}},
+}};
+
+bool isInstalled(const QString& family) {
+    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+}
+
+std::optional<std::string> installedFamilyFor(const std::string& name) {
+    if (isInstalled(QString::fromStdString(name))) {
+        return name;
+    }
+    for (const StandIn& standIn : kStandIns) {
+        if (name != standIn.family) {
+            continue;
+        }
+        for (const char* candidate : standIn.candidates) {
+            if (isInstalled(QString::fromUtf8(candidate))) {
+                return candidate;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::shared_ptr<NSFont> NSFont::fontWithName(const std::string& name, double size) {
+    auto family = installedFamilyFor(name);
+    if (!family) {
+        return nullptr;
+    }
+    return std::make_shared<NSFont>(std::move(*family), size);
+}
+
+}  // namespace platform

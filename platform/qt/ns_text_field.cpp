@@ -1,0 +1,76 @@
+#include "platform/appkit/ns_text_field.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+#include "platform/qt/native_view.h"
+
+namespace platform {
+namespace {
+
+QLineEdit* lineEditOf(const NSTextField& field) {
+    return qobject_cast<QLineEdit*>(widgetOf(field));
+}
+
+}  // namespace
+
+std::shared_ptr<NSTextField> NSTextField::initWithFrame(NSRect frame) {
+    auto field = fromNative(std::make_unique<NativeView>(NativeView{new QLineEdit}));
+    field->setFrame(frame);
+    return field;
+}
+
+std::shared_ptr<NSTextField> NSTextField::fromNative(std::unique_ptr<NativeView> native) {
+    auto field = std::shared_ptr<NSTextField>(new NSTextField(std::move(native)));
+    if (const QLineEdit* lineEdit = lineEditOf(*field)) {
+        field->bezeled_ = lineEdit->hasFrame();
+        field->editable_ = !lineEdit->isReadOnly();
+    }
+    return field;
+}
+
+void NSTextField::setBezeled(bool bezeled) {
+    bezeled_ = bezeled;
+    if (QLineEdit* lineEdit = lineEditOf(*this)) {
+        lineEdit->setFrame(bezeled);
+    }
+}
+
+void NSTextField::setDrawsBackground(bool draws) {
+    drawsBackground_ = draws;
+    if (QLineEdit* lineEdit = lineEditOf(*this)) {
+        // Line edits fill their box with the base colour; a clear one lets the parent show.
+        QPalette palette = lineEdit->palette();
+        palette.setBrush(QPalette::Base,
+                         draws ? QApplication::palette(lineEdit).base() : QBrush(Qt::transparent));
+        lineEdit->setPalette(palette);
+    }
+}
+
+void NSTextField::setEditable(bool editable) {
+    editable_ = editable;
+    applyInteraction();
+}
+
+void NSTextField::setSelectable(bool selectable) {
+    selectable_ = selectable;
+    applyInteraction();
+}
+
+void NSTextField::applyInteraction() {
+    QLineEdit* lineEdit = lineEditOf(*this);
+    if (lineEdit == nullptr) {
+        return;
+    }
+    lineEdit->setReadOnly(!editable_);
+    // A field that takes neither typing nor selection is a label: it lets clicks and the keyboard
+    // focus pass by.
+    const bool interactive = editable_ || selectable_;
+    lineEdit->setFocusPolicy(interactive ? Qt::StrongFocus : Qt::NoFocus);
+    lineEdit->setAttribute(Qt::WA_TransparentForMouseEvents, !interactive);
+    if (!interactive) {
+        lineEdit->deselect();
+    }
+}
+
+}  // namespace platform

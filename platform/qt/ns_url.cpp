@@ -1,0 +1,68 @@
+#include "platform/appkit/ns_url.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+#include <algorithm>
+#include <cctype>
+
+#include "platform/qt/replaceable_function.h"
+
+namespace platform {
+namespace {
+
+// RFC 3986, 3.1: scheme = ALPHA *( ALPHA / DIGIT / "+" / "-" / "." ), ended by ":".
+bool startsWithScheme(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos || colon == 0 ||
+        !std::isalpha(static_cast<unsigned char>(text[0]))) {
+        return false;
+    }
+    return std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    });
+}
+
+bool openWithDesktop(const NSURL& url) {
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url.absoluteString())));
+}
+
+ReplaceableFunction<URLOpener>& opener() {
+    static ReplaceableFunction<URLOpener> installed(openWithDesktop);
+    return installed;
+}
+
+}  // namespace
+
+std::optional<NSURL> NSURL::URLWithString(const std::string& text) {
+    if (!startsWithScheme(text) ||
+        !QUrl(QString::fromStdString(text), QUrl::StrictMode).isValid()) {
+        return std::nullopt;
+    }
+    return NSURL(text);
+}
+
+std::optional<std::vector<std::byte>> dataUsingEncoding(const std::string& text,
+                                                        unsigned long encoding) {
+    if (encoding != NSUTF8StringEncoding) {
+        return std::nullopt;
+    }
+    std::vector<std::byte> bytes(text.size());
+    std::transform(text.begin(), text.end(), bytes.begin(),
+                   [](char c) { return static_cast<std::byte>(c); });
+    return bytes;
+}
+
+NSWorkspace& NSWorkspace::sharedWorkspace() {
+    static NSWorkspace workspace;
+    return workspace;
+}
+
+bool NSWorkspace::openURL(const NSURL& url) {
+    return opener().current()(url);
+}
+
+URLOpener installURLOpener(URLOpener replacement) {
+    return opener().replace(std::move(replacement));
+}
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/appkit/web_view.h"
+
+namespace platform {
+
+// The toolkit's web engine factory. The first call loads libquelmarn_webview.so, from the
+// application's directory or else from where the build put it, and keeps it loaded for the rest
+// of the run. When the module cannot be loaded it logs why once, and every engine it makes then
+// reports each load as failed before any content arrived, so that the view's delegate tells the
+// user as it would of a network failure. Never null.
+std::unique_ptr<WebEngine> createModuleWebEngine(WebView& view);
+
+}  // namespace platform

@@ -1,0 +1,80 @@
+#include "platform/webview/embedded_web_engine.h"
+
+#include <QVBoxLayout>
+#include <QWebEngineHttpRequest>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "platform/qt/native_view.h"
+#include "platform/webview/url_error.h"
+
+namespace platform {
+
+EmbeddedWebEngine::EmbeddedWebEngine(WebView& view) : view_(view) {
+    QWidget* host = widgetOf(view);
+    if (host == nullptr) {
+        return;
+    }
+    page_ = new QWebEngineView(host);
+    page_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    if (host->layout() == nullptr) {
+        auto* layout = new QVBoxLayout(host);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
+    host->layout()->addWidget(page_);
+    QObject::connect(page_->page(), &QWebEnginePage::loadingChanged, page_,
+                     [this](const QWebEngineLoadingInfo& info) { report(info); });
+}
+
+EmbeddedWebEngine::~EmbeddedWebEngine() {
+    delete page_.data();
+}
+
+void EmbeddedWebEngine::loadRequest(const NSURLRequest& request) {
+    if (page_ == nullptr) {
+        return;
+    }
+    const bool post = request.HTTPMethod() == "POST";
+    QWebEngineHttpRequest httpRequest(
+        QUrl(QString::fromStdString(request.URL().absoluteString())),
+        post ? QWebEngineHttpRequest::Post : QWebEngineHttpRequest::Get);
+    const auto& body = request.HTTPBody();
+    if (post && !body.empty()) {
+        // The engine sends the bytes as they are and names no type for them.
+        httpRequest.setHeader("Content-Type", "application/x-www-form-urlencoded");
+        httpRequest.setPostData(QByteArray(reinterpret_cast<const char*>(body.data()),
+                                           static_cast<qsizetype>(body.size())));
+    }
+    page_->load(httpRequest);
+}
+
+void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
+    const auto delegate = view_.frameLoadDelegate();
+    if (!delegate) {
+        return;
+    }
+    WebFrame& frame = view_.mainFrame();
+    switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            delegate->webViewDidStartProvisionalLoadForFrame(view_, frame);
+            return;
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+            delegate->webViewDidFinishLoadForFrame(view_, frame);
+            return;
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+            delegate->webViewDidFailLoadWithErrorForFrame(view_, cancelledError(), frame);
+            return;
+        case QWebEngineLoadingInfo::LoadFailedStatus:
+            // A page that came with an error status is a page, and it is shown.
+            if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
+                delegate->webViewDidFinishLoadForFrame(view_, frame);
+            } else {
+                delegate->webViewDidFailProvisionalLoadWithErrorForFrame(view_, urlErrorOf(info),
+                                                                         frame);
+            }
+            return;
+    }
+}
+
+}  // namespace platform
