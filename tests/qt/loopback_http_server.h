@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QTcpServer>
+#include <vector>
+
+// A one-page HTTP server on 127.0.0.1 for the web engine's tests. It answers every request with
+// the status and page set for its path (200 and a small page by default) and writes down what
+// came in.
+class LoopbackHttpServer {
+  public:
+    struct Request {
+        QByteArray method;
+        QByteArray path;
+        QMap<QByteArray, QByteArray> headers;  // names in lower case
+        QByteArray body;
+    };
+
+    LoopbackHttpServer();
+
+    // "http://127.0.0.1:<port><path>".
+    QByteArray url(const char* path) const;
+    // Answers `path` with `status`.
+    void answer(const QByteArray& path, int status) { statuses_[path] = status; }
+
+    const std::vector<Request>& requests() const { return requests_; }
+
+    // A port that nothing listens on: connections to it are refused.
+    static quint16 closedPort();
+
+  private:
+    void serve(QTcpSocket* socket);
+
+    QTcpServer server_;
+    QMap<QByteArray, int> statuses_;
+    std::vector<Request> requests_;
+};
