@@ -1,5 +1,6 @@
 #include "platform/qt/interface_loader.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QToolBar>
 #include <QVariant>
@@ -21,7 +22,16 @@ QString viewClassOfCustomWidget(const QString& className) {
 
 }  // namespace
 
+WithoutPluginDirectories::WithoutPluginDirectories() : saved_(QCoreApplication::libraryPaths()) {
+    QCoreApplication::setLibraryPaths({});
+}
+
+void WithoutPluginDirectories::restorePluginDirectories() {
+    QCoreApplication::setLibraryPaths(saved_);
+}
+
 InterfaceLoader::InterfaceLoader() {
+    restorePluginDirectories();
     clearPluginPaths();
 }
 

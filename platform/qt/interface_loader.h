@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QUiLoader>
 #include <memory>
 #include <string>
@@ -37,10 +38,22 @@ namespace platform {
 //   view as the sender. The application answers what the delegate does not: "terminate:";
 // - a widget that is a child of a QToolBar is put into that toolbar before the action its
 //   `toolbarBefore` (string) names, or at its end.
-class InterfaceLoader : public QUiLoader {
+// QUiLoader's constructor loads every Designer plugin in the plugin directories at once (the web
+// engine's among them, which costs more than the whole start-up), before anyone can clear its
+// plugin paths. This base, constructed first, hides those directories from it.
+class WithoutPluginDirectories {
+  protected:
+    WithoutPluginDirectories();
+    // Puts the application's plugin directories back.
+    void restorePluginDirectories();
+
+  private:
+    QStringList saved_;
+};
+
+class InterfaceLoader : private WithoutPluginDirectories, public QUiLoader {
   public:
-    // A loader that only knows Qt's own widgets and ours: it looks for no Designer plugins,
-    // whose loading (the web engine's among them) costs more than the whole start-up.
+    // A loader that only knows Qt's own widgets and ours: it loads no Designer plugins.
     InterfaceLoader();
 
     // Loads ":/ui/<name>.ui". Null, with `error` set, when there is none or it cannot be read.

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
+#include <QCoreApplication>
+#include <QFile>
 #include <QWidget>
 #include <map>
 
@@ -161,6 +162,19 @@ TEST_F(NSViewControllerTest, AnOutletTheOwnerLacksIsLogged) {
     EXPECT_NE(
         std::find(log.lines.begin(), log.lines.end(), "OutletPanel has no outlet noSuchOutlet"),
         log.lines.end());
+}
+
+// Designer's plugins include the web engine's, which would load the engine with the first panel.
+TEST_F(NSViewControllerTest, LoadingAPanelLoadsNoDesignerPlugin) {
+    const QStringList pluginDirectories = QCoreApplication::libraryPaths();
+    controller->view();
+
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    EXPECT_FALSE(mapped.contains("/designer/"));
+    EXPECT_FALSE(mapped.contains("libQt6WebEngine"));
+    EXPECT_EQ(QCoreApplication::libraryPaths(), pluginDirectories);
 }
 
 TEST_F(NSViewControllerTest, ADescriptionThatCannotBeLoadedGivesAnEmptyPanel) {

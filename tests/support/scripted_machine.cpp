@@ -46,9 +46,9 @@ platform::RegistryEntryId ScriptedMachine::addRegistryEntry(
 }
 
 std::optional<std::vector<std::byte>> ScriptedMachine::sysctlValue(std::string_view name) {
-    ++sysctlQueries[std::string(name)];
+    const int asked = ++sysctlQueries[std::string(name)];
     const auto found = sysctls_.find(std::string(name));
-    if (found == sysctls_.end()) {
+    if (found == sysctls_.end() || (asked > 1 && answeredOnce_.count(std::string(name)) > 0)) {
         return std::nullopt;
     }
     return found->second;

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ class ScriptedMachine : public platform::Machine {
     void setSysctlUInt32(const std::string& name, std::uint32_t value);
     void setSysctlUInt64(const std::string& name, std::uint64_t value);
     void removeSysctl(const std::string& name);
+    // Lets `name` answer its first query only and fail every later one, like a value that goes
+    // away between a size query and the read.
+    void answerSysctlOnce(const std::string& name) { answeredOnce_.insert(name); }
 
     // Adds an entry of `className` with the given text properties; returns its id.
     platform::RegistryEntryId addRegistryEntry(const std::string& className,
@@ -62,6 +66,7 @@ class ScriptedMachine : public platform::Machine {
         std::map<std::string, std::string> properties;
     };
     std::map<std::string, std::vector<std::byte>> sysctls_;
+    std::set<std::string> answeredOnce_;
     std::map<platform::RegistryEntryId, Entry> entries_;
     UserClientFactory userClientFactory_;
 };

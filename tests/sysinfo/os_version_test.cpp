@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <tuple>
+
+#include "sysinfo/var_system_info.h"
+#include "tests/support/scripted_machine.h"
+
+namespace {
+
+using sysinfo::VarSystemInfo;
+using testing_support::InstalledMachine;
+using testing_support::ScriptedMachine;
+
+using Text = std::optional<std::string>;
+
+void setOrRemove(ScriptedMachine& machine, const std::string& name, const Text& value) {
+    if (value) {
+        machine.setSysctlText(name, *value);
+    } else {
+        machine.removeSysctl(name);
+    }
+}
+
+class OSVersionTest : public ::testing::Test {
+  protected:
+    std::shared_ptr<ScriptedMachine> machine = std::make_shared<ScriptedMachine>();
+    InstalledMachine installed{machine};
+};
+
+struct DarwinCase {
+    Text release;
+    Text build;
+    Text version;
+};
+
+// Each Darwin row holds whether the kernel says it is Darwin or says nothing.
+class DarwinVersionTest : public OSVersionTest,
+                          public ::testing::WithParamInterface<std::tuple<Text, DarwinCase>> {};
+
+TEST_P(DarwinVersionTest, VersionIsTenDotReleaseLessFour) {
+    const auto& [kernel, row] = GetParam();
+    setOrRemove(*machine, "kern.ostype", kernel);
+    setOrRemove(*machine, "kern.osrelease", row.release);
+    setOrRemove(*machine, "kern.osversion", row.build);
+    EXPECT_EQ(VarSystemInfo().sysOSVersion(), row.version);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KnownReleases, DarwinVersionTest,
+    ::testing::Combine(::testing::Values(Text("Darwin"), Text()),
+                       ::testing::Values(DarwinCase{"12.5.0", "12F45", "10.8.5 (12F45)"},
+                                         DarwinCase{"11.4.2", "11G63", "10.7.4 (11G63)"},
+                                         DarwinCase{"13.0.0", "13A603", "10.9.0 (13A603)"},
+                                         DarwinCase{"20.6.0", "20G165", "10.16.6 (20G165)"},
+                                         DarwinCase{"12.5", "12F45", "10.8.5 (12F45)"},
+                                         DarwinCase{"12", "12F45", std::nullopt},
+                                         DarwinCase{std::nullopt, "12F45", std::nullopt},
+                                         DarwinCase{"12.5.0", std::nullopt, std::nullopt},
+                                         DarwinCase{"", "12F45", std::nullopt},
+                                         DarwinCase{"12.5.0", "", "10.8.5 ()"})));
+
+// Releases a Darwin kernel never has, which the formula still takes as they come.
+INSTANTIATE_TEST_SUITE_P(
+    OddReleases, DarwinVersionTest,
+    ::testing::Combine(::testing::Values(Text("Darwin")),
+                       ::testing::Values(DarwinCase{"3.1", "x", "10.-1.1 (x)"},
+                                         DarwinCase{"beta.2", "x", "10.-4.2 (x)"},
+                                         DarwinCase{" +24..", "x", "10.20. (x)"},
+                                         DarwinCase{"12+5.0", "x", "10.8.0 (x)"},
+                                         DarwinCase{"12_5", "x", "10.8.5 (x)"},
+                                         DarwinCase{"99999999999999999999.1", "x",
+                                                    "10.9223372036854775803.1 (x)"})));
+
+struct LinuxCase {
+    Text kernel;
+    Text distribution;
+    Text release;
+    Text version;
+};
+
+class LinuxVersionTest : public OSVersionTest, public ::testing::WithParamInterface<LinuxCase> {};
+
+TEST_P(LinuxVersionTest, VersionNamesTheDistributionAndTheKernelRelease) {
+    setOrRemove(*machine, "kern.ostype", GetParam().kernel);
+    setOrRemove(*machine, "kern.osproductname", GetParam().distribution);
+    setOrRemove(*machine, "kern.osrelease", GetParam().release);
+    machine->setSysctlText("kern.osversion", "#1 SMP PREEMPT_DYNAMIC Debian 6.1.76-1");
+    EXPECT_EQ(VarSystemInfo().sysOSVersion(), GetParam().version);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kernels, LinuxVersionTest,
+    ::testing::Values(
+        LinuxCase{"Linux", "Debian GNU/Linux 12", "6.1.0-18-amd64",
+                  "Debian GNU/Linux 12 (6.1.0-18-amd64)"},
+        LinuxCase{"Linux", std::nullopt, "6.1.0-18-amd64", "Linux (6.1.0-18-amd64)"},
+        LinuxCase{"Linux", std::nullopt, "6.1.0", "Linux (6.1.0)"},
+        LinuxCase{"Linux", "Fedora Linux 39 (Workstation Edition)", "6.5.6-300.fc39.x86_64",
+                  "Fedora Linux 39 (Workstation Edition) (6.5.6-300.fc39.x86_64)"},
+        LinuxCase{"Linux", "Debian GNU/Linux 12", std::nullopt, "Debian GNU/Linux 12"},
+        LinuxCase{"Linux", std::nullopt, std::nullopt, "Linux"},
+        LinuxCase{"FreeBSD", std::nullopt, "14.0-RELEASE", "FreeBSD (14.0-RELEASE)"},
+        LinuxCase{std::nullopt, "Debian GNU/Linux 12", "6.1.0-18-amd64",
+                  "Debian GNU/Linux 12 (6.1.0-18-amd64)"},
+        LinuxCase{std::nullopt, std::nullopt, "6.1.0-18-amd64", "Linux (6.1.0-18-amd64)"},
+        LinuxCase{std::nullopt, "Debian GNU/Linux 12", std::nullopt, std::nullopt}));
+
+TEST_F(OSVersionTest, VersionIsComposedAnewOnEveryCall) {
+    machine->setSysctlText("kern.ostype", "Darwin");
+    machine->setSysctlText("kern.osrelease", "12.5.0");
+    machine->setSysctlText("kern.osversion", "12F45");
+    const VarSystemInfo record;
+    machine->setSysctlText("kern.osrelease", "13.0.0");
+    EXPECT_EQ(record.getOSVersionInfo(), "10.9.0 (12F45)");
+    EXPECT_EQ(record.sysOSVersion(), "10.8.5 (12F45)");
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/iokit.h"
+#include "sysinfo/var_system_info.h"
+#include "tests/support/scripted_machine.h"
+
+namespace {
+
+using sysinfo::VarSystemInfo;
+using testing_support::InstalledMachine;
+using testing_support::ScriptedMachine;
+
+constexpr std::uint64_t kEightGiB = 8ULL << 30;
+
+std::vector<std::byte> bytesOf(std::string_view text) {
+    std::vector<std::byte> bytes;
+    for (const char c : text) {
+        bytes.push_back(static_cast<std::byte>(c));
+    }
+    return bytes;
+}
+
+// A 2012 laptop, as its kernel and registry would answer.
+class RecordFillTest : public ::testing::Test {
+  protected:
+    RecordFillTest() {
+        machine->hostName = "研发部的 MacBook Pro";
+        machine->user = "lin";
+        machine->fullUser = "Lin Wei";
+        machine->osName = "Linux";
+        machine->memory = kEightGiB;
+        machine->setSysctlText("kern.ostype", "Darwin");
+        machine->setSysctlText("kern.osrelease", "12.5.0");
+        machine->setSysctlText("kern.osversion", "12F45");
+        machine->setSysctlText("hw.model", "MacBookPro10,1");
+        machine->setSysctlText("machdep.cpu.brand_string",
+                               "Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz");
+        machine->setSysctlUInt64("hw.cpufrequency", 2'300'000'000);
+        machine->setSysctlUInt32("hw.physicalcpu", 4);
+        machine->addRegistryEntry("IOPlatformExpertDevice",
+                                  {{"IOPlatformSerialNumber", "C02J1234DKQ1"},
+                                   {"IOPlatformUUID", "9F3C6E0A-52B1-4C8E-9D0F-2A7B1E6C4D33"}});
+    }
+
+    // Every registry object a record takes is let go before the fill returns.
+    void TearDown() override { EXPECT_EQ(platform::IOObjectsInUse(), 0u); }
+
+    std::shared_ptr<ScriptedMachine> machine = std::make_shared<ScriptedMachine>();
+    InstalledMachine installed{machine};
+};
+
+TEST_F(RecordFillTest, EveryPropertyComesFromTheMachine) {
+    const VarSystemInfo record;
+    EXPECT_EQ(record.sysName(), "研发部的 MacBook Pro");
+    EXPECT_EQ(record.sysUserName(), "lin");
+    EXPECT_EQ(record.sysFullUserName(), "Lin Wei");
+    EXPECT_EQ(record.sysOSName(), "Linux");
+    EXPECT_EQ(record.sysOSVersion(), "10.8.5 (12F45)");
+    EXPECT_EQ(record.sysPhysicalMemory(), "8589934592");
+    EXPECT_EQ(record.sysSerialNumber(), "C02J1234DKQ1");
+    EXPECT_EQ(record.sysUUID(), "9F3C6E0A-52B1-4C8E-9D0F-2A7B1E6C4D33");
+    EXPECT_EQ(record.sysModelID(), "MacBookPro10,1");
+    EXPECT_EQ(record.sysModelName(), "");
+    EXPECT_EQ(record.sysProcessorName(), "Intel Core i7");
+    EXPECT_EQ(record.sysProcessorSpeed(), "2300000000");
+    EXPECT_EQ(record.sysProcessorCount(), 4u);
+}
+
+TEST_F(RecordFillTest, MissingClockLeavesOnlyTheSpeedAbsent) {
+    machine->removeSysctl("hw.cpufrequency");
+    const VarSystemInfo record;
+    EXPECT_EQ(record.sysProcessorSpeed(), std::nullopt);
+    EXPECT_TRUE(record.sysName() && record.sysUserName() && record.sysFullUserName() &&
+                record.sysOSName() && record.sysOSVersion() && record.sysPhysicalMemory() &&
+                record.sysSerialNumber() && record.sysUUID() && record.sysModelID() &&
+                record.sysModelName() && record.sysProcessorName() && record.sysProcessorCount());
+}
+
+TEST_F(RecordFillTest, NumbersOfEitherWidthReadAsThemselves) {
+    machine->setSysctlUInt32("hw.cpufrequency", 2'300'000'000);
+    machine->setSysctlUInt64("hw.physicalcpu", 4);
+    const VarSystemInfo record;
+    EXPECT_EQ(record.sysProcessorSpeed(), "2300000000");
+    EXPECT_EQ(record.sysProcessorCount(), 4u);
+}
+
+TEST_F(RecordFillTest, MemoryIsTheByteCountAsASignedDecimal) {
+    for (const auto& [bytes, text] :
+         {std::pair<std::uint64_t, std::string>{kEightGiB, "8589934592"},
+          {0, "0"},
+          {1ULL << 63, "-9223372036854775808"}}) {
+        machine->memory = bytes;
+        EXPECT_EQ(VarSystemInfo().sysPhysicalMemory(), text);
+    }
+}
+
+TEST_F(RecordFillTest, TextWhoseReadFailsAfterItsSizeIsEmpty) {
+    machine->answerSysctlOnce("hw.model");
+    machine->answerSysctlOnce("machdep.cpu.brand_string");
+    const VarSystemInfo record;
+    EXPECT_EQ(record.sysModelID(), "");
+    EXPECT_EQ(record.sysProcessorName(), "");
+}
+
+TEST_F(RecordFillTest, TextIsReadWithinTheValuesOwnBytes) {
+    struct Case {
+        std::string value;
+        std::string text;
+    };
+    for (const Case& row : {Case{"", ""}, Case{"MacBookPro10,1", "MacBookPro10,1"},
+                            Case{std::string("Mac\0Book", 8), "Mac"}}) {
+        machine->setSysctlBytes("hw.model", bytesOf(row.value));
+        EXPECT_EQ(VarSystemInfo().sysModelID(), row.text) << "value of " << row.value.size();
+    }
+}
+
+TEST_F(RecordFillTest, UnknownNamesAreAbsentAndTheModelNameStaysEmpty) {
+    machine->removeSysctl("hw.model");
+    machine->removeSysctl("machdep.cpu.brand_string");
+    machine->removeSysctl("hw.physicalcpu");
+    const VarSystemInfo record;
+    EXPECT_EQ(record.sysModelID(), std::nullopt);
+    EXPECT_EQ(record.sysModelName(), "");
+    EXPECT_EQ(record.sysProcessorName(), std::nullopt);
+    EXPECT_EQ(record.sysProcessorCount(), std::nullopt);
+}
+
+TEST_F(RecordFillTest, RegistryFactsNeedTheEntryAndTheProperty) {
+    auto bare = std::make_shared<ScriptedMachine>();
+    InstalledMachine swap(bare);
+    EXPECT_EQ(VarSystemInfo().sysSerialNumber(), std::nullopt);
+    bare->addRegistryEntry("IOPlatformExpertDevice", {{"IOPlatformSerialNumber", "C02J"}});
+    const VarSystemInfo record;
+    EXPECT_EQ(record.sysSerialNumber(), "C02J");
+    EXPECT_EQ(record.sysUUID(), std::nullopt);
+}
+
+TEST_F(RecordFillTest, MachineWithNothingGivesAbsentButMemoryAndModelName) {
+    InstalledMachine swap(std::make_shared<ScriptedMachine>());
+    const VarSystemInfo record;
+    EXPECT_EQ(record.sysName(), std::nullopt);
+    EXPECT_EQ(record.sysOSName(), std::nullopt);
+    EXPECT_EQ(record.sysOSVersion(), std::nullopt);
+    EXPECT_EQ(record.sysPhysicalMemory(), "0");
+    EXPECT_EQ(record.sysSerialNumber(), std::nullopt);
+    EXPECT_EQ(record.sysModelID(), std::nullopt);
+    EXPECT_EQ(record.sysModelName(), "");
+    EXPECT_EQ(record.sysProcessorSpeed(), std::nullopt);
+    EXPECT_EQ(record.sysProcessorCount(), std::nullopt);
+}
+
+TEST_F(RecordFillTest, EachRecordAsksAgainAndKeepsItsOwnValues) {
+    VarSystemInfo first;
+    const VarSystemInfo second;
+    // The text reader asks twice (size, then value), the number reader once, and the serial
+    // number and UUID each look the entry up.
+    EXPECT_EQ(machine->sysctlQueries["hw.model"], 4);
+    EXPECT_EQ(machine->sysctlQueries["kern.osrelease"], 4);
+    EXPECT_EQ(machine->sysctlQueries["kern.osversion"], 4);
+    EXPECT_EQ(machine->sysctlQueries["machdep.cpu.brand_string"], 4);
+    EXPECT_EQ(machine->sysctlQueries["hw.cpufrequency"], 2);
+    EXPECT_EQ(machine->sysctlQueries["hw.physicalcpu"], 2);
+    EXPECT_EQ(machine->registryQueries["IOPlatformExpertDevice"], 4);
+
+    first.setSysModelID("iMac13,2");
+    first.setSysProcessorCount(std::nullopt);
+    EXPECT_EQ(second.sysModelID(), "MacBookPro10,1");
+    EXPECT_EQ(second.sysProcessorCount(), 4u);
+}
+
+}  // namespace
