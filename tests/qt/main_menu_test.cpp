@@ -143,6 +143,18 @@ TEST_F(MainMenuTest, CommandsHaveChineseLabelsAndTheUsualShortcuts) {
     EXPECT_EQ(action("actionTerminate").shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
 }
 
+TEST_F(MainMenuTest, OnlyAWindowOnScreenCountsAsVisible) {
+    EXPECT_FALSE(application.hasVisibleWindows());
+    window->makeKeyAndOrderFront(nullptr);
+    EXPECT_TRUE(application.hasVisibleWindows());
+    mainWindow->showMinimized();
+    EXPECT_FALSE(application.hasVisibleWindows());
+    window->makeKeyAndOrderFront(nullptr);
+    EXPECT_TRUE(application.hasVisibleWindows());
+    window->close();
+    EXPECT_FALSE(application.hasVisibleWindows());
+}
+
 TEST_F(MainMenuTest, TheApplicationKeepsTheWindowAndTheSearchBoxForTheRun) {
     std::weak_ptr<platform::NSWindow> watched = window;
     window.reset();
