@@ -1,6 +1,7 @@
 #include "platform/webview/embedded_web_engine.h"
 
 #include <QVBoxLayout>
+#include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineSettings>
@@ -56,25 +57,39 @@ void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
     }
     WebFrame& frame = view_.mainFrame();
     switch (info.status()) {
-        case QWebEngineLoadingInfo::LoadStartedStatus:
+        case QWebEngineLoadingInfo::LoadStartedStatus: {
+            const QWebEngineHistory* history = page_->history();
+            historyCountAtStart_ = history->count();
+            historyIndexAtStart_ = history->currentItemIndex();
             delegate->webViewDidStartProvisionalLoadForFrame(view_, frame);
             return;
+        }
         case QWebEngineLoadingInfo::LoadSucceededStatus:
             delegate->webViewDidFinishLoadForFrame(view_, frame);
             return;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
-            delegate->webViewDidFailLoadWithErrorForFrame(view_, cancelledError(), frame);
-            return;
         case QWebEngineLoadingInfo::LoadFailedStatus:
-            // A page that came with an error status is a page, and it is shown.
-            if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
-                delegate->webViewDidFinishLoadForFrame(view_, frame);
-            } else {
-                delegate->webViewDidFailProvisionalLoadWithErrorForFrame(view_, urlErrorOf(info),
-                                                                         frame);
-            }
-            return;
+            break;
     }
+    // A page that came with an error status is a page, and it is shown.
+    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
+        delegate->webViewDidFinishLoadForFrame(view_, frame);
+        return;
+    }
+    const NSError error = info.status() == QWebEngineLoadingInfo::LoadStoppedStatus
+                              ? cancelledError()
+                              : urlErrorOf(info);
+    if (contentArrived()) {
+        delegate->webViewDidFailLoadWithErrorForFrame(view_, error, frame);
+    } else {
+        delegate->webViewDidFailProvisionalLoadWithErrorForFrame(view_, error, frame);
+    }
+}
+
+bool EmbeddedWebEngine::contentArrived() const {
+    const QWebEngineHistory* history = page_->history();
+    return history->count() != historyCountAtStart_ ||
+           history->currentItemIndex() != historyIndexAtStart_;
 }
 
 }  // namespace platform

@@ -14,11 +14,12 @@ namespace platform {
 // - started: webViewDidStartProvisionalLoadForFrame;
 // - succeeded, or answered with an HTTP error status (the page still shows):
 //   webViewDidFinishLoadForFrame;
-// - failed with no page (refused, unknown host, time-out, certificate):
-//   webViewDidFailProvisionalLoadWithErrorForFrame, in the NSURLErrorDomain;
-// - abandoned (stopped, or cut short by a newer load): webViewDidFailLoadWithErrorForFrame with
-//   NSURLErrorCancelled, which is no network failure and no reason to alarm the user.
-// The engine's own error page is off, so a failed load leaves what the view showed before.
+// - failed or stopped before any content arrived (refused, unknown host, time-out, certificate;
+//   stopped: NSURLErrorCancelled): webViewDidFailProvisionalLoadWithErrorForFrame;
+// - failed or stopped after its content had begun to show (the connection broke off mid-page):
+//   webViewDidFailLoadWithErrorForFrame.
+// Errors are in the NSURLErrorDomain. The engine's own error page is off, so a load that fails
+// before any content leaves what the view showed before.
 class EmbeddedWebEngine : public WebEngine {
   public:
     explicit EmbeddedWebEngine(WebView& view);
@@ -31,9 +32,14 @@ class EmbeddedWebEngine : public WebEngine {
 
   private:
     void report(const QWebEngineLoadingInfo& info);
+    // Whether the load that started last has shown content: the engine then made it an entry of
+    // the page's history, which a load that failed before any content does not get.
+    bool contentArrived() const;
 
     WebView& view_;
     QPointer<QWebEngineView> page_;
+    int historyCountAtStart_ = 0;
+    int historyIndexAtStart_ = 0;
 };
 
 }  // namespace platform

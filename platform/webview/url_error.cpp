@@ -14,7 +14,7 @@ struct Translation {
     const char* description;
 };
 
-constexpr std::array<Translation, 12> kTranslations = {{
+constexpr std::array<Translation, 13> kTranslations = {{
     {-3, kNSURLErrorCancelled, "cancelled"},
     {-7, -1001, "The request timed out."},
     {-118, -1001, "The request timed out."},
@@ -26,6 +26,7 @@ constexpr std::array<Translation, 12> kTranslations = {{
     {-100, -1005, "The network connection was lost."},
     {-101, -1005, "The network connection was lost."},
     {-324, -1005, "The network connection was lost."},
+    {-354, -1005, "The network connection was lost."},
     {-106, -1009, "The Internet connection appears to be offline."},
 }};
 

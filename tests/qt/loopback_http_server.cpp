@@ -67,14 +67,12 @@ void LoopbackHttpServer::serve(QTcpSocket* socket) {
         const int status = statuses_.value(request->path, 200);
         const QByteArray page = "<html><body><p>" + QByteArray::number(status) + " " +
                                 request->method + "</p></body></html>";
-        socket->write("HTTP/1.1 " + QByteArray::number(status) +
-                      " Status\r\n"
-                      "Content-Type: text/html; charset=utf-8\r\n"
-                      "Content-Length: " +
-                      QByteArray::number(page.size()) +
-                      "\r\n"
-                      "Connection: close\r\n\r\n" +
-                      page);
+        // A page cut short promises more than it sends.
+        const qsizetype promised =
+            cutShort_.contains(request->path) ? page.size() * 10 : page.size();
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\n" +
+                      "Content-Type: text/html; charset=utf-8\r\n" + "Content-Length: " +
+                      QByteArray::number(promised) + "\r\n" + "Connection: close\r\n\r\n" + page);
         socket->disconnectFromHost();
     });
 }

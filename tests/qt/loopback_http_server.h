@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <QSet>
 #include <QTcpServer>
 #include <vector>
 
@@ -23,6 +24,8 @@ class LoopbackHttpServer {
     QByteArray url(const char* path) const;
     // Answers `path` with `status`.
     void answer(const QByteArray& path, int status) { statuses_[path] = status; }
+    // Answers `path` with the beginning of a page and then hangs up, short of the length it said.
+    void cutShort(const QByteArray& path) { cutShort_.insert(path); }
 
     const std::vector<Request>& requests() const { return requests_; }
 
@@ -34,5 +37,6 @@ class LoopbackHttpServer {
 
     QTcpServer server_;
     QMap<QByteArray, int> statuses_;
+    QSet<QByteArray> cutShort_;
     std::vector<Request> requests_;
 };

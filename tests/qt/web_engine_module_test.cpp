@@ -27,8 +27,9 @@ class WebEngineModuleTest : public testing::Test {
 
     // Loads `request` and waits for the load to end, one way or another.
     void load(const NSMutableURLRequest& request) {
+        const std::size_t ended = delegate->reports.size() + 2;
         view->mainFrame().loadRequest(request);
-        ASSERT_TRUE(waitFor([&] { return delegate->reports.size() >= 2; }));
+        ASSERT_TRUE(waitFor([&] { return delegate->reports.size() >= ended; }));
     }
 
     static NSMutableURLRequest requestFor(const QByteArray& url) {
@@ -62,6 +63,19 @@ TEST_F(WebEngineModuleTest, ARefusedConnectionFailsBeforeAnyContent) {
     EXPECT_EQ(delegate->reports, (std::vector<std::string>{"start", "fail provisional -1004"}));
     EXPECT_EQ(delegate->lastError.domain, "NSURLErrorDomain");
     EXPECT_FALSE(delegate->lastError.localizedDescription.empty());
+}
+
+TEST_F(WebEngineModuleTest, AFailureAfterAnEarlierPageIsStillBeforeAnyContent) {
+    load(requestFor(server.url("/page")));
+    load(requestFor("http://127.0.0.1:" + QByteArray::number(LoopbackHttpServer::closedPort())));
+    EXPECT_EQ(delegate->reports,
+              (std::vector<std::string>{"start", "finish", "start", "fail provisional -1004"}));
+}
+
+TEST_F(WebEngineModuleTest, AConnectionLostMidPageFailsAfterItsContent) {
+    server.cutShort("/partial");
+    load(requestFor(server.url("/partial")));
+    EXPECT_EQ(delegate->reports, (std::vector<std::string>{"start", "fail -1005"}));
 }
 
 TEST_F(WebEngineModuleTest, APostGoesAsAFormWithItsBodyUnchanged) {
