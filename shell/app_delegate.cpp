@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "panels/lookup/service_host.h"
+#include "platform/appkit/ns_control.h"
 #include "platform/appkit/ns_url.h"
 #include "platform/format.h"
 #include "platform/log.h"

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "panels/about/about_view_controller.h"
+#include "platform/appkit/ns_image.h"
+#include "platform/appkit/ns_text_field.h"
+
+namespace {
+
+using namespace platform;
+
+TEST(AboutPanel, BuildsLogoContactAndVersionFromThePanelsSize) {
+    const auto panel = AboutViewController::initWithNibName("AboutViewController", nullptr);
+    const auto view = panel->view();
+    ASSERT_EQ(view->frame().width, 480);
+    ASSERT_EQ(view->frame().height, 400);
+    ASSERT_EQ(view->subviews().size(), 3u);
+
+    const auto logo = std::dynamic_pointer_cast<NSImageView>(view->subviews()[0]);
+    const auto contact = std::dynamic_pointer_cast<NSTextField>(view->subviews()[1]);
+    const auto version = std::dynamic_pointer_cast<NSTextField>(view->subviews()[2]);
+    ASSERT_TRUE(logo && contact && version);
+
+    EXPECT_EQ(logo->frame(), NSMakeRect(165, 200, 150, 150));
+    ASSERT_TRUE(logo->image());
+    EXPECT_EQ(logo->image()->name(), "quelmarn.png");
+    EXPECT_EQ(contact->frame(), NSMakeRect(0, 140, 480, 30));
+    EXPECT_EQ(contact->stringValue(), "邮箱：contact@quelmarn.example");
+    EXPECT_EQ(version->frame(), NSMakeRect(0, 60, 480, 30));
+    EXPECT_EQ(version->stringValue(), "版本：" QUELMARN_VERSION);
+
+    for (const auto& line : {contact, version}) {
+        EXPECT_EQ(line->alignment(), NSCenterTextAlignment);
+        EXPECT_FALSE(line->isBezeled());
+        EXPECT_FALSE(line->drawsBackground());
+        EXPECT_FALSE(line->isEditable());
+        EXPECT_FALSE(line->isSelectable());
+        if (line->font()) {
+            EXPECT_EQ(line->font()->pointSize(), 20.0);
+        }
+    }
+}
+
+TEST(AboutPanel, EachPanelIsBuiltAfresh) {
+    const auto first = AboutViewController::initWithNibName("AboutViewController", nullptr);
+    const auto second = AboutViewController::initWithNibName("AboutViewController", nullptr);
+    EXPECT_NE(first->view(), second->view());
+    EXPECT_EQ(first->view()->subviews().size(), 3u);
+    EXPECT_EQ(second->view()->subviews().size(), 3u);
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "panels/device/device_view_controller.h"
+#include "platform/appkit/ns_image.h"
+#include "platform/appkit/ns_screen.h"
+#include "platform/appkit/ns_text_field.h"
+#include "platform/iokit.h"
+#include "tests/support/scripted_machine.h"
+#include "tests/support/scripted_smc.h"
+
+namespace {
+
+using namespace platform;
+using testing_support::InstalledMachine;
+using testing_support::ScriptedMachine;
+using testing_support::ScriptedSMC;
+
+constexpr std::uint32_t kSp78 = 0x73703738;
+constexpr std::uint32_t kUi8 = 0x75693820;
+constexpr std::uint32_t kFpe2 = 0x66706532;
+
+ScriptedSMC::Key fanSpeed(int rpm) {
+    const int quarters = rpm * 4;
+    return {
+        2, kFpe2, {static_cast<std::uint8_t>(quarters >> 8), static_cast<std::uint8_t>(quarters)}};
+}
+
+class DevicePanelTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        machine->setSysctlText("kern.ostype", "Darwin");
+        machine->setSysctlText("kern.osrelease", "12.5.0");
+        machine->setSysctlText("kern.osversion", "12F45");
+        machine->setSysctlText("hw.model", "MacBookPro10,1");
+        machine->setSysctlText("machdep.cpu.brand_string",
+                               "Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz");
+        machine->setSysctlUInt64("hw.cpufrequency", 2450000000);
+        machine->setSysctlUInt32("hw.physicalcpu", 4);
+        machine->memory = 1000000000;
+        smc->keys["TC0D"] = {2, kSp78, {0x2D, 0x9A}};
+        smc->keys["FNum"] = {1, kUi8, {2}};
+        smc->keys["F0Ac"] = fanSpeed(2000);
+        smc->keys["F1Ac"] = fanSpeed(1995);
+        testing_support::installScriptedSMC(*machine, smc);
+        previousScreens = installScreenSource([this] { return screen; });
+    }
+
+    void TearDown() override {
+        installScreenSource(previousScreens);
+        EXPECT_EQ(IOObjectsInUse(), 0u);
+    }
+
+    // The label texts of a built panel, top row first.
+    static std::vector<std::string> labelTexts(const NSView& view) {
+        std::vector<std::string> texts;
+        for (const auto& subview : view.subviews()) {
+            if (const auto label = std::dynamic_pointer_cast<NSTextField>(subview)) {
+                texts.push_back(label->stringValue());
+            }
+        }
+        return texts;
+    }
+
+    // The keys the panel read from the sensor controller, in order, once per read.
+    std::vector<std::string> keysRead() const {
+        std::vector<std::string> keys;
+        for (std::size_t i = 0; i < smc->exchanges.size(); i += 2) {
+            keys.push_back(smc->exchanges[i].key());
+        }
+        return keys;
+    }
+
+    std::shared_ptr<ScriptedMachine> machine = std::make_shared<ScriptedMachine>();
+    std::shared_ptr<ScriptedSMC> smc = std::make_shared<ScriptedSMC>();
+    InstalledMachine installed{machine};
+    std::shared_ptr<NSScreen> screen = std::make_shared<NSScreen>(NSMakeRect(0, 0, 1440, 900), 2.0);
+    ScreenSource previousScreens;
+};
+
+TEST_F(DevicePanelTest, SixteenSubviewsAlternateIconAndLabelWithTheirFrames) {
+    const auto panel = DeviceViewController::initWithNibName("DevicePanel400x500", nullptr);
+    const auto& subviews = panel->view()->subviews();
+    ASSERT_EQ(subviews.size(), 16u);
+
+    const std::vector<std::string> icons = {"cpu.png",   "hz.png",      "memory.png", "os.png",
+                                            "model.png", "display.png", "heat.png",   "fan.png"};
+    for (int row = 1; row <= 8; ++row) {
+        SCOPED_TRACE(row);
+        const auto icon = std::dynamic_pointer_cast<NSImageView>(subviews[2 * (row - 1)]);
+        const auto label = std::dynamic_pointer_cast<NSTextField>(subviews[2 * (row - 1) + 1]);
+        ASSERT_TRUE(icon && label);
+        const double y = 500 - (40 + 40 * row);
+        EXPECT_EQ(icon->frame(), NSMakeRect(30, y, 30, 30));
+        EXPECT_EQ(label->frame(), NSMakeRect(80, y, row == 1 ? 320 : 400, 30));
+        ASSERT_TRUE(icon->image());
+        EXPECT_EQ(icon->image()->name(), icons[row - 1]);
+        EXPECT_FALSE(label->isBezeled());
+        EXPECT_FALSE(label->drawsBackground());
+        EXPECT_FALSE(label->isEditable());
+        EXPECT_FALSE(label->isSelectable());
+        if (label->font()) {
+            EXPECT_EQ(label->font()->pointSize(), 14.0);
+        }
+    }
+    // The rows' corners named for a panel of this size.
+    EXPECT_EQ(subviews[0]->frame(), NSMakeRect(30, 420, 30, 30));
+    EXPECT_EQ(subviews[1]->frame(), NSMakeRect(80, 420, 320, 30));
+    EXPECT_EQ(subviews[14]->frame(), NSMakeRect(30, 140, 30, 30));
+    EXPECT_EQ(subviews[15]->frame(), NSMakeRect(80, 140, 400, 30));
+}
+
+TEST_F(DevicePanelTest, RealPanelKeepsEveryRowInside) {
+    const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
+    const auto view = panel->view();
+    ASSERT_EQ(view->subviews().size(), 16u);
+    EXPECT_EQ(view->subviews()[15]->frame(),
+              NSMakeRect(80, view->frame().height - 360, view->frame().width, 30));
+    EXPECT_GE(view->frame().height - 360, 0);
+}
+
+TEST_F(DevicePanelTest, RowsShowTheMachine) {
+    const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
+    EXPECT_EQ(labelTexts(*panel->view()), (std::vector<std::string>{
+                                              "CPU型号：Intel Core i7",
+                                              "CPU频率：2.4GHz * 4",
+                                              "内存：0.9G",
+                                              "系统版本：10.8.5 (12F45)",
+                                              "型号：MacBookPro10,1",
+                                              "分辨率：2880*1800 (高清屏)",
+                                              "CPU温度：45摄氏度",
+                                              "风扇数：2 当前转速：左 2000 右 1995",
+                                          }));
+    // The sensors are read after the display row, temperature first, then count, fan 0, fan 1.
+    EXPECT_EQ(keysRead(), (std::vector<std::string>{"TC0D", "FNum", "F0Ac", "F1Ac"}));
+}
+
+TEST_F(DevicePanelTest, AbsentValuesReadAsUnknownOrZero) {
+    // A machine that tells nothing: no kernel values, no registry, no sensors, no screen.
+    InstalledMachine bare{std::make_shared<ScriptedMachine>()};
+    screen = nullptr;
+
+    const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
+    EXPECT_EQ(labelTexts(*panel->view()), (std::vector<std::string>{
+                                              "CPU型号：未知",
+                                              "CPU频率：0.0GHz * 未知",
+                                              "内存：0.0G",
+                                              "系统版本：未知",
+                                              "型号：未知",
+                                              "分辨率：0*0 (非高清屏)",
+                                              "CPU温度：0摄氏度",
+                                              "风扇数：0（未检测到风扇）",
+                                          }));
+}
+
+struct FanCase {
+    int count;
+    std::vector<std::string> expectedKeys;
+    std::string expectedText;
+};
+
+class FanRow : public DevicePanelTest, public ::testing::WithParamInterface<FanCase> {};
+
+TEST_P(FanRow, QueriesOnlyTheFansItShows) {
+    smc->keys["FNum"] = {1, kUi8, {static_cast<std::uint8_t>(GetParam().count)}};
+    smc->keys["F2Ac"] = fanSpeed(2400);
+    const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
+    smc->exchanges.clear();
+    EXPECT_EQ(panel->getFanInfo(), GetParam().expectedText);
+    EXPECT_EQ(keysRead(), GetParam().expectedKeys);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, FanRow,
+    ::testing::Values(
+        FanCase{0, {"FNum", "F0Ac"}, "风扇数：0（未检测到风扇）"},
+        FanCase{1, {"FNum", "F0Ac"}, "风扇数：1 当前转速：2000"},
+        FanCase{2, {"FNum", "F0Ac", "F1Ac"}, "风扇数：2 当前转速：左 2000 右 1995"},
+        FanCase{3, {"FNum", "F0Ac", "F1Ac", "F2Ac"}, "风扇数：3 当前转速：2000、1995、2400"}));
+
+struct ScreenCase {
+    std::string model;
+    NSRect frame;
+    double scale;
+    std::string expected;
+};
+
+class ScreenRow : public DevicePanelTest, public ::testing::WithParamInterface<ScreenCase> {};
+
+TEST_P(ScreenRow, DescribesTheMainScreen) {
+    machine->setSysctlText("hw.model", GetParam().model);
+    screen = std::make_shared<NSScreen>(GetParam().frame, GetParam().scale);
+    const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
+    EXPECT_EQ(panel->getScreen(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, ScreenRow,
+    ::testing::Values(
+        ScreenCase{"MacBookPro10,1", NSMakeRect(0, 0, 1440, 900), 2.0, "2880*1800 (高清屏)"},
+        ScreenCase{"MacBookPro10,2", NSMakeRect(0, 0, 1280, 800), 2.0, "2560*1600 (高清屏)"},
+        ScreenCase{"20XW0055GE", NSMakeRect(0, 0, 1440, 900), 2.0, "1440*900 (高清屏)"},
+        ScreenCase{"MACBOOKPRO10,1", NSMakeRect(0, 0, 1440, 900), 2.0, "1440*900 (高清屏)"},
+        ScreenCase{"MacBookPro10,1", NSMakeRect(0, 0, 1440, 900), 1.0, "1440*900 (非高清屏)"}));
+
+TEST_F(DevicePanelTest, OneFanLeavesFanOneUnread) {
+    smc->keys["FNum"] = {1, kUi8, {1}};
+    smc->keys["F0Ac"] = fanSpeed(1798);
+    const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
+    EXPECT_EQ(labelTexts(*panel->view()).back(), "风扇数：1 当前转速：1798");
+    EXPECT_EQ(keysRead(), (std::vector<std::string>{"TC0D", "FNum", "F0Ac"}));
+}
+
+TEST_F(DevicePanelTest, ALaterPanelReadsEverythingAgain) {
+    const auto first = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
+    first->view();
+    smc->keys["TC0D"] = {2, kSp78, {50, 0}};
+    const auto second = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
+    second->view();
+    EXPECT_EQ(labelTexts(*first->view())[6], "CPU温度：45摄氏度");
+    EXPECT_EQ(labelTexts(*second->view())[6], "CPU温度：50摄氏度");
+    // Each build makes two records: one for its rows, one for the display text.
+    EXPECT_EQ(machine->sysctlQueries["hw.cpufrequency"], 4);
+}
+
+}  // namespace

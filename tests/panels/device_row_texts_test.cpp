@@ -1,0 +1,115 @@
+#include "panels/device/device_row_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+using Text = std::optional<std::string>;
+using Count = std::optional<std::uint64_t>;
+
+struct ClockCase {
+    Text speed;
+    Count cores;
+    std::string expected;
+};
+
+class ClockRow : public ::testing::TestWithParam<ClockCase> {};
+
+TEST_P(ClockRow, ShowsGigahertzAfterThreeSinglePrecisionDivisions) {
+    EXPECT_EQ(clockRowText(GetParam().speed, GetParam().cores), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ClockRow,
+    ::testing::Values(ClockCase{"2600000000", 4, "CPU频率：2.6GHz * 4"},
+                      // Rounding after each division decides the digit at these two clocks.
+                      ClockCase{"2450000000", 2, "CPU频率：2.4GHz * 2"},
+                      ClockCase{"2550000000", 2, "CPU频率：2.6GHz * 2"},
+                      ClockCase{"2300000000", 4, "CPU频率：2.3GHz * 4"},
+                      ClockCase{"2096016000", 2, "CPU频率：2.1GHz * 2"},
+                      ClockCase{std::nullopt, 8, "CPU频率：0.0GHz * 8"},
+                      ClockCase{"fast", std::nullopt, "CPU频率：0.0GHz * 未知"},
+                      ClockCase{"  3000000000", 16, "CPU频率：3.0GHz * 16"}));
+
+struct MemoryCase {
+    Text bytes;
+    std::string expected;
+};
+
+class MemoryRow : public ::testing::TestWithParam<MemoryCase> {};
+
+TEST_P(MemoryRow, ShowsGibibytes) {
+    EXPECT_EQ(memoryRowText(GetParam().bytes), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MemoryRow,
+                         ::testing::Values(MemoryCase{"8589934592", "内存：8.0G"},
+                                           MemoryCase{"17179869184", "内存：16.0G"},
+                                           MemoryCase{"1000000000", "内存：0.9G"},
+                                           MemoryCase{std::nullopt, "内存：0.0G"}));
+
+TEST(DeviceRowTexts, TextRowsShowAbsentValuesAsAWord) {
+    EXPECT_EQ(processorRowText("Intel Core i7"), "CPU型号：Intel Core i7");
+    EXPECT_EQ(processorRowText(std::nullopt), "CPU型号：未知");
+    EXPECT_EQ(processorRowText(""), "CPU型号：");
+    EXPECT_EQ(osVersionRowText("10.8.5 (12F45)"), "系统版本：10.8.5 (12F45)");
+    EXPECT_EQ(osVersionRowText(std::nullopt), "系统版本：未知");
+    EXPECT_EQ(modelRowText("MacBookPro10,1"), "型号：MacBookPro10,1");
+    EXPECT_EQ(modelRowText(std::nullopt), "型号：未知");
+    EXPECT_EQ(displayRowText("1440*900 (非高清屏)"), "分辨率：1440*900 (非高清屏)");
+}
+
+TEST(DeviceRowTexts, TemperatureInWholeDegrees) {
+    EXPECT_EQ(temperatureRowText(45.0f), "CPU温度：45摄氏度");
+    EXPECT_EQ(temperatureRowText(0.0f), "CPU温度：0摄氏度");
+}
+
+struct ScreenCase {
+    Text model;
+    float width, height;
+    double scale;
+    std::string expected;
+};
+
+class ScreenText : public ::testing::TestWithParam<ScreenCase> {};
+
+TEST_P(ScreenText, NamesSizeAndDensity) {
+    const ScreenCase& c = GetParam();
+    EXPECT_EQ(screenText(c.model, c.width, c.height, c.scale), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScreenText,
+    ::testing::Values(ScreenCase{"MacBookPro10,1", 1440, 900, 2.0, "2880*1800 (高清屏)"},
+                      ScreenCase{"MacBookPro10,2", 1280, 800, 2.0, "2560*1600 (高清屏)"},
+                      ScreenCase{"MacBookAir5,2", 1440, 900, 2.0, "1440*900 (高清屏)"},
+                      ScreenCase{"macbookpro10,1", 1440, 900, 2.0, "1440*900 (高清屏)"},
+                      ScreenCase{std::nullopt, 1440, 900, 2.0, "1440*900 (高清屏)"},
+                      ScreenCase{"MacBookPro10,1", 1440, 900, 1.0, "1440*900 (非高清屏)"},
+                      ScreenCase{"MacBookPro10,1", 1920, 1080, 1.25, "2880*1800 (高清屏)"},
+                      ScreenCase{std::nullopt, 0, 0, 0.0, "0*0 (非高清屏)"}));
+
+struct FanCase {
+    int count;
+    std::vector<int> speeds;
+    std::string expected;
+};
+
+class FanText : public ::testing::TestWithParam<FanCase> {};
+
+TEST_P(FanText, CountAndSpeeds) {
+    EXPECT_EQ(fanText(GetParam().count, GetParam().speeds), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FanText,
+    ::testing::Values(FanCase{1, {1798}, "风扇数：1 当前转速：1798"},
+                      FanCase{2, {2000, 1995}, "风扇数：2 当前转速：左 2000 右 1995"},
+                      FanCase{0, {0}, "风扇数：0（未检测到风扇）"},
+                      FanCase{3, {1200, 1300, 1400}, "风扇数：3 当前转速：1200、1300、1400"},
+                      FanCase{-1, {0}, "风扇数：0（未检测到风扇）"}));
+
+}  // namespace

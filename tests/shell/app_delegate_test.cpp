@@ -1,0 +1,239 @@
+#include "shell/app_delegate.h"
+
+#include <gtest/gtest.h>
+
+#include <QMainWindow>
+
+#include "platform/appkit/ns_text_field.h"
+#include "platform/iokit.h"
+#include "platform/qt/native_window.h"
+#include "tests/support/scripted_machine.h"
+#include "tests/support/scripted_smc.h"
+#include "tests/support/scripted_ui.h"
+
+namespace {
+
+using namespace platform;
+using testing_support::bodyText;
+using testing_support::InstalledMachine;
+using testing_support::ScriptedMachine;
+using testing_support::ScriptedSMC;
+using testing_support::ScriptedUserInterface;
+
+class AppDelegateTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        machine->osName = "Darwin";
+        machine->setSysctlText("kern.ostype", "Darwin");
+        machine->setSysctlText("kern.osrelease", "12.5.0");
+        machine->setSysctlText("kern.osversion", "12F45");
+        machine->setSysctlText("hw.model", "MacBookPro10,1");
+        machine->setSysctlText("machdep.cpu.brand_string",
+                               "Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz");
+        machine->setSysctlUInt64("hw.cpufrequency", 2300000000);
+        machine->setSysctlUInt32("hw.physicalcpu", 4);
+        machine->memory = 8589934592;
+        machine->addRegistryEntry("IOPlatformExpertDevice",
+                                  {{"IOPlatformSerialNumber", "W80123456789"},
+                                   {"IOPlatformUUID", "6f1c2a3e-58c1-4f0e-9a41-8e0d7c3b5a21"}});
+
+        auto* mainWindow = new QMainWindow;
+        mainWindow->setCentralWidget(new QWidget);
+        mainWindow->resize(480, 400);
+        window =
+            std::make_shared<NSWindow>(std::make_unique<NativeWindow>(NativeWindow{mainWindow}));
+        searchField = NSTextField::initWithFrame(NSMakeRect(0, 0, 200, 24));
+        searchBox = std::make_shared<NSToolbarItem>(searchField);
+        delegate->setWindow(window);
+        delegate->setSearchBox(searchBox);
+    }
+
+    void TearDown() override {
+        delegate.reset();
+        EXPECT_EQ(IOObjectsInUse(), 0u);
+    }
+
+    void launch() {
+        delegate->applicationDidFinishLaunching();
+        ui.logLines.clear();
+    }
+
+    // The panel views now in the window's content view.
+    const std::vector<std::shared_ptr<NSView>>& shownPanels() const {
+        return window->contentView()->subviews();
+    }
+
+    std::shared_ptr<ScriptedMachine> machine = std::make_shared<ScriptedMachine>();
+    InstalledMachine installed{machine};
+    ScriptedUserInterface ui;
+    std::shared_ptr<NSWindow> window;
+    std::shared_ptr<NSTextField> searchField;
+    std::shared_ptr<NSToolbarItem> searchBox;
+    std::shared_ptr<AppDelegate> delegate = std::make_shared<AppDelegate>();
+};
+
+TEST_F(AppDelegateTest, LaunchLogsElevenLinesBeforeThePanelExists) {
+    std::vector<bool> panelExisted;
+    installLogSink([&](const std::string& line) {
+        ui.logLines.push_back(line);
+        panelExisted.push_back(delegate->deviceViewController() != nullptr);
+    });
+    testing::internal::CaptureStdout();
+    delegate->applicationDidFinishLaunching();
+    const std::string printed = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(ui.logLines, (std::vector<std::string>{
+                               "CPU: Intel Core i7",
+                               "CPU 速度: 2300000000",
+                               "CPU 数量: 4",
+                               "内存: 8589934592",
+                               "系统: Darwin",
+                               "系统版本: 10.8.5 (12F45)",
+                               "UUID 6f1c2a3e-58c1-4f0e-9a41-8e0d7c3b5a21",
+                               "机器型号 MacBookPro10,1",
+                               "CPU温度:0.000000",
+                               "the fan num is 0",
+                               "the fan speed is 0",
+                           }));
+    EXPECT_EQ(panelExisted, std::vector<bool>(11, false));
+    // Without a sensor controller the launch still ends with the device panel in the window.
+    EXPECT_NE(printed.find("Error: no SMC found"), std::string::npos);
+    ASSERT_EQ(shownPanels().size(), 1u);
+    EXPECT_EQ(shownPanels()[0], delegate->currentPanelView());
+    EXPECT_EQ(delegate->currentPanelView(), delegate->deviceViewController()->view());
+    EXPECT_EQ(delegate->currentPanelView()->subviews().size(), 16u);
+}
+
+TEST_F(AppDelegateTest, LaunchLogsSensorReadingsAndAbsentValues) {
+    auto smc = std::make_shared<ScriptedSMC>();
+    smc->keys["TC0D"] = {2, 0x73703738, {0x2D, 0x40}};
+    smc->keys["FNum"] = {1, 0x75693820, {2}};
+    smc->keys["F0Ac"] = {2, 0x66706532, {0x1F, 0x40}};
+    testing_support::installScriptedSMC(*machine, smc);
+    machine->removeSysctl("hw.cpufrequency");
+    machine->removeSysctl("hw.model");
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(ui.logLines[1], "CPU 速度: (null)");
+    EXPECT_EQ(ui.logLines[7], "机器型号 (null)");
+    EXPECT_EQ(ui.logLines[8], "CPU温度:45.000000");
+    EXPECT_EQ(ui.logLines[9], "the fan num is 2");
+    EXPECT_EQ(ui.logLines[10], "the fan speed is 2000");
+}
+
+TEST_F(AppDelegateTest, ReopenBringsBackAHiddenWindowOnly) {
+    launch();
+    window->close();
+    ASSERT_FALSE(window->isVisible());
+
+    EXPECT_TRUE(delegate->applicationShouldHandleReopenHasVisibleWindows(
+        NSApplication::sharedApplication(), true));
+    EXPECT_FALSE(window->isVisible());
+
+    EXPECT_TRUE(delegate->applicationShouldHandleReopenHasVisibleWindows(
+        NSApplication::sharedApplication(), false));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(shownPanels()[0], delegate->currentPanelView());
+}
+
+TEST_F(AppDelegateTest, ReopenCommandShowsTheSameWindowWithItsPanel) {
+    launch();
+    const auto panel = delegate->currentPanelView();
+    window->close();
+    delegate->reOpenTheMainWindow(nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(delegate->currentPanelView(), panel);
+}
+
+TEST_F(AppDelegateTest, SamePanelTwiceMakesANewOneAndReleasesTheFirst) {
+    launch();
+    const std::weak_ptr<DeviceViewController> first = delegate->deviceViewController();
+    const std::weak_ptr<NSView> firstView = delegate->currentPanelView();
+    delegate->showDeviceInfo(nullptr);
+    EXPECT_TRUE(first.expired());
+    EXPECT_TRUE(firstView.expired());
+    ASSERT_EQ(shownPanels().size(), 1u);
+    EXPECT_EQ(shownPanels()[0], delegate->deviceViewController()->view());
+}
+
+TEST_F(AppDelegateTest, OtherKindsStayHeldWhenTheirPanelLeaves) {
+    launch();
+    delegate->showQuelmarn(nullptr);
+    const auto about = delegate->aboutViewController();
+    ASSERT_EQ(shownPanels().size(), 1u);
+    EXPECT_EQ(shownPanels()[0], about->view());
+    delegate->showDeviceInfo(nullptr);
+    EXPECT_EQ(delegate->aboutViewController(), about);
+    ASSERT_EQ(shownPanels().size(), 1u);
+    EXPECT_EQ(shownPanels()[0], delegate->deviceViewController()->view());
+    EXPECT_EQ(about->view()->superview(), nullptr);
+}
+
+TEST_F(AppDelegateTest, TypedSerialReachesThePanelBeforeItLoads) {
+    launch();
+    searchField->setStringValue("C02 A&B=C");
+    const int registryReadsBefore = machine->registryQueries["IOPlatformExpertDevice"];
+    delegate->searchByPrintSerialNumber(nullptr);
+    EXPECT_EQ(delegate->serialNumberViewController()->serialNumber(), "C02 A&B=C");
+    ASSERT_EQ(ui.loads.size(), 1u);
+    EXPECT_EQ(bodyText(ui.loads[0]), "sn=C02 A&B=C");
+    EXPECT_EQ(machine->registryQueries["IOPlatformExpertDevice"], registryReadsBefore);
+    EXPECT_EQ(shownPanels()[0], delegate->serialNumberViewController()->view());
+}
+
+TEST_F(AppDelegateTest, EmptySearchBoxLooksUpNothing) {
+    launch();
+    delegate->searchByPrintSerialNumber(nullptr);
+    EXPECT_EQ(delegate->serialNumberViewController()->serialNumber(), "");
+    EXPECT_TRUE(ui.loads.empty());
+    EXPECT_EQ(ui.logLines, std::vector<std::string>{"send keyword nil"});
+}
+
+TEST_F(AppDelegateTest, GoneSearchBoxLooksUpTheMachinesOwnSerial) {
+    launch();
+    searchBox.reset();
+    delegate->searchByPrintSerialNumber(nullptr);
+    ASSERT_EQ(ui.loads.size(), 1u);
+    EXPECT_EQ(bodyText(ui.loads[0]), "sn=W80123456789");
+}
+
+TEST_F(AppDelegateTest, LookupCommandPostsTheMachinesOwnSerial) {
+    launch();
+    searchField->setStringValue("typed but not used");
+    delegate->SearchBySerialNumber(nullptr);
+    EXPECT_EQ(ui.logLines, std::vector<std::string>{"序列号 W80123456789"});
+    ASSERT_EQ(ui.loads.size(), 1u);
+    EXPECT_EQ(bodyText(ui.loads[0]), "sn=W80123456789");
+}
+
+TEST_F(AppDelegateTest, HelpOpensTheHelpPageInTheBrowser) {
+    delegate->showHelpPage(nullptr);
+    EXPECT_EQ(ui.openedURLs,
+              std::vector<std::string>{"http://127.0.0.1:47180/kb/HT1349?viewlocale=zh_CN"});
+}
+
+TEST_F(AppDelegateTest, ActionsAreSentByName) {
+    launch();
+    const std::vector<std::pair<std::string, std::function<bool()>>> actions = {
+        {"showQuelmarn:", [&] { return delegate->aboutViewController() != nullptr; }},
+        {"SearchBySerialNumber:",
+         [&] { return delegate->serialNumberViewController() != nullptr; }},
+        {"showHelpPage:", [&] { return ui.openedURLs.size() == 1; }},
+    };
+    for (const auto& [selector, happened] : actions) {
+        SCOPED_TRACE(selector);
+        EXPECT_TRUE(delegate->performAction(selector, nullptr));
+        EXPECT_TRUE(happened());
+    }
+    EXPECT_FALSE(delegate->performAction("launchRockets:", nullptr));
+}
+
+TEST_F(AppDelegateTest, OutletsAreConnectedByName) {
+    const auto other = std::make_shared<AppDelegate>();
+    EXPECT_TRUE(other->setValueForKey("window", window));
+    EXPECT_TRUE(other->setValueForKey("searchBox", searchBox));
+    EXPECT_FALSE(other->setValueForKey("trashCan", window));
+    EXPECT_EQ(other->window(), window);
+    EXPECT_EQ(other->searchBox(), searchBox);
+}
+
+}  // namespace
