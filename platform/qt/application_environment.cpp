@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <cerrno>
 #include <QtGlobal>
 #include <string>
 

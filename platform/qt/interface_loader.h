@@ -34,8 +34,9 @@ namespace platform {
 //   over the NSWindow; on a widget inside a toolbar, an NSToolbarItem whose view wraps the widget;
 //   on any other widget, its view;
 // - `delegateAction` (string, a selector such as "showDeviceInfo:") on a QAction sends it to the
-//   delegate when triggered, and on a QLineEdit when Return is pressed, with the line edit's
-//   view as the sender. The application answers what the delegate does not: "terminate:";
+//   delegate, with no sender, when the action is triggered; on a QLineEdit it sends it when
+//   Return is pressed, with the line edit's view as the sender. The application itself answers
+//   what the delegate does not: "terminate:";
 // - a widget that is a child of a QToolBar is put into that toolbar before the action its
 //   `toolbarBefore` (string) names, or at its end.
 // QUiLoader's constructor loads every Designer plugin in the plugin directories at once (the web
