@@ -1,0 +1,77 @@
+#include "platform/linux/linux_machine.h"
+
+#include <unistd.h>
+
+#include "platform/linux/computer_name.h"
+#include "platform/linux/memory_size.h"
+#include "platform/linux/platform_identity.h"
+#include "platform/linux/sysctl_values.h"
+#include "platform/linux/user_account.h"
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kPlatformExpertClass = "IOPlatformExpertDevice";
+constexpr RegistryEntryId kPlatformExpertEntry = 1;
+
+}  // namespace
+
+LinuxMachine::LinuxMachine(std::filesystem::path root)
+    : LinuxMachine(std::move(root), ::geteuid()) {}
+
+LinuxMachine::LinuxMachine(std::filesystem::path root, std::uint32_t uid)
+    : files_(root), uid_(uid) {}
+
+std::optional<std::vector<std::byte>> LinuxMachine::sysctlValue(std::string_view name) {
+    return linux_backend::sysctlValue(files_, name);
+}
+
+std::optional<std::string> LinuxMachine::localizedHostName() {
+    return linux_backend::computerName(files_);
+}
+
+std::optional<std::string> LinuxMachine::userName() {
+    const auto account = linux_backend::userAccount(files_, uid_);
+    return account ? std::optional(account->login) : std::nullopt;
+}
+
+std::optional<std::string> LinuxMachine::fullUserName() {
+    const auto account = linux_backend::userAccount(files_, uid_);
+    return account ? std::optional(linux_backend::fullNameOf(*account)) : std::nullopt;
+}
+
+std::optional<std::string> LinuxMachine::operatingSystemName() {
+    return files_.read("/proc/sys/kernel/ostype");
+}
+
+std::uint64_t LinuxMachine::physicalMemory() {
+    return linux_backend::installedMemoryBytes(files_);
+}
+
+std::vector<RegistryEntryId> LinuxMachine::registryEntries(std::string_view className) {
+    if (className == kPlatformExpertClass && linux_backend::hasPlatformDescription(files_)) {
+        return {kPlatformExpertEntry};
+    }
+    return {};
+}
+
+std::optional<std::string> LinuxMachine::registryProperty(RegistryEntryId entry,
+                                                          std::string_view key) {
+    if (entry != kPlatformExpertEntry) {
+        return std::nullopt;
+    }
+    if (key == "IOPlatformSerialNumber") {
+        return linux_backend::platformSerialNumber(files_);
+    }
+    if (key == "IOPlatformUUID") {
+        return linux_backend::platformUuid(files_);
+    }
+    return std::nullopt;
+}
+
+kern_return_t LinuxMachine::openUserClient(RegistryEntryId /*service*/, std::uint32_t /*type*/,
+                                           std::unique_ptr<UserClient>* /*client*/) {
+    return kIOReturnNotFound;
+}
+
+}  // namespace platform

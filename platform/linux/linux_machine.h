@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/linux/root_files.h"
+#include "platform/machine.h"
+
+namespace platform {
+
+// The machine as Linux describes it in /proc, /sys and /etc below a root directory: "/" for
+// the running system, or a tree captured from another machine for tests. A captured tree is
+// never mixed with the live system: only the user (the effective uid) comes from this process.
+// Nothing is cached; every call reads its files afresh.
+//
+// Registry: class "IOPlatformExpertDevice" has one entry on machines with DMI or a device
+// tree, with the text properties "IOPlatformSerialNumber" and "IOPlatformUUID" where the
+// firmware gives them (platform_identity.h). It has no user clients.
+class LinuxMachine final : public Machine {
+  public:
+    // The machine below `root` ("/" in production), for the effective user of this process.
+    explicit LinuxMachine(std::filesystem::path root);
+    // The same for the user `uid`, which a captured tree's /etc/passwd should know.
+    LinuxMachine(std::filesystem::path root, std::uint32_t uid);
+
+    // See linux/sysctl_values.h for the names and their sources.
+    std::optional<std::vector<std::byte>> sysctlValue(std::string_view name) override;
+    std::optional<std::string> localizedHostName() override;
+    std::optional<std::string> userName() override;
+    std::optional<std::string> fullUserName() override;
+    // The kernel's name for itself, "Linux".
+    std::optional<std::string> operatingSystemName() override;
+    std::uint64_t physicalMemory() override;
+    std::vector<RegistryEntryId> registryEntries(std::string_view className) override;
+    std::optional<std::string> registryProperty(RegistryEntryId entry,
+                                                std::string_view key) override;
+    kern_return_t openUserClient(RegistryEntryId service, std::uint32_t type,
+                                 std::unique_ptr<UserClient>* client) override;
+
+  private:
+    linux_backend::RootFiles files_;
+    std::uint32_t uid_;
+};
+
+}  // namespace platform

@@ -1,0 +1,69 @@
+#include "platform/linux/platform_identity.h"
+
+#include <initializer_list>
+#include <string_view>
+
+#include "platform/linux/firmware_placeholder.h"
+
+namespace platform::linux_backend {
+namespace {
+
+constexpr std::string_view kDmi = "/sys/class/dmi/id";
+constexpr std::string_view kDeviceTree = "/sys/firmware/devicetree/base";
+
+std::optional<std::string> firmwareValue(const RootFiles& files, std::string_view directory,
+                                         std::string_view name) {
+    auto value = files.read(std::string(directory) + "/" + std::string(name));
+    if (!value || isFirmwarePlaceholder(*value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::string> firstDmiValue(const RootFiles& files,
+                                         std::initializer_list<std::string_view> names) {
+    for (const auto name : names) {
+        if (auto value = firmwareValue(files, kDmi, name)) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> boardModel(const RootFiles& files) {
+    const auto vendor = firmwareValue(files, kDmi, "board_vendor");
+    auto board = firmwareValue(files, kDmi, "board_name");
+    if (vendor && board) {
+        return *vendor + " " + *board;
+    }
+    return board;
+}
+
+}  // namespace
+
+bool hasPlatformDescription(const RootFiles& files) {
+    return files.exists(kDmi) || files.exists(kDeviceTree);
+}
+
+std::optional<std::string> modelIdentifier(const RootFiles& files) {
+    if (auto model = firstDmiValue(files, {"product_name", "product_version"})) {
+        return model;
+    }
+    if (auto model = boardModel(files)) {
+        return model;
+    }
+    return firmwareValue(files, kDeviceTree, "model");
+}
+
+std::optional<std::string> platformSerialNumber(const RootFiles& files) {
+    if (auto serial = firstDmiValue(files, {"product_serial", "chassis_serial", "board_serial"})) {
+        return serial;
+    }
+    return firmwareValue(files, kDeviceTree, "serial-number");
+}
+
+std::optional<std::string> platformUuid(const RootFiles& files) {
+    return firmwareValue(files, kDmi, "product_uuid");
+}
+
+}  // namespace platform::linux_backend

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/linux/root_files.h"
+
+// Which machine this is, from the firmware's tables: DMI on PCs (/sys/class/dmi/id) and the
+// device tree on ARM boards. Firmware placeholders count as absent.
+namespace platform::linux_backend {
+
+// Whether the machine describes itself at all: it has DMI or a device tree.
+bool hasPlatformDescription(const RootFiles& files);
+
+// The model identifier: DMI product_name, else product_version, else board_vendor and
+// board_name (the board is the model of a self-built desktop), else the device tree's model.
+std::optional<std::string> modelIdentifier(const RootFiles& files);
+
+// The serial number: DMI product_serial, chassis_serial, board_serial, else the device tree's
+// serial-number. The DMI files are readable by root only on mainline kernels; for anyone else
+// there is no serial number.
+std::optional<std::string> platformSerialNumber(const RootFiles& files);
+
+// The platform UUID, DMI product_uuid (lower case, 36 characters); root-only like the serial.
+std::optional<std::string> platformUuid(const RootFiles& files);
+
+}  // namespace platform::linux_backend

@@ -1,0 +1,69 @@
+#include "platform/linux/sysctl_values.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "platform/linux/operating_system.h"
+#include "platform/linux/platform_identity.h"
+#include "platform/linux/processor_facts.h"
+
+namespace platform::linux_backend {
+namespace {
+
+using Value = std::optional<std::vector<std::byte>>;
+
+Value nulTerminated(const std::optional<std::string>& text) {
+    if (!text) {
+        return std::nullopt;
+    }
+    std::vector<std::byte> bytes(text->size() + 1, std::byte{0});
+    std::memcpy(bytes.data(), text->data(), text->size());
+    return bytes;
+}
+
+template <typename Number>
+Value littleEndian(const std::optional<Number>& number) {
+    if (!number) {
+        return std::nullopt;
+    }
+    std::vector<std::byte> bytes(sizeof(Number));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::byte>((*number >> (8 * i)) & 0xFF);
+    }
+    return bytes;
+}
+
+struct Variable {
+    std::string_view name;
+    Value (*read)(const RootFiles&);
+};
+
+constexpr std::array<Variable, 8> kVariables = {{
+    {"kern.ostype",
+     [](const RootFiles& f) { return nulTerminated(f.read("/proc/sys/kernel/ostype")); }},
+    {"kern.osrelease",
+     [](const RootFiles& f) { return nulTerminated(f.read("/proc/sys/kernel/osrelease")); }},
+    {"kern.osversion",
+     [](const RootFiles& f) { return nulTerminated(f.read("/proc/sys/kernel/version")); }},
+    {"kern.osproductname", [](const RootFiles& f) { return nulTerminated(distributionName(f)); }},
+    {"hw.model", [](const RootFiles& f) { return nulTerminated(modelIdentifier(f)); }},
+    {"machdep.cpu.brand_string",
+     [](const RootFiles& f) { return nulTerminated(processorBrand(f)); }},
+    {"hw.cpufrequency", [](const RootFiles& f) { return littleEndian(nominalClockHertz(f)); }},
+    {"hw.physicalcpu", [](const RootFiles& f) { return littleEndian(physicalCores(f)); }},
+}};
+
+}  // namespace
+
+std::optional<std::vector<std::byte>> sysctlValue(const RootFiles& files, std::string_view name) {
+    for (const auto& variable : kVariables) {
+        if (variable.name == name) {
+            return variable.read(files);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace platform::linux_backend

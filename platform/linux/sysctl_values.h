@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/linux/root_files.h"
+
+namespace platform::linux_backend {
+
+// The kernel variables the system asks for by their sysctl names, answered from the files
+// below the root, as sysctl would copy them out: text with its terminating NUL, numbers
+// little-endian in their natural width.
+// - "kern.ostype", "kern.osrelease", "kern.osversion": /proc/sys/kernel/ostype, osrelease and
+//   version, the fields of uname(2);
+// - "kern.osproductname": the distribution's name and version (operating_system.h);
+// - "hw.model": the model identifier (platform_identity.h);
+// - "machdep.cpu.brand_string": the processor's name (processor_facts.h);
+// - "hw.cpufrequency": the nominal clock in hertz, 8 bytes;
+// - "hw.physicalcpu": the number of physical cores, 4 bytes.
+// std::nullopt for any other name, and when the machine does not tell the value.
+std::optional<std::vector<std::byte>> sysctlValue(const RootFiles& files, std::string_view name);
+
+}  // namespace platform::linux_backend

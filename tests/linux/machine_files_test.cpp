@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/linux/memory_size.h"
+#include "platform/linux/processor_facts.h"
+#include "platform/linux/root_files.h"
+#include "tests/linux/temp_tree.h"
+
+namespace {
+
+using namespace platform::linux_backend;
+using linux_test::TempTree;
+
+TEST(RootFilesTest, StripsTheEndsSysfsAndTheDeviceTreeLeave) {
+    TempTree tree;
+    tree.file("/a", "6.1.0-18-amd64\n")
+        .file("/b", std::string("MacBookPro10,1\0", 15))
+        .file("/c", "Left side  \n\n")
+        .file("/d", "")
+        .file("/e", "  lead\tinner\n")
+        .file("/sys/long", std::string(10000, 's'))
+        .file("/proc/long", std::string(9000, 'p'))
+        .directory("/dir");
+    RootFiles files(tree.root().string() + "/");
+    EXPECT_EQ(files.read("/a"), "6.1.0-18-amd64");
+    EXPECT_EQ(files.read("/b"), "MacBookPro10,1");
+    EXPECT_EQ(files.read("/c"), "Left side");
+    EXPECT_EQ(files.read("/d"), "");
+    EXPECT_EQ(files.read("/e"), "  lead\tinner");
+    EXPECT_EQ(files.read("/sys/long"), std::string(10000, 's'));
+    EXPECT_EQ(files.read("/proc/long"), std::string(9000, 'p'));
+    EXPECT_EQ(files.read("/missing"), std::nullopt);
+    EXPECT_EQ(files.read("/dir"), std::nullopt);
+    EXPECT_FALSE(files.isLiveSystem());
+    EXPECT_TRUE(RootFiles("/").isLiveSystem());
+}
+
+// Mainline kernels make product_serial and product_uuid mode 0400, owned by root.
+TEST(RootFilesTest, AnUnreadableFileIsAbsentNotAnError) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root reads every file";
+    }
+    TempTree tree;
+    tree.file("/sys/class/dmi/id/product_serial", "C02K1234F1G3\n");
+    std::filesystem::permissions(tree.at("/sys/class/dmi/id/product_serial"),
+                                 std::filesystem::perms::none);
+    EXPECT_EQ(RootFiles(tree.root()).read("/sys/class/dmi/id/product_serial"), std::nullopt);
+}
+
+TEST(RootFilesTest, ListsDirectoriesAndReadsLinks) {
+    TempTree tree;
+    tree.file("/sys/devices/x/hwmon/hwmon3/name", "coretemp")
+        .link("/sys/class/hwmon/hwmon3", "../../devices/x/hwmon/hwmon3");
+    RootFiles files(tree.root());
+    EXPECT_EQ(files.list("/sys/class/hwmon"), std::vector<std::string>{"hwmon3"});
+    EXPECT_TRUE(files.list("/nowhere").empty());
+    // More entries than one directory read returns.
+    for (int block = 0; block < 400; ++block) {
+        tree.directory("/sys/devices/system/memory/memory" + std::to_string(block));
+    }
+    EXPECT_EQ(files.list("/sys/devices/system/memory").size(), 400u);
+    EXPECT_EQ(files.read("/sys/class/hwmon/hwmon3/name"), "coretemp");
+    EXPECT_EQ(files.linkTarget("/sys/class/hwmon/hwmon3"), "../../devices/x/hwmon/hwmon3");
+    EXPECT_EQ(files.linkTarget("/sys/devices/x"), std::nullopt);
+    EXPECT_TRUE(files.exists("/sys/devices/x"));
+    EXPECT_FALSE(files.exists("/sys/devices/y"));
+}
+
+TEST(InstalledMemoryTest, CountsOnlyOnlineBlocksElseMemTotal) {
+    TempTree tree;
+    tree.file("/proc/meminfo", "MemTotal:         999 kB\n")
+        .file("/sys/devices/system/memory/block_size_bytes", "8000000\n")
+        .file("/sys/devices/system/memory/memory0/online", "1\n")
+        .file("/sys/devices/system/memory/memory1/online", "0\n")
+        .file("/sys/devices/system/memory/memory32/online", "1\n")
+        .file("/sys/devices/system/memory/memory_tiers/online", "1\n");
+    EXPECT_EQ(installedMemoryBytes(RootFiles(tree.root())), 2 * 0x8000000ull);
+    tree.file("/sys/devices/system/memory/memory0/online", "0\n")
+        .file("/sys/devices/system/memory/memory32/online", "0\n");
+    EXPECT_EQ(installedMemoryBytes(RootFiles(tree.root())), 999u * 1024);
+}
+
+struct ProcessorCase {
+    const char* what;
+    std::vector<std::pair<std::string_view, std::string_view>> files;
+    std::optional<std::string> brand;
+    std::optional<std::uint64_t> hertz;
+    std::optional<std::uint32_t> cores;
+};
+
+TEST(ProcessorFactsTest, FallsBackSourceBySource) {
+    const ProcessorCase cases[] = {
+        {"cpuinfo alone, two packages",
+         {{"/proc/cpuinfo",
+           "processor: 0\nmodel name: Intel(R) Xeon(R) Gold 6130\ncpu MHz: 2100.000\n"
+           "physical id: 0\ncore id: 0\n\nprocessor: 1\nphysical id: 1\ncore id: 0\n"}},
+         "Intel(R) Xeon(R) Gold 6130",
+         2'100'000'000,
+         2},
+        {"arm64 board: the core's name, cpufreq's maximum, one core per list",
+         {{"/proc/cpuinfo", "processor: 0\nCPU implementer: 0x41\nCPU part: 0xd03\n"},
+          {"/sys/devices/system/cpu/online", "0-1"},
+          {"/sys/devices/system/cpu/cpu0/topology/core_cpus_list", "0"},
+          {"/sys/devices/system/cpu/cpu1/topology/core_cpus_list", "1"},
+          {"/sys/devices/system/cpu/cpu0/cpufreq/scaling_max_freq", "600000"},
+          {"/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq", "1200000"}},
+         "ARM Cortex-A53",
+         1'200'000'000,
+         2},
+        {"unknown core: the device tree's first compatible",
+         {{"/proc/cpuinfo", "processor: 0\nCPU implementer: 0x61\nCPU part: 0x022\n"},
+          {"/sys/firmware/devicetree/base/cpus/cpu@0/compatible",
+           std::string_view("apple,icestorm\0arm,armv8\0", 26)}},
+         "apple,icestorm",
+         std::nullopt,
+         1},
+        {"a broken sibling list falls back to cpuinfo",
+         {{"/proc/cpuinfo", "processor: 0\n\nprocessor: 1\n\nprocessor: 2\n"},
+          {"/sys/devices/system/cpu/online", "0-2"},
+          {"/sys/devices/system/cpu/cpu0/topology/core_cpus_list", "0-"}},
+         std::nullopt,
+         std::nullopt,
+         3},
+    };
+    for (const auto& [what, files, brand, hertz, cores] : cases) {
+        TempTree tree;
+        for (const auto& [path, text] : files) {
+            tree.file(path, text);
+        }
+        const RootFiles root(tree.root());
+        EXPECT_EQ(processorBrand(root), brand) << what;
+        EXPECT_EQ(nominalClockHertz(root), hertz) << what;
+        EXPECT_EQ(physicalCores(root), cores) << what;
+    }
+}
+
+}  // namespace
