@@ -1,6 +1,8 @@
 #include "tests/qt/loopback_http_server.h"
 
 #include <QTcpSocket>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -43,6 +45,14 @@ LoopbackHttpServer::LoopbackHttpServer() {
 
 QByteArray LoopbackHttpServer::url(const char* path) const {
     return "http://127.0.0.1:" + QByteArray::number(server_.serverPort()) + path;
+}
+
+std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::requestsFor(
+    const QByteArray& path) const {
+    std::vector<Request> found;
+    std::copy_if(requests_.begin(), requests_.end(), std::back_inserter(found),
+                 [&](const Request& request) { return request.path == path; });
+    return found;
 }
 
 quint16 LoopbackHttpServer::closedPort() {

@@ -27,7 +27,8 @@ class LoopbackHttpServer {
     // Answers `path` with the beginning of a page and then hangs up, short of the length it said.
     void cutShort(const QByteArray& path) { cutShort_.insert(path); }
 
-    const std::vector<Request>& requests() const { return requests_; }
+    // The requests that came for `path`, in their order. (The engine also asks for icons.)
+    std::vector<Request> requestsFor(const QByteArray& path) const;
 
     // A port that nothing listens on: connections to it are refused.
     static quint16 closedPort();
