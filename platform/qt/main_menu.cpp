@@ -21,8 +21,9 @@ std::string stringProperty(const QObject& object, const char* name) {
     return object.property(name).toString().toStdString();
 }
 
-// Sends `selector` to the delegate; the application answers what the delegate does not.
-void sendAction(NSApplication& application, const std::string& selector,
+// Sends `selector` to the delegate; the application answers what the delegate does not:
+// quitting, and closing (that is, hiding) the main window.
+void sendAction(NSApplication& application, NSWindow& window, const std::string& selector,
                 const std::shared_ptr<NSObject>& sender) {
     const auto delegate = application.delegate();
     if (delegate && delegate->performAction(selector, sender)) {
@@ -30,6 +31,10 @@ void sendAction(NSApplication& application, const std::string& selector,
     }
     if (selector == "terminate:") {
         application.terminate();
+        return;
+    }
+    if (selector == "performClose:") {
+        window.close();
         return;
     }
     NSLog("No one answers the action %@", {arg(selector)});
@@ -56,10 +61,11 @@ class Wiring {
             const std::string selector = stringProperty(*action, "delegateAction");
             if (!selector.empty()) {
                 QObject::connect(action, &QAction::triggered, action,
-                                 [&application = application_, selector] {
-                                     sendAction(application, selector, nullptr);
+                                 [&application = application_, &window = *window_, selector] {
+                                     sendAction(application, window, selector, nullptr);
                                  });
             }
+            connectFocusing(mainWindow, *action);
         }
         for (QLineEdit* field : mainWindow.findChildren<QLineEdit*>()) {
             const std::string selector = stringProperty(*field, "delegateAction");
@@ -67,9 +73,9 @@ class Wiring {
                 continue;
             }
             QObject::connect(field, &QLineEdit::returnPressed, field,
-                             [&application = application_, selector,
+                             [&application = application_, &window = *window_, selector,
                               sender = std::weak_ptr<NSView>(viewOf(*field))] {
-                                 sendAction(application, selector, sender.lock());
+                                 sendAction(application, window, selector, sender.lock());
                              });
         }
     }
@@ -90,6 +96,23 @@ class Wiring {
     std::vector<std::shared_ptr<NSObject>> takeKept() { return std::move(kept_); }
 
   private:
+    // An action with the property `focuses` puts the keyboard into the widget it names (the
+    // search field, say), with its text selected for typing over.
+    static void connectFocusing(QMainWindow& mainWindow, QAction& action) {
+        const QString target = action.property("focuses").toString();
+        if (target.isEmpty()) {
+            return;
+        }
+        QObject::connect(&action, &QAction::triggered, &action, [&mainWindow, target] {
+            if (auto* widget = mainWindow.findChild<QWidget*>(target)) {
+                widget->setFocus(Qt::ShortcutFocusReason);
+                if (auto* field = qobject_cast<QLineEdit*>(widget)) {
+                    field->selectAll();
+                }
+            }
+        });
+    }
+
     std::shared_ptr<NSView> viewOf(QWidget& widget) {
         auto& view = views_[&widget];
         if (!view) {

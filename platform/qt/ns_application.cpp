@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/linux/linux_machine.h"
 #include "platform/qt/application_environment.h"
 #include "platform/qt/main_menu.h"
 #include "platform/qt/single_instance.h"
@@ -33,6 +34,8 @@ void NSApplication::terminate() {
 }
 
 int NSApplicationMain(int argc, char** argv) {
+    // The application describes the machine it runs on, chosen once, before anything asks.
+    installMachine(std::make_shared<LinuxMachine>("/"));
     prepareToolkitEnvironment();
     QApplication toolkit(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelmarn"));

@@ -10,8 +10,8 @@ namespace platform {
 namespace {
 
 // What a panel shows when its description cannot be loaded: nothing, at the panels' size.
-constexpr double kEmptyPanelWidth = 480;
-constexpr double kEmptyPanelHeight = 400;
+constexpr double kEmptyPanelWidth = 640;
+constexpr double kEmptyPanelHeight = 440;
 
 // Makes `owner` the frame-load delegate of a web view that asks for it, if owner is one.
 void connectFrameLoadDelegate(QWidget& widget, NSView& view, NSObject& owner) {

@@ -9,7 +9,7 @@ namespace {
 using namespace platform;
 
 TEST(AboutPanel, BuildsLogoContactAndVersionFromThePanelsSize) {
-    const auto panel = AboutViewController::initWithNibName("AboutViewController", nullptr);
+    const auto panel = AboutViewController::initWithNibName("Panel480x400", nullptr);
     const auto view = panel->view();
     ASSERT_EQ(view->frame().width, 480);
     ASSERT_EQ(view->frame().height, 400);

@@ -81,7 +81,7 @@ class DevicePanelTest : public ::testing::Test {
 };
 
 TEST_F(DevicePanelTest, SixteenSubviewsAlternateIconAndLabelWithTheirFrames) {
-    const auto panel = DeviceViewController::initWithNibName("DevicePanel400x500", nullptr);
+    const auto panel = DeviceViewController::initWithNibName("Panel400x500", nullptr);
     const auto& subviews = panel->view()->subviews();
     ASSERT_EQ(subviews.size(), 16u);
 

@@ -83,11 +83,11 @@ TEST_F(MainMenuTest, TheDescriptionMakesTheDelegateAndHandsItTheWindow) {
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(MainMenuTest, TheContentViewHoldsAPanelOf480By400) {
+TEST_F(MainMenuTest, TheContentViewHoldsAPanelOf640By440) {
     const platform::NSRect content = window->contentView()->frame();
-    EXPECT_GE(content.width, 480);
-    EXPECT_GE(content.height, 400);
-    EXPECT_GE(mainWindow->minimumSizeHint().height(), 400 + mainWindow->menuBar()->height());
+    EXPECT_GE(content.width, 640);
+    EXPECT_GE(content.height, 440);
+    EXPECT_GE(mainWindow->minimumSizeHint().height(), 440 + mainWindow->menuBar()->height());
 }
 
 TEST_F(MainMenuTest, TheSearchBoxIsAToolbarItemOverTheSearchField) {

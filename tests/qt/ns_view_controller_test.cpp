@@ -182,7 +182,7 @@ TEST_F(NSViewControllerTest, ADescriptionThatCannotBeLoadedGivesAnEmptyPanel) {
     const auto view = missing->view();
 
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->frame(), NSMakeRect(0, 0, 480, 400));
+    EXPECT_EQ(view->frame(), NSMakeRect(0, 0, 640, 440));
     EXPECT_TRUE(view->subviews().empty());
     EXPECT_EQ(missing->awakenings, 1);
     EXPECT_EQ(missing->view(), view);

@@ -1,0 +1,63 @@
+# Shared steps of the end-to-end runs: a virtual display, the real application and service,
+# waiting for what they log, and cleaning up whatever was started. Source it; it sets -euo.
+set -euo pipefail
+
+E2E_PIDS=()
+e2e_cleanup() {
+    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+trap e2e_cleanup EXIT
+
+e2e_fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Starts a virtual display of its own and points DISPLAY at it.
+e2e_start_display() {
+    local number
+    for number in $(seq 150 199); do
+        [[ -e "/tmp/.X11-unix/X$number" || -e "/tmp/.X$number-lock" ]] && continue
+        Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        E2E_PIDS+=($!)
+        export DISPLAY=":$number"
+        for _ in $(seq 100); do
+            xdpyinfo >/dev/null 2>&1 && return 0
+            sleep 0.05
+        done
+        e2e_fail "Xvfb did not start on :$number"
+    done
+    e2e_fail "no free display number"
+}
+
+# Waits up to $2 seconds (default 20) until file $1 holds a line matching the regex $3.
+e2e_wait_for_line() {
+    local file="$1" seconds="$2" pattern="$3"
+    for _ in $(seq $((seconds * 10))); do
+        grep -qE "$pattern" "$file" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "--- $file ---" >&2
+    cat "$file" >&2 || true
+    e2e_fail "no line matching '$pattern' in $file after ${seconds}s"
+}
+
+# The window id of the visible top-level window titled exactly $1, waiting up to 20 s.
+e2e_window() {
+    timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
+}
+
+# Starts the application $1 with standard error into file $2; sets E2E_APP_PID.
+e2e_start_app() {
+    "$1" 2>"$2" &
+    E2E_APP_PID=$!
+    E2E_PIDS+=("$E2E_APP_PID")
+}
+
+# Saves a screenshot of window $1 to $2.
+e2e_screenshot() {
+    import -window "$1" "$2"
+    [[ -s "$2" ]] || e2e_fail "no screenshot in $2"
+    echo "screenshot: $2"
+}
