@@ -1,0 +1,68 @@
+#include "smc/smc_sensor_queries.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "smc/smc_decode.h"
+#include "smc/smc_driver.h"
+
+namespace smc {
+namespace {
+
+constexpr unsigned int kFanSpeedFractionBits = 2;
+constexpr int kLastFan = 9;  // "F%dAc" has room for one digit
+
+// Opens a connection of its own, reads `key` into *val and closes again. False when the driver
+// could not be opened. The read's status is not looked at: a failed exchange leaves the size
+// or the bytes zero, and every reading decodes those as 0.
+bool readKey(const char* key, SMCKeyValue* val) {
+    platform::io_connect_t conn;
+    if (SMCOpenDriver(&conn) != 0) {
+        return false;
+    }
+    SMCFetchKey(key, val, conn);
+    SMCCloseDriver(std::move(conn));
+    return true;
+}
+
+}  // namespace
+
+float SMCSensorQueries::get_maintemp() const {
+    SMCKeyValue val;
+    if (!readKey("TC0D", &val)) {
+        return 0.0f;
+    }
+    // The reading is in 1/256 degrees in the first two bytes, whatever size the key reports.
+    // The arithmetic shift floors and the division truncates; together they leave the whole
+    // degrees of any reading at or above 0.
+    const auto hi = static_cast<std::int8_t>(val.bytes[0]);
+    const std::uint8_t lo = val.bytes[1];
+    const std::int32_t x = hi * 256 + lo;
+    const auto degrees = static_cast<float>((x >> 2) / 64);
+    return degrees > 0.0f ? degrees : 0.0f;
+}
+
+int SMCSensorQueries::get_fan_num() const {
+    SMCKeyValue val;
+    if (!readKey("FNum", &val)) {
+        return 0;
+    }
+    return static_cast<int>(SMCDecodeUnsigned(val.bytes, static_cast<int>(val.dataSize)));
+}
+
+int SMCSensorQueries::get_fan_rpm(int fan) const {
+    if (fan < 0 || fan > kLastFan) {
+        return 0;
+    }
+    char key[5];
+    std::snprintf(key, sizeof key, "F%dAc", fan);
+    SMCKeyValue val;
+    if (!readKey(key, &val)) {
+        return 0;
+    }
+    // The speed is whole already: the decoder drops the quarters.
+    return static_cast<int>(
+        SMCDecodeFixed(val.bytes, static_cast<int>(val.dataSize), kFanSpeedFractionBits));
+}
+
+}  // namespace smc
