@@ -21,7 +21,9 @@ int sysctlbyname(const char* name, void* oldp, std::size_t* oldlenp, const void*
         return 0;
     }
     const std::size_t copied = std::min(*oldlenp, value->size());
-    std::memcpy(oldp, value->data(), copied);
+    if (copied > 0) {
+        std::memcpy(oldp, value->data(), copied);
+    }
     *oldlenp = copied;
     return 0;
 }

@@ -4,10 +4,10 @@
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineLoadingInfo>
-#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include "platform/qt/native_view.h"
+#include "platform/webview/spare_web_view.h"
 #include "platform/webview/url_error.h"
 
 namespace platform {
@@ -17,13 +17,17 @@ EmbeddedWebEngine::EmbeddedWebEngine(WebView& view) : view_(view) {
     if (host == nullptr) {
         return;
     }
-    page_ = new QWebEngineView(host);
-    page_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    page_ = takeSpareWebEngineView();
+    if (page_ == nullptr) {
+        page_ = makeWebEngineView();
+    }
+    page_->setParent(host);
     if (host->layout() == nullptr) {
         auto* layout = new QVBoxLayout(host);
         layout->setContentsMargins(0, 0, 0, 0);
     }
     host->layout()->addWidget(page_);
+    page_->show();
     QObject::connect(page_->page(), &QWebEnginePage::loadingChanged, page_,
                      [this](const QWebEngineLoadingInfo& info) { report(info); });
 }
@@ -65,10 +69,12 @@ void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
             return;
         }
         case QWebEngineLoadingInfo::LoadSucceededStatus:
+            prepareSpareWebEngineViewSoon();
             delegate->webViewDidFinishLoadForFrame(view_, frame);
             return;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
         case QWebEngineLoadingInfo::LoadFailedStatus:
+            prepareSpareWebEngineViewSoon();
             break;
     }
     // A page that came with an error status is a page, and it is shown.
