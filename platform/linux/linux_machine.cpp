@@ -5,6 +5,8 @@
 #include "platform/linux/computer_name.h"
 #include "platform/linux/memory_size.h"
 #include "platform/linux/platform_identity.h"
+#include "platform/linux/sensor_readings.h"
+#include "platform/linux/smc_user_client.h"
 #include "platform/linux/sysctl_values.h"
 #include "platform/linux/user_account.h"
 
@@ -12,7 +14,10 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kPlatformExpertClass = "IOPlatformExpertDevice";
+constexpr std::string_view kSmcClass = "AppleSMC";
 constexpr RegistryEntryId kPlatformExpertEntry = 1;
+constexpr RegistryEntryId kSmcEntry = 2;
+constexpr std::uint32_t kSmcUserClientType = 0;
 
 }  // namespace
 
@@ -52,6 +57,9 @@ std::vector<RegistryEntryId> LinuxMachine::registryEntries(std::string_view clas
     if (className == kPlatformExpertClass && linux_backend::hasPlatformDescription(files_)) {
         return {kPlatformExpertEntry};
     }
+    if (className == kSmcClass && linux_backend::hasSensorSource(files_)) {
+        return {kSmcEntry};
+    }
     return {};
 }
 
@@ -69,9 +77,16 @@ std::optional<std::string> LinuxMachine::registryProperty(RegistryEntryId entry,
     return std::nullopt;
 }
 
-kern_return_t LinuxMachine::openUserClient(RegistryEntryId /*service*/, std::uint32_t /*type*/,
-                                           std::unique_ptr<UserClient>* /*client*/) {
-    return kIOReturnNotFound;
+kern_return_t LinuxMachine::openUserClient(RegistryEntryId service, std::uint32_t type,
+                                           std::unique_ptr<UserClient>* client) {
+    if (service != kSmcEntry) {
+        return kIOReturnNotFound;
+    }
+    if (type != kSmcUserClientType || client == nullptr) {
+        return kIOReturnBadArgument;
+    }
+    *client = std::make_unique<linux_backend::SmcUserClient>(files_);
+    return KERN_SUCCESS;
 }
 
 }  // namespace platform

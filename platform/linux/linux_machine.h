@@ -20,7 +20,9 @@ namespace platform {
 //
 // Registry: class "IOPlatformExpertDevice" has one entry on machines with DMI or a device
 // tree, with the text properties "IOPlatformSerialNumber" and "IOPlatformUUID" where the
-// firmware gives them (platform_identity.h). It has no user clients.
+// firmware gives them (platform_identity.h). Class "AppleSMC" has one entry on machines with a
+// processor temperature or fan sensor (sensor_readings.h); opening it with type 0 gives the
+// stand-in SMC user client (smc_user_client.h), any other type kIOReturnBadArgument.
 class LinuxMachine final : public Machine {
   public:
     // The machine below `root` ("/" in production), for the effective user of this process.
