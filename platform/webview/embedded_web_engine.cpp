@@ -18,6 +18,7 @@ EmbeddedWebEngine::EmbeddedWebEngine(WebView& view) : view_(view) {
         return;
     }
     page_ = takeSpareWebEngineView();
+    forgetWarmUpPage_ = page_ != nullptr;
     if (page_ == nullptr) {
         page_ = makeWebEngineView();
     }
@@ -69,6 +70,7 @@ void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
             return;
         }
         case QWebEngineLoadingInfo::LoadSucceededStatus:
+            forgetWarmUpPage();
             prepareSpareWebEngineViewSoon();
             delegate->webViewDidFinishLoadForFrame(view_, frame);
             return;
@@ -89,6 +91,14 @@ void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
         delegate->webViewDidFailLoadWithErrorForFrame(view_, error, frame);
     } else {
         delegate->webViewDidFailProvisionalLoadWithErrorForFrame(view_, error, frame);
+    }
+}
+
+void EmbeddedWebEngine::forgetWarmUpPage() {
+    if (forgetWarmUpPage_) {
+        // Clearing keeps the page now shown and drops the empty one before it.
+        page_->history()->clear();
+        forgetWarmUpPage_ = false;
     }
 }
 

@@ -35,11 +35,15 @@ class EmbeddedWebEngine : public WebEngine {
     // Whether the load that started last has shown content: the engine then made it an entry of
     // the page's history, which a load that failed before any content does not get.
     bool contentArrived() const;
+    // A view made ahead carries the empty page it was warmed with: once a page of the user's
+    // has loaded, it goes from the history, so that "back" cannot lead to it.
+    void forgetWarmUpPage();
 
     WebView& view_;
     QPointer<QWebEngineView> page_;
     int historyCountAtStart_ = 0;
     int historyIndexAtStart_ = 0;
+    bool forgetWarmUpPage_ = false;
 };
 
 }  // namespace platform

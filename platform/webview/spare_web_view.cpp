@@ -4,12 +4,14 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
-#include <QWebEngineHistory>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace platform {
 namespace {
+
+// Set on the spare view once its empty page has loaded.
+constexpr const char* kWarm = "quelmarnWarm";
 
 QPointer<QWebEngineView>& spare() {
     static QPointer<QWebEngineView> view;
@@ -31,11 +33,11 @@ QWebEngineView* makeWebEngineView() {
 
 QWebEngineView* takeSpareWebEngineView() {
     QWebEngineView* view = spare().data();
-    spare().clear();
-    if (view != nullptr) {
-        // The empty page it was warmed with is no page the user visited.
-        view->history()->clear();
+    // One still loading its empty page would report that load to its new owner.
+    if (view == nullptr || !view->property(kWarm).toBool()) {
+        return nullptr;
     }
+    spare().clear();
     return view;
 }
 
@@ -47,8 +49,11 @@ void prepareSpareWebEngineViewSoon() {
     }
     QTimer::singleShot(0, [] {
         if (spare() == nullptr && QCoreApplication::instance() != nullptr) {
-            spare() = makeWebEngineView();
-            spare()->load(QUrl(QStringLiteral("about:blank")));
+            QWebEngineView* view = makeWebEngineView();
+            QObject::connect(view, &QWebEngineView::loadFinished, view,
+                             [view] { view->setProperty(kWarm, true); });
+            view->load(QUrl(QStringLiteral("about:blank")));
+            spare() = view;
         }
     });
 }

@@ -13,7 +13,8 @@ namespace platform {
 // parent; the caller owns it.
 QWebEngineView* makeWebEngineView();
 
-// The view made ahead, now owned by the caller, or null when none is ready.
+// The view made ahead, now owned by the caller, or null when none is ready (none was made, or
+// its empty page is still loading). Its history holds the empty page until the caller clears it.
 QWebEngineView* takeSpareWebEngineView();
 
 // Makes a view ahead once the event loop is idle, unless one is ready. It is deleted with the

@@ -2,6 +2,9 @@
 // the loopback interface.
 #include <gtest/gtest.h>
 
+#include <QTest>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
 #include <QWidget>
 
 #include "platform/appkit/web_view.h"
@@ -101,6 +104,22 @@ TEST_F(WebEngineModuleTest, TheEngineFillsTheViewsWidget) {
     const auto pages = host->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_EQ(pages.size(), 1);
     EXPECT_EQ(pages[0]->geometry(), host->rect());
+}
+
+TEST_F(WebEngineModuleTest, ALaterViewTakesAWarmedPageWithNoHistoryOfItsOwn) {
+    load(requestFor(server.url("/page")));
+    // The view made ahead after that load has its empty page loaded by now.
+    QTest::qWait(500);
+    const auto later = WebView::initWithFrame(NSMakeRect(0, 0, 480, 400));
+    const auto laterDelegate = std::make_shared<RecordingFrameLoadDelegate>();
+    later->setFrameLoadDelegate(laterDelegate);
+    platform::widgetOf(*later)->show();
+    later->mainFrame().loadRequest(requestFor(server.url("/second")));
+    ASSERT_TRUE(waitFor([&] { return laterDelegate->reports.size() >= 2; }));
+    EXPECT_EQ(laterDelegate->reports, (std::vector<std::string>{"start", "finish"}));
+    const auto* page = platform::widgetOf(*later)->findChild<QWebEngineView*>();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->history()->count(), 1);
 }
 
 }  // namespace
