@@ -8,6 +8,7 @@
 #include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
+#include "tests/support/scripted_laptop.h"
 #include "tests/support/scripted_machine.h"
 #include "tests/support/scripted_smc.h"
 
@@ -31,14 +32,9 @@ ScriptedSMC::Key fanSpeed(int rpm) {
 class DevicePanelTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        machine->setSysctlText("kern.ostype", "Darwin");
-        machine->setSysctlText("kern.osrelease", "12.5.0");
-        machine->setSysctlText("kern.osversion", "12F45");
-        machine->setSysctlText("hw.model", "MacBookPro10,1");
-        machine->setSysctlText("machdep.cpu.brand_string",
-                               "Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz");
+        testing_support::scriptLaptop2012(*machine);
+        // Values whose display rounds in a telling way.
         machine->setSysctlUInt64("hw.cpufrequency", 2450000000);
-        machine->setSysctlUInt32("hw.physicalcpu", 4);
         machine->memory = 1000000000;
         smc->keys["TC0D"] = {2, kSp78, {0x2D, 0x9A}};
         smc->keys["FNum"] = {1, kUi8, {2}};

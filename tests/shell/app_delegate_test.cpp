@@ -7,6 +7,7 @@
 #include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
 #include "platform/qt/native_window.h"
+#include "tests/support/scripted_laptop.h"
 #include "tests/support/scripted_machine.h"
 #include "tests/support/scripted_smc.h"
 #include "tests/support/scripted_ui.h"
@@ -23,19 +24,7 @@ using testing_support::ScriptedUserInterface;
 class AppDelegateTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        machine->osName = "Darwin";
-        machine->setSysctlText("kern.ostype", "Darwin");
-        machine->setSysctlText("kern.osrelease", "12.5.0");
-        machine->setSysctlText("kern.osversion", "12F45");
-        machine->setSysctlText("hw.model", "MacBookPro10,1");
-        machine->setSysctlText("machdep.cpu.brand_string",
-                               "Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz");
-        machine->setSysctlUInt64("hw.cpufrequency", 2300000000);
-        machine->setSysctlUInt32("hw.physicalcpu", 4);
-        machine->memory = 8589934592;
-        machine->addRegistryEntry("IOPlatformExpertDevice",
-                                  {{"IOPlatformSerialNumber", "W80123456789"},
-                                   {"IOPlatformUUID", "6f1c2a3e-58c1-4f0e-9a41-8e0d7c3b5a21"}});
+        testing_support::scriptLaptop2012(*machine);
 
         auto* mainWindow = new QMainWindow;
         mainWindow->setCentralWidget(new QWidget);
@@ -87,9 +76,9 @@ TEST_F(AppDelegateTest, LaunchLogsElevenLinesBeforeThePanelExists) {
                                "CPU 速度: 2300000000",
                                "CPU 数量: 4",
                                "内存: 8589934592",
-                               "系统: Darwin",
+                               "系统: Linux",
                                "系统版本: 10.8.5 (12F45)",
-                               "UUID 6f1c2a3e-58c1-4f0e-9a41-8e0d7c3b5a21",
+                               "UUID 9F3C6E0A-52B1-4C8E-9D0F-2A7B1E6C4D33",
                                "机器型号 MacBookPro10,1",
                                "CPU温度:0.000000",
                                "the fan num is 0",
@@ -193,16 +182,16 @@ TEST_F(AppDelegateTest, GoneSearchBoxLooksUpTheMachinesOwnSerial) {
     searchBox.reset();
     delegate->searchByPrintSerialNumber(nullptr);
     ASSERT_EQ(ui.loads.size(), 1u);
-    EXPECT_EQ(bodyText(ui.loads[0]), "sn=W80123456789");
+    EXPECT_EQ(bodyText(ui.loads[0]), "sn=C02J1234DKQ1");
 }
 
 TEST_F(AppDelegateTest, LookupCommandPostsTheMachinesOwnSerial) {
     launch();
     searchField->setStringValue("typed but not used");
     delegate->SearchBySerialNumber(nullptr);
-    EXPECT_EQ(ui.logLines, std::vector<std::string>{"序列号 W80123456789"});
+    EXPECT_EQ(ui.logLines, std::vector<std::string>{"序列号 C02J1234DKQ1"});
     ASSERT_EQ(ui.loads.size(), 1u);
-    EXPECT_EQ(bodyText(ui.loads[0]), "sn=W80123456789");
+    EXPECT_EQ(bodyText(ui.loads[0]), "sn=C02J1234DKQ1");
 }
 
 TEST_F(AppDelegateTest, HelpOpensTheHelpPageInTheBrowser) {

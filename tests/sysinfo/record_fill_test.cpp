@@ -6,6 +6,7 @@
 
 #include "platform/iokit.h"
 #include "sysinfo/var_system_info.h"
+#include "tests/support/scripted_laptop.h"
 #include "tests/support/scripted_machine.h"
 
 namespace {
@@ -27,24 +28,7 @@ std::vector<std::byte> bytesOf(std::string_view text) {
 // A 2012 laptop, as its kernel and registry would answer.
 class RecordFillTest : public ::testing::Test {
   protected:
-    RecordFillTest() {
-        machine->hostName = "研发部的 MacBook Pro";
-        machine->user = "lin";
-        machine->fullUser = "Lin Wei";
-        machine->osName = "Linux";
-        machine->memory = kEightGiB;
-        machine->setSysctlText("kern.ostype", "Darwin");
-        machine->setSysctlText("kern.osrelease", "12.5.0");
-        machine->setSysctlText("kern.osversion", "12F45");
-        machine->setSysctlText("hw.model", "MacBookPro10,1");
-        machine->setSysctlText("machdep.cpu.brand_string",
-                               "Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz");
-        machine->setSysctlUInt64("hw.cpufrequency", 2'300'000'000);
-        machine->setSysctlUInt32("hw.physicalcpu", 4);
-        machine->addRegistryEntry("IOPlatformExpertDevice",
-                                  {{"IOPlatformSerialNumber", "C02J1234DKQ1"},
-                                   {"IOPlatformUUID", "9F3C6E0A-52B1-4C8E-9D0F-2A7B1E6C4D33"}});
-    }
+    RecordFillTest() { testing_support::scriptLaptop2012(*machine); }
 
     // Every registry object a record takes is let go before the fill returns.
     void TearDown() override { EXPECT_EQ(platform::IOObjectsInUse(), 0u); }
