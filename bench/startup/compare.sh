@@ -48,7 +48,7 @@ compare_on() {
     ar=$(printf '%s\n' "${app_rss[@]}" | median)
     printf '%-9s  bare window %4d ms %4d MiB   quelmarn %4d ms %4d MiB   ratio time %.2f, memory %.2f   web engine at start: %s\n' \
         "$platform" "$bt" "$((br / 1024))" "$at" "$((ar / 1024))" \
-        "$(echo "$at / $bt" | bc -l)" "$(echo "$ar / $br" | bc -l)" "$engine"
+        "$(awk "BEGIN {print $at / $bt}")" "$(awk "BEGIN {print $ar / $br}")" "$engine"
 }
 
 echo "median of $runs starts each, to the first painted frame; peak resident memory then"
