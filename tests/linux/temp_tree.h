@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "tests/service/temporary_directory.h"
+#include "tests/support/temporary_directory.h"
 
 namespace linux_test {
 
@@ -23,7 +23,7 @@ class TempTree {
     std::filesystem::path at(std::string_view path) const;
 
   private:
-    quelmarn::service::testing::TemporaryDirectory directory_;
+    testing_support::TemporaryDirectory directory_;
 };
 
 }  // namespace linux_test

@@ -7,14 +7,14 @@ namespace {
 
 TEST(BindTest, SecondServerOnATakenPortFailsToBind) {
     RunningServer first;
-    TemporaryDirectory directory;
+    testing_support::TemporaryDirectory directory;
     DeviceStore store((directory.path() / "devices.sqlite3").string());
     LookupServer second(store, [](std::string_view) {});
     EXPECT_FALSE(second.bind("127.0.0.1", first.port()));
 }
 
 TEST(BindTest, UnusableAddressFailsToBind) {
-    TemporaryDirectory directory;
+    testing_support::TemporaryDirectory directory;
     DeviceStore store((directory.path() / "devices.sqlite3").string());
     LookupServer server(store, [](std::string_view) {});
     EXPECT_FALSE(server.bind("not an address", 0));

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "service/import_command.h"
-#include "tests/service/temporary_directory.h"
+#include "tests/support/temporary_directory.h"
 
 namespace quelmarn::service {
 namespace {
@@ -15,7 +15,7 @@ using std::chrono::year;
 
 class DeviceImportTest : public ::testing::Test {
   protected:
-    testing::TemporaryDirectory directory_;
+    testing_support::TemporaryDirectory directory_;
     DeviceStore store_{(directory_.path() / "devices.sqlite3").string()};
 };
 

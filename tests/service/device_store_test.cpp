@@ -5,13 +5,13 @@
 #include <fstream>
 
 #include "service/sample_devices.h"
-#include "tests/service/temporary_directory.h"
+#include "tests/support/temporary_directory.h"
 
 namespace quelmarn::service {
 namespace {
 
 using std::chrono::year;
-using testing::TemporaryDirectory;
+using testing_support::TemporaryDirectory;
 
 TEST(DeviceStoreTest, NewDatabaseHoldsTheSampleDevicesInMissingDirectories) {
     TemporaryDirectory directory;

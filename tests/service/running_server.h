@@ -9,7 +9,7 @@
 
 #include "service/device_store.h"
 #include "service/lookup_server.h"
-#include "tests/service/temporary_directory.h"
+#include "tests/support/temporary_directory.h"
 
 namespace quelmarn::service::testing {
 
@@ -33,7 +33,7 @@ class RunningServer {
     std::vector<std::string> logLines();
 
   private:
-    TemporaryDirectory directory_;
+    testing_support::TemporaryDirectory directory_;
     DeviceStore store_;
     std::mutex logMutex_;
     std::vector<std::string> logLines_;

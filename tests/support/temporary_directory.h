@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-namespace quelmarn::service::testing {
+namespace testing_support {
 
 // A fresh directory under the system's temporary directory, removed with all it holds when the
 // object goes.
@@ -19,4 +19,4 @@ class TemporaryDirectory {
     std::filesystem::path path_;
 };
 
-}  // namespace quelmarn::service::testing
+}  // namespace testing_support

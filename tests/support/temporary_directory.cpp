@@ -1,11 +1,11 @@
-#include "tests/service/temporary_directory.h"
+#include "tests/support/temporary_directory.h"
 
 #include <stdlib.h>
 
 #include <string>
 #include <system_error>
 
-namespace quelmarn::service::testing {
+namespace testing_support {
 
 TemporaryDirectory::TemporaryDirectory() {
     std::string pattern =
@@ -21,4 +21,4 @@ TemporaryDirectory::~TemporaryDirectory() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-}  // namespace quelmarn::service::testing
+}  // namespace testing_support
