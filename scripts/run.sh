@@ -32,11 +32,9 @@ if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
 fi
 
 echo "run: no display here; running on a virtual display (Xvfb) to take a screenshot"
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$root/scripts/virtual-display.sh"
+start_virtual_display
+pids+=("$VIRTUAL_DISPLAY_PID")
 
 "$app" 2>"$out/launch.log" &
 app_pid=$!

@@ -25,10 +25,9 @@ pids+=($!)
 until (exec 3<>/dev/tcp/127.0.0.1/47180) 2>/dev/null; do sleep 0.05; done
 
 if [[ -z "${DISPLAY:-}" ]]; then
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-    pids+=($!)
-    while [[ ! -s "$work/display" ]]; do sleep 0.05; done
-    export DISPLAY=":$(cat "$work/display")"
+    source "$root/scripts/virtual-display.sh"
+    start_virtual_display
+    pids+=("$VIRTUAL_DISPLAY_PID")
 fi
 
 median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }

@@ -54,11 +54,8 @@ compare_on() {
 echo "median of $runs starts each, to the first painted frame; peak resident memory then"
 compare_on offscreen
 if [[ -z "${DISPLAY:-}" ]]; then
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"${TMPDIR:-/tmp}/compare-display.$$" \
-        2>/dev/null &
-    xvfb=$!
-    while [[ ! -s "${TMPDIR:-/tmp}/compare-display.$$" ]]; do sleep 0.05; done
-    export DISPLAY=":$(cat "${TMPDIR:-/tmp}/compare-display.$$")"
-    rm -f "${TMPDIR:-/tmp}/compare-display.$$"
+    source "$root/scripts/virtual-display.sh"
+    start_virtual_display
+    xvfb="$VIRTUAL_DISPLAY_PID"
 fi
 compare_on xcb

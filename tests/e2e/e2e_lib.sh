@@ -16,19 +16,9 @@ e2e_fail() {
 
 # Starts a virtual display of its own and points DISPLAY at it.
 e2e_start_display() {
-    local number
-    for number in $(seq 150 199); do
-        [[ -e "/tmp/.X11-unix/X$number" || -e "/tmp/.X$number-lock" ]] && continue
-        Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-        E2E_PIDS+=($!)
-        export DISPLAY=":$number"
-        for _ in $(seq 100); do
-            xdpyinfo >/dev/null 2>&1 && return 0
-            sleep 0.05
-        done
-        e2e_fail "Xvfb did not start on :$number"
-    done
-    e2e_fail "no free display number"
+    source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/virtual-display.sh"
+    start_virtual_display || e2e_fail "Xvfb did not start"
+    E2E_PIDS+=("$VIRTUAL_DISPLAY_PID")
 }
 
 # Waits up to $2 seconds (default 20) until file $1 holds a line matching the regex $3.
