@@ -86,10 +86,10 @@ io_service_t IOServiceGetMatchingService(mach_port_t /*masterPort*/,
         return IOObject();
     }
     const auto entries = currentMachine().registryEntries(matching->className);
-    if (entries.empty()) {
+    if (!entries || entries->empty()) {
         return IOObject();
     }
-    return adopt(RegistryEntry{entries.front()});
+    return adopt(RegistryEntry{entries->front()});
 }
 
 kern_return_t IOServiceGetMatchingServices(mach_port_t /*masterPort*/,
@@ -98,7 +98,11 @@ kern_return_t IOServiceGetMatchingServices(mach_port_t /*masterPort*/,
     if (!matching || existing == nullptr) {
         return kIOReturnBadArgument;
     }
-    *existing = adopt(Iterator{currentMachine().registryEntries(matching->className)});
+    auto entries = currentMachine().registryEntries(matching->className);
+    if (!entries) {
+        return kIOReturnError;
+    }
+    *existing = adopt(Iterator{std::move(*entries)});
     return KERN_SUCCESS;
 }
 

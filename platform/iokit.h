@@ -72,7 +72,8 @@ using io_iterator_t = IOObject;
 io_service_t IOServiceGetMatchingService(mach_port_t masterPort, CFMutableDictionaryRef matching);
 
 // Stores into *existing an iterator over every entry that `matching` matches (possibly none).
-// Consumes `matching`. Returns KERN_SUCCESS, or kIOReturnBadArgument for a null description.
+// Consumes `matching`. Returns KERN_SUCCESS; kIOReturnBadArgument for a null description, or
+// kIOReturnError when the registry cannot be searched, leaving *existing untouched.
 kern_return_t IOServiceGetMatchingServices(mach_port_t masterPort, CFMutableDictionaryRef matching,
                                            io_iterator_t* existing);
 

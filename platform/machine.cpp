@@ -14,7 +14,9 @@ class EmptyMachine final : public Machine {
     std::optional<std::string> fullUserName() override { return std::nullopt; }
     std::optional<std::string> operatingSystemName() override { return std::nullopt; }
     std::uint64_t physicalMemory() override { return 0; }
-    std::vector<RegistryEntryId> registryEntries(std::string_view) override { return {}; }
+    std::optional<std::vector<RegistryEntryId>> registryEntries(std::string_view) override {
+        return std::vector<RegistryEntryId>{};
+    }
     std::optional<std::string> registryProperty(RegistryEntryId, std::string_view) override {
         return std::nullopt;
     }

@@ -51,8 +51,10 @@ class Machine {
     // Installed memory in bytes; 0 when it cannot be told.
     virtual std::uint64_t physicalMemory() = 0;
 
-    // The registry entries of a class, first match first. Empty when there are none.
-    virtual std::vector<RegistryEntryId> registryEntries(std::string_view className) = 0;
+    // The registry entries of a class, first match first; empty when there are none.
+    // std::nullopt when the registry cannot be searched at all.
+    virtual std::optional<std::vector<RegistryEntryId>> registryEntries(
+        std::string_view className) = 0;
     // A text property of an entry; std::nullopt when the entry lacks it.
     virtual std::optional<std::string> registryProperty(RegistryEntryId entry,
                                                         std::string_view key) = 0;

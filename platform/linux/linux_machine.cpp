@@ -53,14 +53,15 @@ std::uint64_t LinuxMachine::physicalMemory() {
     return linux_backend::installedMemoryBytes(files_);
 }
 
-std::vector<RegistryEntryId> LinuxMachine::registryEntries(std::string_view className) {
+std::optional<std::vector<RegistryEntryId>> LinuxMachine::registryEntries(
+    std::string_view className) {
+    std::vector<RegistryEntryId> entries;
     if (className == kPlatformExpertClass && linux_backend::hasPlatformDescription(files_)) {
-        return {kPlatformExpertEntry};
+        entries.push_back(kPlatformExpertEntry);
+    } else if (className == kSmcClass && linux_backend::hasSensorSource(files_)) {
+        entries.push_back(kSmcEntry);
     }
-    if (className == kSmcClass && linux_backend::hasSensorSource(files_)) {
-        return {kSmcEntry};
-    }
-    return {};
+    return entries;
 }
 
 std::optional<std::string> LinuxMachine::registryProperty(RegistryEntryId entry,

@@ -38,7 +38,9 @@ class LinuxMachine final : public Machine {
     // The kernel's name for itself, "Linux".
     std::optional<std::string> operatingSystemName() override;
     std::uint64_t physicalMemory() override;
-    std::vector<RegistryEntryId> registryEntries(std::string_view className) override;
+    // Never std::nullopt: the files below the root are the registry.
+    std::optional<std::vector<RegistryEntryId>> registryEntries(
+        std::string_view className) override;
     std::optional<std::string> registryProperty(RegistryEntryId entry,
                                                 std::string_view key) override;
     kern_return_t openUserClient(RegistryEntryId service, std::uint32_t type,

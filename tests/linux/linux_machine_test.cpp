@@ -38,7 +38,7 @@ std::optional<Number> sysctlNumber(LinuxMachine& machine, std::string_view name)
 }
 
 std::optional<std::string> platformProperty(LinuxMachine& machine, std::string_view key) {
-    const auto entries = machine.registryEntries("IOPlatformExpertDevice");
+    const auto entries = machine.registryEntries("IOPlatformExpertDevice").value();
     return entries.empty() ? std::nullopt : machine.registryProperty(entries.front(), key);
 }
 
@@ -76,7 +76,7 @@ void expectFacts(LinuxMachine& machine, const Facts& facts) {
     EXPECT_EQ(machine.localizedHostName(), facts.hostName);
     EXPECT_EQ(machine.userName(), facts.userName);
     EXPECT_EQ(machine.fullUserName(), facts.fullUserName);
-    EXPECT_EQ(machine.registryEntries("IOPlatformExpertDevice").size(),
+    EXPECT_EQ(machine.registryEntries("IOPlatformExpertDevice")->size(),
               facts.hasPlatformEntry ? 1u : 0u);
     EXPECT_EQ(platformProperty(machine, "IOPlatformSerialNumber"), facts.serial);
     EXPECT_EQ(platformProperty(machine, "IOPlatformUUID"), facts.uuid);
@@ -125,7 +125,7 @@ TEST(EmptyRootTest, KnowsNothingAndHasNoDevices) {
     expectFacts(machine, Facts{"", 1000, std::nullopt, std::nullopt, std::nullopt, std::nullopt, 0,
                                std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
                                std::nullopt, std::nullopt, false, std::nullopt, std::nullopt});
-    EXPECT_TRUE(machine.registryEntries("AppleSMC").empty());
+    EXPECT_TRUE(machine.registryEntries("AppleSMC")->empty());
     EXPECT_EQ(machine.sysctlValue("kern.hostname"), std::nullopt);
 }
 

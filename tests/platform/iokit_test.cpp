@@ -46,6 +46,18 @@ TEST_F(RegistryTest, NoEntryGivesNoneAndAbsentDescriptionsMatchNothing) {
     EXPECT_EQ(IOObjectRelease(IOObject()), kIOReturnBadArgument);
 }
 
+TEST_F(RegistryTest, UnsearchableRegistryFailsTheSearchAndFindsNothing) {
+    machine->addRegistryEntry("AppleSMC", {});
+    machine->registryUnsearchable = true;
+    io_iterator_t iterator;
+    EXPECT_EQ(IOServiceGetMatchingServices(kIOMasterPortDefault, IOServiceMatching("AppleSMC"),
+                                           &iterator),
+              kIOReturnError);
+    EXPECT_FALSE(iterator);
+    EXPECT_FALSE(IOServiceGetMatchingService(kIOMasterPortDefault, IOServiceMatching("AppleSMC")));
+    EXPECT_EQ(IOObjectsInUse(), 0u);
+}
+
 TEST_F(RegistryTest, IteratorWalksEveryMatchThenGivesNone) {
     machine->addRegistryEntry("AppleSMC", {{"name", "first"}});
     machine->addRegistryEntry("Other", {});

@@ -38,6 +38,18 @@ TEST_F(OpenDriverTest, MissingControllerIsReported) {
     EXPECT_TRUE(driver->openedTypes.empty());
 }
 
+TEST_F(OpenDriverTest, UnsearchableRegistryIsReportedWithItsStatus) {
+    wireDriver();
+    machine->registryUnsearchable = true;
+    platform::io_connect_t conn;
+    CaptureStdout();
+    EXPECT_EQ(smc::SMCOpenDriver(&conn), 1);
+    EXPECT_EQ(GetCapturedStdout(), "Error: IOServiceGetMatchingServices() = e00002bc\n");
+    EXPECT_FALSE(conn);
+    EXPECT_TRUE(driver->openedTypes.empty());
+    EXPECT_EQ(platform::IOObjectsInUse(), 0u);
+}
+
 struct OpenFailure {
     platform::kern_return_t status;
     std::string line;

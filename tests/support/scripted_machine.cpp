@@ -54,9 +54,12 @@ std::optional<std::vector<std::byte>> ScriptedMachine::sysctlValue(std::string_v
     return found->second;
 }
 
-std::vector<platform::RegistryEntryId> ScriptedMachine::registryEntries(
+std::optional<std::vector<platform::RegistryEntryId>> ScriptedMachine::registryEntries(
     std::string_view className) {
     ++registryQueries[std::string(className)];
+    if (registryUnsearchable) {
+        return std::nullopt;
+    }
     std::vector<platform::RegistryEntryId> ids;
     for (const auto& [id, entry] : entries_) {
         if (entry.className == className) {

@@ -44,6 +44,9 @@ class ScriptedMachine : public platform::Machine {
     std::optional<std::string> osName;
     std::uint64_t memory = 0;
 
+    // When set, every registry search fails.
+    bool registryUnsearchable = false;
+
     // How often each sysctl name and each registry class was asked for.
     std::map<std::string, int> sysctlQueries;
     std::map<std::string, int> registryQueries;
@@ -54,7 +57,8 @@ class ScriptedMachine : public platform::Machine {
     std::optional<std::string> fullUserName() override { return fullUser; }
     std::optional<std::string> operatingSystemName() override { return osName; }
     std::uint64_t physicalMemory() override { return memory; }
-    std::vector<platform::RegistryEntryId> registryEntries(std::string_view className) override;
+    std::optional<std::vector<platform::RegistryEntryId>> registryEntries(
+        std::string_view className) override;
     std::optional<std::string> registryProperty(platform::RegistryEntryId entry,
                                                 std::string_view key) override;
     platform::kern_return_t openUserClient(platform::RegistryEntryId service, std::uint32_t type,
