@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <QByteArray>
-#include <cerrno>
 #include <QtGlobal>
+#include <cerrno>
 #include <string>
 
 namespace platform {
