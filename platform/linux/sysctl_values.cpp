@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "platform/linux/operating_system.h"
@@ -18,8 +17,12 @@ Value nulTerminated(const std::optional<std::string>& text) {
     if (!text) {
         return std::nullopt;
     }
-    std::vector<std::byte> bytes(text->size() + 1, std::byte{0});
-    std::memcpy(bytes.data(), text->data(), text->size());
+    std::vector<std::byte> bytes;
+    bytes.reserve(text->size() + 1);
+    for (const char c : *text) {
+        bytes.push_back(static_cast<std::byte>(c));
+    }
+    bytes.push_back(std::byte{0});
     return bytes;
 }
 
