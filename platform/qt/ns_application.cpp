@@ -34,6 +34,9 @@ void NSApplication::terminate() {
 }
 
 int NSApplicationMain(int argc, char** argv) {
+    // Diagnostics on standard output (the sensor driver's, say) must not wait in a buffer that
+    // is lost if the application is stopped by a signal, as when its output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     // The application describes the machine it runs on, chosen once, before anything asks.
     installMachine(std::make_shared<LinuxMachine>("/"));
     prepareToolkitEnvironment();

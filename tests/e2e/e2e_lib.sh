@@ -38,9 +38,10 @@ e2e_window() {
     timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
 }
 
-# Starts the application $1 with standard error into file $2; sets E2E_APP_PID.
+# Starts the application $1 with standard error into file $2 and standard output into $2.stdout;
+# sets E2E_APP_PID.
 e2e_start_app() {
-    "$1" 2>"$2" &
+    "$1" 2>"$2" >"$2.stdout" &
     E2E_APP_PID=$!
     E2E_PIDS+=("$E2E_APP_PID")
 }
