@@ -28,7 +28,9 @@ if ! (exec 3<>/dev/tcp/127.0.0.1/47180) 2>/dev/null; then
 fi
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
-    exec "$app"
+    # Not exec: the service started above is stopped when the application ends.
+    "$app"
+    exit
 fi
 
 echo "run: no display here; running on a virtual display (Xvfb) to take a screenshot"
