@@ -14,13 +14,13 @@ bool isConversion(char c) {
 
 // Formats one numeric or C-string conversion with the C library, which knows every flag.
 template <typename T>
-std::string cFormat(const std::string& spec, T value) {
-    const int length = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string cFormat(const std::string& conversionText, T value) {
+    const int length = std::snprintf(nullptr, 0, conversionText.c_str(), value);
     if (length <= 0) {
         return {};
     }
     std::string out(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(out.data(), out.size(), spec.c_str(), value);
+    std::snprintf(out.data(), out.size(), conversionText.c_str(), value);
     out.pop_back();
     return out;
 }
@@ -38,21 +38,21 @@ std::string objectText(const FormatArgument& argument) {
     return {};
 }
 
-// `spec` is the conversion as written, flags and length modifiers included, e.g. "%08x".
-std::string convert(std::string spec, char conversion, const FormatArgument& argument) {
+// `conversionText` is the conversion as written, flags and length modifiers included, e.g. "%08x".
+std::string convert(std::string conversionText, char conversion, const FormatArgument& argument) {
     if (conversion == '@') {
         return objectText(argument);
     }
     // Normalise the length modifier to the width of the value actually passed.
-    const auto stem = spec.find_first_of("hlLqjzt");
+    const auto stem = conversionText.find_first_of("hlLqjzt");
     if (stem != std::string::npos) {
-        spec.erase(stem, spec.size() - 1 - stem);
+        conversionText.erase(stem, conversionText.size() - 1 - stem);
     }
-    const std::string body = spec.substr(0, spec.size() - 1);
+    const std::string body = conversionText.substr(0, conversionText.size() - 1);
     switch (conversion) {
         case 's':
             if (const auto* text = std::get_if<const char*>(&argument)) {
-                return *text != nullptr ? cFormat(spec, *text) : std::string(kAbsent);
+                return *text != nullptr ? cFormat(conversionText, *text) : std::string(kAbsent);
             }
             return {};
         case 'f':
@@ -62,7 +62,7 @@ std::string convert(std::string spec, char conversion, const FormatArgument& arg
         case 'g':
         case 'G':
             if (const auto* real = std::get_if<double>(&argument)) {
-                return cFormat(spec, *real);
+                return cFormat(conversionText, *real);
             }
             return {};
         default:
