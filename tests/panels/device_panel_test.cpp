@@ -176,39 +176,6 @@ INSTANTIATE_TEST_SUITE_P(
         FanCase{2, {"FNum", "F0Ac", "F1Ac"}, "风扇数：2 当前转速：左 2000 右 1995"},
         FanCase{3, {"FNum", "F0Ac", "F1Ac", "F2Ac"}, "风扇数：3 当前转速：2000、1995、2400"}));
 
-struct ScreenCase {
-    std::string model;
-    NSRect frame;
-    double scale;
-    std::string expected;
-};
-
-class ScreenRow : public DevicePanelTest, public ::testing::WithParamInterface<ScreenCase> {};
-
-TEST_P(ScreenRow, DescribesTheMainScreen) {
-    machine->setSysctlText("hw.model", GetParam().model);
-    screen = std::make_shared<NSScreen>(GetParam().frame, GetParam().scale);
-    const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
-    EXPECT_EQ(panel->getScreen(), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Screens, ScreenRow,
-    ::testing::Values(
-        ScreenCase{"MacBookPro10,1", NSMakeRect(0, 0, 1440, 900), 2.0, "2880*1800 (高清屏)"},
-        ScreenCase{"MacBookPro10,2", NSMakeRect(0, 0, 1280, 800), 2.0, "2560*1600 (高清屏)"},
-        ScreenCase{"20XW0055GE", NSMakeRect(0, 0, 1440, 900), 2.0, "1440*900 (高清屏)"},
-        ScreenCase{"MACBOOKPRO10,1", NSMakeRect(0, 0, 1440, 900), 2.0, "1440*900 (高清屏)"},
-        ScreenCase{"MacBookPro10,1", NSMakeRect(0, 0, 1440, 900), 1.0, "1440*900 (非高清屏)"}));
-
-TEST_F(DevicePanelTest, OneFanLeavesFanOneUnread) {
-    smc->keys["FNum"] = {1, kUi8, {1}};
-    smc->keys["F0Ac"] = fanSpeed(1798);
-    const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
-    EXPECT_EQ(labelTexts(*panel->view()).back(), "风扇数：1 当前转速：1798");
-    EXPECT_EQ(keysRead(), (std::vector<std::string>{"TC0D", "FNum", "F0Ac"}));
-}
-
 TEST_F(DevicePanelTest, ALaterPanelReadsEverythingAgain) {
     const auto first = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
     first->view();

@@ -92,24 +92,4 @@ INSTANTIATE_TEST_SUITE_P(
                       ScreenCase{"MacBookPro10,1", 1920, 1080, 1.25, "2880*1800 (高清屏)"},
                       ScreenCase{std::nullopt, 0, 0, 0.0, "0*0 (非高清屏)"}));
 
-struct FanCase {
-    int count;
-    std::vector<int> speeds;
-    std::string expected;
-};
-
-class FanText : public ::testing::TestWithParam<FanCase> {};
-
-TEST_P(FanText, CountAndSpeeds) {
-    EXPECT_EQ(fanText(GetParam().count, GetParam().speeds), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FanText,
-    ::testing::Values(FanCase{1, {1798}, "风扇数：1 当前转速：1798"},
-                      FanCase{2, {2000, 1995}, "风扇数：2 当前转速：左 2000 右 1995"},
-                      FanCase{0, {0}, "风扇数：0（未检测到风扇）"},
-                      FanCase{3, {1200, 1300, 1400}, "风扇数：3 当前转速：1200、1300、1400"},
-                      FanCase{-1, {0}, "风扇数：0（未检测到风扇）"}));
-
 }  // namespace
