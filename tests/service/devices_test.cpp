@@ -1,0 +1,117 @@
+// The device database, the CSV import into it and the device pages.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "service/device_import.h"
+#include "service/device_pages.h"
+#include "service/import_command.h"
+#include "service/sample_devices.h"
+#include "tests/support/temporary_directory.h"
+
+namespace quelmarn::service {
+namespace {
+
+using std::chrono::year;
+
+class DevicesTest : public ::testing::Test {
+  protected:
+    testing_support::TemporaryDirectory directory_;
+    std::string databasePath_ = (directory_.path() / "devices.sqlite3").string();
+    DeviceStore store_{databasePath_};
+};
+
+std::vector<std::size_t> problemLines(const ImportReport& report) {
+    std::vector<std::size_t> lines;
+    for (const auto& problem : report.problems)
+        lines.push_back(problem.line);
+    return lines;
+}
+
+TEST_F(DevicesTest, NewDatabaseInMissingDirectoriesHoldsTheSamplesAndKeepsWhatIsSaved) {
+    const std::string path = (directory_.path() / "a" / "b" / "devices.sqlite3").string();
+    Device replaced{"QX2K93HT7LMP",     "迷你主机",         "Mini9,1",
+                    year(2020) / 1 / 2, year(2023) / 1 / 1, "已更换电源"};
+    {
+        DeviceStore store(path);
+        ASSERT_GE(sampleDevices().size(), 5u);
+        for (const Device& sample : sampleDevices())
+            EXPECT_EQ(store.find(sample.serial), sample);
+        store.saveAll(std::vector{replaced});
+    }
+    EXPECT_EQ(DeviceStore(path).find("QX2K93HT7LMP"), replaced);
+}
+
+TEST_F(DevicesTest, FileThatIsNoDatabaseIsRefused) {
+    const auto path = directory_.path() / "text.sqlite3";
+    std::ofstream(path) << "this is a text file, not a database, and long enough to tell\n";
+    EXPECT_THROW(DeviceStore(path.string()), StoreError);
+}
+
+TEST_F(DevicesTest, ImportSavesGoodLinesInAnyColumnOrderAndReportsBadOnes) {
+    const auto report = importDevices(store_,
+                                      "notes,warranty_ends_on,manufactured_on,model_identifier,"
+                                      "model,serial\n"
+                                      "\"带 \"\"引号\"\"，和逗号\",2030-01-31,2025-02-01,"
+                                      "\"Notebook13,2\",笔记本电脑 13 英寸,AB 12&=%\n"
+                                      ",2030-02-30,2025-02-01,X1,型号,BADDATE\n"
+                                      ",2030-01-01,2025-02-01,X1,型号\n"
+                                      ",2030-01-01,2025-02-01,X1,型号,\n"
+                                      ",2030-01-01,2025-02-01,X1,\xFF,BADUTF8\n"
+                                      ",2030-01-01,2025-02-01,X1,型号,QX2K93HT7LMP\n");
+    EXPECT_EQ(report.imported, 2u);
+    EXPECT_EQ(problemLines(report), (std::vector<std::size_t>{3, 4, 5, 6}));
+    const auto imported = store_.find("AB 12&=%");
+    ASSERT_TRUE(imported);
+    EXPECT_EQ(imported->notes, "带 \"引号\"，和逗号");
+    EXPECT_EQ(imported->warrantyEndsOn, year(2030) / 1 / 31);
+    EXPECT_EQ(store_.find("QX2K93HT7LMP")->model, "型号");  // replaced the sample
+    EXPECT_EQ(store_.find("BADDATE"), std::nullopt);
+}
+
+TEST_F(DevicesTest, ImportWithAFaultyHeaderSavesNothing) {
+    for (const std::string header :
+         {"serial,model,model_identifier,manufactured_on",
+          "serial,model,model_identifier,manufactured_on,warranty_ends_on,colour",
+          "serial,serial,model,model_identifier,manufactured_on,warranty_ends_on", "\"serial"}) {
+        const auto report = importDevices(store_, header + "\nX,a,b,2020-01-01,2021-01-01\n");
+        EXPECT_EQ(report.imported, 0u) << header;
+        EXPECT_EQ(problemLines(report), std::vector<std::size_t>{1}) << header;
+    }
+    EXPECT_EQ(store_.find("X"), std::nullopt);
+    EXPECT_EQ(problemLines(importDevices(store_, "")), std::vector<std::size_t>{1});
+}
+
+TEST_F(DevicesTest, ImportCommandReportsCountAndLinesLeftOut) {
+    const auto csv = directory_.path() / "devices.csv";
+    std::ofstream(csv) << "serial,model,model_identifier,manufactured_on,warranty_ends_on\n"
+                          "A1,迷你主机,Mini9,2020-01-01,2023-01-01\n"
+                          "A2,迷你主机,Mini9,2020-01-01,someday\n";
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runImport(csv.string(), databasePath_, out, err), 1);
+    EXPECT_NE(out.str().find("已导入 1 台设备"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("第 3 行"), std::string::npos) << err.str();
+    EXPECT_EQ(store_.find("A1")->notes, "");  // the notes column is optional
+    EXPECT_EQ(runImport((directory_.path() / "missing.csv").string(), databasePath_, out, err), 1);
+}
+
+TEST(DevicePagesTest, WarrantyCoversUpToItsLastDayAndAnUnreadableSerialIsExplained) {
+    const Device device{"C1", "台式工作站", "W7,1", year(2020) / 3 / 1, year(2023) / 2 / 28, ""};
+    const std::tuple<std::chrono::year_month_day, const char*, const char*> cases[] = {
+        {year(2023) / 2 / 28, "保修中", "已过保"},
+        {year(2023) / 3 / 1, "已过保", "保修中"},
+    };
+    for (const auto& [today, shown, notShown] : cases) {
+        const std::string page = renderDevicePage(device, today);
+        EXPECT_NE(page.find(shown), std::string::npos) << shown;
+        EXPECT_EQ(page.find(notShown), std::string::npos) << shown;
+    }
+    EXPECT_NE(renderNotRegisteredPage("unknown").find("管理员权限"), std::string::npos);
+    EXPECT_EQ(renderNotRegisteredPage("UNKNOWN").find("管理员权限"), std::string::npos);
+    EXPECT_NE(renderNotRegisteredPage("UNKNOWN").find("href=\"/kb/HT1349"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quelmarn::service

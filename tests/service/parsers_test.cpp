@@ -1,0 +1,119 @@
+// The service's pure functions: CSV reading, HTML escaping, options, dates, the default database
+// path and the request log line.
+#include <gtest/gtest.h>
+
+#include "service/calendar_date.h"
+#include "service/csv_reader.h"
+#include "service/data_directory.h"
+#include "service/html_escape.h"
+#include "service/options.h"
+#include "service/request_log.h"
+
+namespace quelmarn::service {
+namespace {
+
+using std::chrono::year;
+using Fields = std::vector<std::string>;
+
+TEST(CsvReaderTest, SplitsRecordsAndReportsMalformedOnesWithTheirLine) {
+    using Records = std::vector<std::pair<std::size_t, Fields>>;
+    const std::tuple<std::string_view, Records, std::vector<std::size_t>> cases[] = {
+        {"", {}, {}},
+        {"a,b\r\nc", {{1, {"a", "b"}}, {2, {"c"}}}, {}},
+        {",x,\n", {{1, {"", "x", ""}}}, {}},
+        {"a\n\n\r\nb\n", {{1, {"a"}}, {4, {"b"}}}, {}},
+        {" a , b \n", {{1, {" a ", " b "}}}, {}},
+        {"\xEF\xBB\xBFserial\n", {{1, {"serial"}}}, {}},
+        {"\"a,\"\"b\"\"\",\"\"\n", {{1, {"a,\"b\"", ""}}}, {}},
+        {"\"a\nb\",c\nd\n", {{1, {"a\nb", "c"}}, {3, {"d"}}}, {}},
+        {"a\rb\n", {{1, {"a\rb"}}}, {}},
+        {"a\"b,c\nd\n", {{2, {"d"}}}, {1}},
+        {"x\n\"a\"b,c\nd\n", {{1, {"x"}}, {3, {"d"}}}, {2}},
+        {"a\n\"b,c\nd\n", {{1, {"a"}}}, {2}},
+    };
+    for (const auto& [text, records, problemLines] : cases) {
+        SCOPED_TRACE(text);
+        const CsvDocument document = parseCsv(text);
+        Records read;
+        for (const auto& record : document.records)
+            read.emplace_back(record.line, record.fields);
+        EXPECT_EQ(read, records);
+        std::vector<std::size_t> lines;
+        for (const auto& problem : document.problems)
+            lines.push_back(problem.line);
+        EXPECT_EQ(lines, problemLines);
+    }
+}
+
+TEST(HtmlEscapeTest, EscapesMarkupCharactersOnly) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"", ""},
+        {"<script>alert('x')</script>", "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;"},
+        {"a & b", "a &amp; b"},
+        {"&amp;", "&amp;amp;"},
+        {"say \"hi\"", "say &quot;hi&quot;"},
+        {"保修中 = 1", "保修中 = 1"},
+    };
+    for (const auto& [text, escaped] : cases)
+        EXPECT_EQ(escapeHtml(text), escaped) << text;
+}
+
+TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
+    using Read = std::tuple<Command, std::string, int, std::optional<std::string>, std::string>;
+    const std::pair<std::vector<std::string_view>, Read> valid[] = {
+        {{}, {Command::kServe, "127.0.0.1", 47180, std::nullopt, ""}},
+        {{"--port", "0", "--host", "::1"}, {Command::kServe, "::1", 0, std::nullopt, ""}},
+        {{"--port=8080", "--database=/d.db"}, {Command::kServe, "127.0.0.1", 8080, "/d.db", ""}},
+        {{"--database", "x.db", "import", "in.csv"},
+         {Command::kImport, "127.0.0.1", 47180, "x.db", "in.csv"}},
+        {{"--help", "--verbose"}, {Command::kHelp, "127.0.0.1", 47180, std::nullopt, ""}},
+    };
+    for (const auto& [arguments, expected] : valid) {
+        const auto parsed = parseOptions(arguments);
+        ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << arguments.size();
+        const auto& o = std::get<Options>(parsed);
+        EXPECT_EQ(Read(o.command, o.host, o.port, o.database, o.csvFile), expected);
+    }
+    const std::vector<std::vector<std::string_view>> invalid = {
+        {"--port", "65536"}, {"--port", "-1"},     {"--port", "12x"},
+        {"--port"},          {"--verbose"},        {"serve"},
+        {"import"},          {"import", "a", "b"}, {"import", "a.csv", "--port", "1"},
+    };
+    for (const auto& arguments : invalid)
+        EXPECT_TRUE(std::holds_alternative<std::string>(parseOptions(arguments))) << arguments[0];
+}
+
+TEST(CalendarDateTest, ReadsOnlyRealDaysWrittenAsIso) {
+    EXPECT_EQ(parseIsoDate("2024-02-29"), year(2024) / 2 / 29);
+    EXPECT_EQ(parseIsoDate("0999-12-31"), year(999) / 12 / 31);
+    for (const char* text : {"2023-02-29", "2023-13-01", "2023-00-10", "2023-1-01", "23-01-01",
+                             "2023/01/01", "2023-01-01 ", "+023-01-01", "", "２０２３-01-01"}) {
+        EXPECT_EQ(parseIsoDate(text), std::nullopt) << text;
+    }
+    EXPECT_EQ(formatIsoDate(year(999) / 3 / 4), "0999-03-04");
+}
+
+TEST(DataDirectoryTest, FollowsXdgThenHome) {
+    const std::string inHome = "/home/u/.local/share/quelmarn/devices.sqlite3";
+    const std::tuple<const char*, const char*, std::optional<std::string>> cases[] = {
+        {"/data", "/home/u", "/data/quelmarn/devices.sqlite3"},
+        {nullptr, "/home/u", inHome},
+        {"", "/home/u", inHome},
+        {"relative", "/home/u", inHome},
+        {nullptr, nullptr, std::nullopt},
+        {nullptr, "relative", std::nullopt},
+    };
+    for (const auto& [xdgDataHome, home, path] : cases)
+        EXPECT_EQ(defaultDatabasePath(xdgDataHome, home), path) << (home ? home : "(none)");
+}
+
+TEST(RequestLogTest, OneSafeLinePerRequest) {
+    EXPECT_EQ(formatRequestLogLine(0, "POST", "/inapp.php", 200, std::chrono::microseconds(1234)),
+              "1970-01-01T00:00:00Z POST /inapp.php 200 1.234ms\n");
+    EXPECT_EQ(formatRequestLogLine(0, "GET", "/a\nb\x1b[31m", 404, std::nullopt),
+              "1970-01-01T00:00:00Z GET /a?b?[31m 404 -\n");
+    EXPECT_LT(formatRequestLogLine(0, "GET", std::string(5000, 'x'), 404, {}).size(), 300u);
+}
+
+}  // namespace
+}  // namespace quelmarn::service
