@@ -22,23 +22,21 @@ std::filesystem::path fixture(const char* tree) {
     return std::filesystem::path(QUELMARN_FIXTURES_DIR) / tree;
 }
 
+io_service_t smcService() {
+    return IOServiceGetMatchingService(kIOMasterPortDefault, IOServiceMatching("AppleSMC"));
+}
+
 struct KeyRead {
     kern_return_t status = KERN_SUCCESS;
-    std::uint32_t size = 0;
-    std::array<char, 5> type{};
-    std::vector<std::uint8_t> bytes;  // the first `size` value bytes
+    std::string type;
+    std::vector<std::uint8_t> bytes;  // the value bytes, as many as the key's size
 };
 
-// One sensor query as the application makes it: look the service up, open it, ask for the
-// key's size and type, read that many bytes, close.
+// One sensor query as the application makes it: open the controller, ask for the key's size
+// and type, read that many bytes, close.
 KeyRead readKey(const char* key) {
     KeyRead read;
-    io_iterator_t services;
-    EXPECT_EQ(IOServiceGetMatchingServices(kIOMasterPortDefault, IOServiceMatching("AppleSMC"),
-                                           &services),
-              KERN_SUCCESS);
-    io_service_t service = IOIteratorNext(services);
-    IOObjectRelease(std::move(services));
+    io_service_t service = smcService();
     io_connect_t connection;
     read.status = IOServiceOpen(service, mach_task_self(), 0, &connection);
     IOObjectRelease(std::move(service));
@@ -48,19 +46,19 @@ KeyRead readKey(const char* key) {
     smc::SMCParamBlock input;
     smc::SMCParamBlock output;
     input.key = smc::SMCKeyCode(key);
-    input.command = smc::SMCCommandKeyInfo;
-    std::size_t outputSize = sizeof output;
-    read.status = IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input,
-                                            sizeof input, &output, &outputSize);
-    if (read.status == KERN_SUCCESS) {
-        read.size = output.dataSize;
-        read.type = smc::SMCTypeText(output.dataType);
-        input.dataSize = output.dataSize;
-        input.command = smc::SMCCommandReadBytes;
-        outputSize = sizeof output;
+    const auto exchange = [&](std::uint8_t command) {
+        input.command = command;
+        std::size_t outputSize = sizeof output;
         read.status = IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input,
                                                 sizeof input, &output, &outputSize);
-        read.bytes.assign(output.bytes, output.bytes + std::min<std::size_t>(read.size, 32));
+        return read.status == KERN_SUCCESS;
+    };
+    if (exchange(smc::SMCCommandKeyInfo)) {
+        read.type = smc::SMCTypeText(output.dataType).data();
+        input.dataSize = output.dataSize;
+        if (exchange(smc::SMCCommandReadBytes)) {
+            read.bytes.assign(output.bytes, output.bytes + std::min(input.dataSize, 32u));
+        }
     }
     IOServiceClose(std::move(connection));
     return read;
@@ -79,44 +77,35 @@ struct KeyCase {
     std::vector<std::uint8_t> bytes;
 };
 
-class SmcKeyTest : public SmcTest, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(SmcKeyTest, AnswersTheKeyFromTheTreesSensors) {
-    const KeyCase& expected = GetParam();
-    InstalledMachine installed(std::make_shared<LinuxMachine>(fixture(expected.tree)));
-    const KeyRead read = readKey(expected.key);
-    EXPECT_EQ(read.status, expected.status);
-    EXPECT_STREQ(read.type.data(), expected.type);
-    EXPECT_EQ(read.bytes, expected.bytes);
+TEST_F(SmcTest, AnswersKeysFromTheTreesSensors) {
+    const KeyCase cases[] = {
+        // coretemp Package id 0 at 52.5 degrees, over the hotter Core 1 and acpitz.
+        {"intel-laptop", "TC0D", KERN_SUCCESS, "sp78", {0x34, 0x80}},
+        {"intel-laptop", "FNum", KERN_SUCCESS, "ui8 ", {1}},
+        {"intel-laptop", "F0Ac", KERN_SUCCESS, "fpe2", {0x29, 0x7C}},  // 2655 rpm
+        {"intel-laptop", "F1Ac", kIOReturnNotFound, "", {}},
+        // k10temp Tdie at 51.25 degrees, not the offset Tctl.
+        {"amd-desktop", "TC0D", KERN_SUCCESS, "sp78", {0x33, 0x40}},
+        // nct6798 fan1 and fan3; its empty header fan2 and the graphics card's fan do not count.
+        {"amd-desktop", "FNum", KERN_SUCCESS, "ui8 ", {2}},
+        {"amd-desktop", "F0Ac", KERN_SUCCESS, "fpe2", {0x11, 0xF8}},  // 1150 rpm
+        {"amd-desktop", "F1Ac", KERN_SUCCESS, "fpe2", {0x0D, 0x98}},  // 870 rpm
+        // applesmc keeps its files on the platform device, under hwmon0/device.
+        {"macbook-linux", "TC0D", KERN_SUCCESS, "sp78", {0x3D, 0xC0}},  // 61.75 degrees
+        {"macbook-linux", "FNum", KERN_SUCCESS, "ui8 ", {2}},
+        {"macbook-linux", "F0Ac", KERN_SUCCESS, "fpe2", {0x21, 0xC4}},  // 2161 rpm
+        {"macbook-linux", "F1Ac", KERN_SUCCESS, "fpe2", {0x1F, 0x38}},  // 1998 rpm
+        {"macbook-linux", "TA0P", kIOReturnNotFound, "", {}},
+    };
+    for (const auto& [tree, key, status, type, bytes] : cases) {
+        SCOPED_TRACE(std::string(tree) + " " + key);
+        InstalledMachine installed(std::make_shared<LinuxMachine>(fixture(tree)));
+        const KeyRead read = readKey(key);
+        EXPECT_EQ(read.status, status);
+        EXPECT_EQ(read.type, type);
+        EXPECT_EQ(read.bytes, bytes);
+    }
 }
-
-const KeyCase kKeys[] = {
-    // coretemp Package id 0 at 52.5 degrees, over the hotter Core 1 and acpitz.
-    {"intel-laptop", "TC0D", KERN_SUCCESS, "sp78", {0x34, 0x80}},
-    {"intel-laptop", "FNum", KERN_SUCCESS, "ui8 ", {1}},
-    {"intel-laptop", "F0Ac", KERN_SUCCESS, "fpe2", {0x29, 0x7C}},  // 2655 rpm
-    {"intel-laptop", "F1Ac", kIOReturnNotFound, "", {}},
-    // k10temp Tdie at 51.25 degrees, not the offset Tctl.
-    {"amd-desktop", "TC0D", KERN_SUCCESS, "sp78", {0x33, 0x40}},
-    // nct6798 fan1 and fan3; its empty header fan2 and the graphics card's fan do not count.
-    {"amd-desktop", "FNum", KERN_SUCCESS, "ui8 ", {2}},
-    {"amd-desktop", "F0Ac", KERN_SUCCESS, "fpe2", {0x11, 0xF8}},  // 1150 rpm
-    {"amd-desktop", "F1Ac", KERN_SUCCESS, "fpe2", {0x0D, 0x98}},  // 870 rpm
-    {"amd-desktop", "F2Ac", kIOReturnNotFound, "", {}},
-    // applesmc keeps its files on the platform device, under hwmon0/device.
-    {"macbook-linux", "TC0D", KERN_SUCCESS, "sp78", {0x3D, 0xC0}},  // 61.75 degrees
-    {"macbook-linux", "FNum", KERN_SUCCESS, "ui8 ", {2}},
-    {"macbook-linux", "F0Ac", KERN_SUCCESS, "fpe2", {0x21, 0xC4}},  // 2161 rpm
-    {"macbook-linux", "F1Ac", KERN_SUCCESS, "fpe2", {0x1F, 0x38}},  // 1998 rpm
-    {"macbook-linux", "TA0P", kIOReturnNotFound, "", {}},
-    {"macbook-linux", "F0Mx", kIOReturnNotFound, "", {}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Fixtures, SmcKeyTest, ::testing::ValuesIn(kKeys), [](const auto& info) {
-    std::string name = std::string(info.param.tree) + "_" + info.param.key;
-    std::ranges::replace(name, '-', '_');
-    return name;
-});
 
 TEST_F(SmcTest, MachinesWithoutSensorsHaveNoController) {
     linux_test::TempTree empty;
@@ -130,10 +119,10 @@ TEST_F(SmcTest, MachinesWithoutSensorsHaveNoController) {
     }
 }
 
-TEST_F(SmcTest, OnlyConnectionTypeZeroOpens) {
+// Requests the stand-in refuses, leaving the reply block as it was.
+TEST_F(SmcTest, OpensOnlyAsTypeZeroAndRefusesMalformedRequests) {
     InstalledMachine installed(std::make_shared<LinuxMachine>(fixture("macbook-linux")));
-    io_service_t service =
-        IOServiceGetMatchingService(kIOMasterPortDefault, IOServiceMatching("AppleSMC"));
+    io_service_t service = smcService();
     ASSERT_TRUE(service);
     io_connect_t connection;
     EXPECT_EQ(IOServiceOpen(service, mach_task_self(), 1, &connection), kIOReturnBadArgument);
@@ -141,14 +130,6 @@ TEST_F(SmcTest, OnlyConnectionTypeZeroOpens) {
     io_service_t platformDevice = IOServiceGetMatchingService(
         kIOMasterPortDefault, IOServiceMatching("IOPlatformExpertDevice"));
     EXPECT_NE(IOServiceOpen(platformDevice, mach_task_self(), 0, &connection), KERN_SUCCESS);
-}
-
-// Requests the stand-in refuses, leaving the reply block as it was.
-TEST_F(SmcTest, RefusesMalformedRequests) {
-    InstalledMachine installed(std::make_shared<LinuxMachine>(fixture("macbook-linux")));
-    io_service_t service =
-        IOServiceGetMatchingService(kIOMasterPortDefault, IOServiceMatching("AppleSMC"));
-    io_connect_t connection;
     ASSERT_EQ(IOServiceOpen(service, mach_task_self(), 0, &connection), KERN_SUCCESS);
 
     const auto call = [&connection](std::uint32_t selector, std::uint8_t command,
@@ -172,28 +153,21 @@ TEST_F(SmcTest, RefusesMalformedRequests) {
     IOServiceClose(std::move(connection));
 }
 
-struct Sp78Case {
-    std::int64_t millidegrees;
-    std::array<std::uint8_t, 2> bytes;
-};
-
-TEST(Sp78Test, WholeDegreesFirstThenTheFractionRoundedDown) {
-    const Sp78Case cases[] = {
+TEST(SmcKeysTest, EncodesSp78AndFpe2RoundedDownAndClamped) {
+    using Bytes = std::array<std::uint8_t, 2>;
+    const std::pair<std::int64_t, Bytes> sp78[] = {
         {45000, {0x2D, 0x00}},  {45999, {0x2D, 0xFF}},   {0, {0x00, 0x00}},
         {-500, {0xFF, 0x80}},   {-1500, {0xFE, 0x80}},   {127999, {0x7F, 0xFF}},
         {200000, {0x7F, 0xFF}}, {-128000, {0x80, 0x00}}, {-200000, {0x80, 0x00}},
     };
-    for (const auto& [millidegrees, bytes] : cases) {
+    for (const auto& [millidegrees, bytes] : sp78) {
         EXPECT_EQ(linux_backend::smc_keys::sp78Bytes(millidegrees), bytes) << millidegrees;
     }
-}
-
-TEST(Fpe2Test, QuartersOfRpmUpToTheLargestValue) {
-    using linux_backend::smc_keys::fpe2Bytes;
-    EXPECT_EQ(fpe2Bytes(1500), (std::array<std::uint8_t, 2>{0x17, 0x70}));
-    EXPECT_EQ(fpe2Bytes(0), (std::array<std::uint8_t, 2>{0x00, 0x00}));
-    EXPECT_EQ(fpe2Bytes(16383), (std::array<std::uint8_t, 2>{0xFF, 0xFC}));
-    EXPECT_EQ(fpe2Bytes(70000), (std::array<std::uint8_t, 2>{0xFF, 0xFF}));
+    const std::pair<std::uint32_t, Bytes> fpe2[] = {
+        {1500, {0x17, 0x70}}, {0, {0x00, 0x00}}, {16383, {0xFF, 0xFC}}, {70000, {0xFF, 0xFF}}};
+    for (const auto& [rpm, bytes] : fpe2) {
+        EXPECT_EQ(linux_backend::smc_keys::fpe2Bytes(rpm), bytes) << rpm;
+    }
 }
 
 }  // namespace
