@@ -4,6 +4,9 @@
 
 #include <climits>
 #include <initializer_list>
+#include <string>
+
+#include "smc/smc_key.h"
 
 namespace {
 
@@ -21,62 +24,53 @@ SMCBytes allOnes() {
     return all;
 }
 
-struct UnsignedCase {
+struct DecodeCase {
     SMCBytes bytes;
     int size;
-    std::uint32_t value;
+    unsigned int fractionBits;  // 0 for the unsigned decoder
+    double value;               // holds every 32-bit unsigned and every float exactly
 };
 
-class DecodeUnsignedTest : public ::testing::TestWithParam<UnsignedCase> {};
-
-TEST_P(DecodeUnsignedTest, BigEndianOfTheSizeBytes) {
-    EXPECT_EQ(smc::SMCDecodeUnsigned(GetParam().bytes, GetParam().size), GetParam().value);
+// Unsigned rows decode big-endian over `size` bytes; sizes outside 1..4 give 0.
+TEST(DecodeTest, UnsignedIsBigEndianOfTheSizeBytes) {
+    for (const DecodeCase& row :
+         {DecodeCase{bytes({0xFF}), 1, 0, 255}, DecodeCase{bytes({0x01, 0x2C}), 2, 0, 300},
+          DecodeCase{bytes({0x01, 0x2C}), 1, 0, 1},
+          DecodeCase{bytes({0x01, 0x02, 0x03}), 3, 0, 0x010203},
+          DecodeCase{bytes({0xDE, 0xAD, 0xBE, 0xEF}), 4, 0, 0xDEADBEEF},
+          DecodeCase{bytes({0x02}), 0, 0, 0}, DecodeCase{bytes({0x02}), -1, 0, 0},
+          DecodeCase{allOnes(), 5, 0, 0}, DecodeCase{allOnes(), 32, 0, 0},
+          DecodeCase{allOnes(), 33, 0, 0}, DecodeCase{allOnes(), INT_MIN, 0, 0}}) {
+        SCOPED_TRACE(row.size);
+        EXPECT_EQ(smc::SMCDecodeUnsigned(row.bytes, row.size), row.value);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, DecodeUnsignedTest,
-    ::testing::Values(UnsignedCase{bytes({0x02}), 1, 2}, UnsignedCase{bytes({0xFF}), 1, 255},
-                      UnsignedCase{bytes({0x01, 0x2C}), 2, 300},
-                      UnsignedCase{bytes({0x01, 0x2C}), 1, 1},
-                      UnsignedCase{bytes({0x01, 0x02, 0x03}), 3, 0x010203},
-                      UnsignedCase{bytes({0xDE, 0xAD, 0xBE, 0xEF}), 4, 0xDEADBEEF},
-                      UnsignedCase{bytes({0x02}), 0, 0}, UnsignedCase{bytes({0x02}), -1, 0},
-                      UnsignedCase{allOnes(), 5, 0}, UnsignedCase{allOnes(), 32, 0},
-                      UnsignedCase{allOnes(), 33, 0}, UnsignedCase{allOnes(), INT_MAX, 0},
-                      UnsignedCase{allOnes(), INT_MIN, 0}));
-
-struct FixedCase {
-    SMCBytes bytes;
-    int size;
-    unsigned int fractionBits;
-    float value;
-};
-
-class DecodeFixedTest : public ::testing::TestWithParam<FixedCase> {};
-
-TEST_P(DecodeFixedTest, FractionIsDroppedTowardMinusInfinity) {
-    const FixedCase& row = GetParam();
-    EXPECT_EQ(smc::SMCDecodeFixed(row.bytes, row.size, row.fractionBits), row.value);
+// Fixed rows are signed over `size` bytes (1 or 2), the fraction dropped toward minus infinity.
+TEST(DecodeTest, FixedDropsTheFractionTowardMinusInfinity) {
+    for (const DecodeCase& row :
+         {DecodeCase{bytes({0x17, 0x70}), 2, 2, 1500}, DecodeCase{bytes({0x17, 0x73}), 2, 2, 1500},
+          DecodeCase{bytes({0x80, 0x00}), 2, 2, -8192}, DecodeCase{bytes({0xFF, 0xFF}), 2, 2, -1},
+          DecodeCase{bytes({0x01, 0x02}), 2, 0, 258}, DecodeCase{bytes({0x17, 0x70}), 2, 8, 23},
+          DecodeCase{bytes({0xFF}), 1, 2, 63}, DecodeCase{bytes({0x17, 0x70}), 0, 2, 0},
+          DecodeCase{bytes({0x17, 0x70}), -2, 2, 0}, DecodeCase{allOnes(), 3, 2, 0},
+          DecodeCase{allOnes(), 32, 2, 0}, DecodeCase{allOnes(), INT_MAX, 2, 0},
+          DecodeCase{bytes({0x80, 0x00}), 2, 40, -1}, DecodeCase{bytes({0x7F, 0xFF}), 2, 40, 0},
+          DecodeCase{bytes({0xFF}), 1, UINT_MAX, 0}}) {
+        SCOPED_TRACE(testing::Message() << row.size << " bytes, " << row.fractionBits << " bits");
+        EXPECT_EQ(smc::SMCDecodeFixed(row.bytes, row.size, row.fractionBits), row.value);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, DecodeFixedTest,
-    ::testing::Values(FixedCase{bytes({0x17, 0x70}), 2, 2, 1500.0f},
-                      FixedCase{bytes({0x17, 0x73}), 2, 2, 1500.0f},
-                      FixedCase{bytes({0x0F, 0xA3}), 2, 2, 1000.0f},
-                      FixedCase{bytes({0x80, 0x00}), 2, 2, -8192.0f},
-                      FixedCase{bytes({0xFF, 0xFF}), 2, 2, -1.0f},
-                      FixedCase{bytes({0x01, 0x02}), 2, 0, 258.0f},
-                      FixedCase{bytes({0x17, 0x70}), 2, 8, 23.0f},
-                      FixedCase{bytes({0x17}), 1, 2, 5.0f}, FixedCase{bytes({0xFF}), 1, 2, 63.0f},
-                      FixedCase{bytes({0x17, 0x70}), 0, 2, 0.0f},
-                      FixedCase{bytes({0x17, 0x70}), -2, 2, 0.0f}, FixedCase{allOnes(), 3, 2, 0.0f},
-                      FixedCase{allOnes(), 32, 2, 0.0f}, FixedCase{allOnes(), INT_MAX, 2, 0.0f}));
+static_assert(smc::SMCKeyCode("TC0D") == 0x54433044 && smc::SMCKeyCode("F0") == 0x46300000);
 
-INSTANTIATE_TEST_SUITE_P(WideShifts, DecodeFixedTest,
-                         ::testing::Values(FixedCase{bytes({0x80, 0x00}), 2, 40, -1.0f},
-                                           FixedCase{bytes({0x7F, 0xFF}), 2, 40, 0.0f},
-                                           FixedCase{bytes({0xFF}), 1, 40, 0.0f},
-                                           FixedCase{bytes({0xFF}), 1, UINT_MAX, 0.0f}));
+TEST(KeyTest, TypeCodeUnpacksUpToItsFirstZero) {
+    for (const auto& [code, text] :
+         {std::pair<std::uint32_t, std::string>{0x66706532, "fpe2"}, {0, ""}, {0x66700032, "fp"}}) {
+        const auto unpacked = smc::SMCTypeText(code);
+        EXPECT_EQ(std::string(unpacked.data()), text) << std::hex << code;
+        EXPECT_EQ(unpacked[4], '\0');
+    }
+}
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstddef>
 #include <initializer_list>
 #include <string>
@@ -13,7 +12,6 @@
 namespace {
 
 using smc::SMCKeyValue;
-using smc_testing::SMCTest;
 
 // An 80-byte block, zero but for the bytes given by offset.
 std::vector<std::byte> block(std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes) {
@@ -24,11 +22,20 @@ std::vector<std::byte> block(std::initializer_list<std::pair<std::size_t, std::u
     return all;
 }
 
-class FetchKeyTest : public SMCTest {
+// A record that holds the key alone: size 0, type "" and zero bytes.
+void expectOnlyTheKey(const SMCKeyValue& val, const std::string& key) {
+    EXPECT_EQ(std::string(val.key), key);
+    EXPECT_EQ(val.dataSize, 0u);
+    EXPECT_EQ(std::string(val.dataType), "");
+    EXPECT_EQ(val.bytes, smc::SMCBytes{});
+}
+
+class FetchKeyTest : public smc_testing::SMCTest {
   protected:
+    FetchKeyTest() { wireDriver(); }
+
     // Opens a connection, reads `key` into `val` and closes; returns SMCFetchKey's status.
     platform::kern_return_t fetch(const char* key, SMCKeyValue* val) {
-        wireDriver();
         platform::io_connect_t conn;
         EXPECT_EQ(smc::SMCOpenDriver(&conn), 0);
         const platform::kern_return_t status = smc::SMCFetchKey(key, val, conn);
@@ -39,37 +46,28 @@ class FetchKeyTest : public SMCTest {
 
 TEST_F(FetchKeyTest, ExchangesSendTheKeyCodeThenTheSizeAndFillTheRecord) {
     driver->keys["TC0D"] = {2, 0x73703738, {0x2D, 0x9A}};
+    driver->answeredOutputSize = 0;  // the output size must be set afresh for each exchange
     SMCKeyValue val;
     ASSERT_EQ(fetch("TC0D", &val), platform::KERN_SUCCESS);
 
     ASSERT_EQ(driver->exchanges.size(), 2u);
     const auto& keyInfo = driver->exchanges[0];
     const auto& readBytes = driver->exchanges[1];
-    EXPECT_EQ(keyInfo.selector, 2u);
-    EXPECT_EQ(readBytes.selector, 2u);
     EXPECT_EQ(keyInfo.input, block({{0, 0x44}, {1, 0x30}, {2, 0x43}, {3, 0x54}, {42, 9}}));
     EXPECT_EQ(readBytes.input,
               block({{0, 0x44}, {1, 0x30}, {2, 0x43}, {3, 0x54}, {28, 2}, {42, 5}}));
-    EXPECT_EQ(keyInfo.outputCapacity, 80u);
-    EXPECT_EQ(readBytes.outputCapacity, 80u);
-
+    for (const auto& exchange : driver->exchanges) {
+        EXPECT_EQ(exchange.selector, 2u);
+        EXPECT_EQ(exchange.offeredOutputSize, 80u);
+        EXPECT_EQ(exchange.outputCapacity, 80u);
+    }
     EXPECT_EQ(std::string(val.key), "TC0D");
     EXPECT_EQ(val.dataSize, 2u);
     EXPECT_EQ(std::string(val.dataType), "sp78");
     EXPECT_EQ(val.bytes, (smc::SMCBytes{0x2D, 0x9A}));
 }
 
-TEST_F(FetchKeyTest, EveryExchangeIsOfferedTheWholeBlock) {
-    driver->keys["FNum"] = {1, 0x75693820, {0x02}};
-    driver->answeredOutputSize = 0;
-    SMCKeyValue val;
-    ASSERT_EQ(fetch("FNum", &val), platform::KERN_SUCCESS);
-    ASSERT_EQ(driver->exchanges.size(), 2u);
-    EXPECT_EQ(driver->exchanges[0].offeredOutputSize, 80u);
-    EXPECT_EQ(driver->exchanges[1].offeredOutputSize, 80u);
-}
-
-TEST_F(FetchKeyTest, AllThirtyTwoBytesAreCopiedWhateverTheSize) {
+TEST_F(FetchKeyTest, RecordTakesTheTypeTextAndAllThirtyTwoBytesWhateverTheSize) {
     smc::SMCBytes full;
     for (std::size_t i = 0; i < full.size(); ++i) {
         full[i] = static_cast<std::uint8_t>(i + 1);
@@ -79,46 +77,35 @@ TEST_F(FetchKeyTest, AllThirtyTwoBytesAreCopiedWhateverTheSize) {
     ASSERT_EQ(fetch("F0Ac", &val), platform::KERN_SUCCESS);
     EXPECT_EQ(std::string(val.dataType), "fpe2");
     EXPECT_EQ(val.bytes, full);
+    // A key the driver does not know answers type code 0.
+    SMCKeyValue unknown;
+    ASSERT_EQ(fetch("F7Ac", &unknown), platform::KERN_SUCCESS);
+    expectOnlyTheKey(unknown, "F7Ac");
 }
 
-TEST_F(FetchKeyTest, KeyTheDriverDoesNotKnowReadsAsZero) {
-    SMCKeyValue val;
-    ASSERT_EQ(fetch("F7Ac", &val), platform::KERN_SUCCESS);
-    EXPECT_EQ(std::string(val.key), "F7Ac");
-    EXPECT_EQ(val.dataSize, 0u);
-    EXPECT_EQ(std::string(val.dataType), "");
-    EXPECT_EQ(val.bytes, smc::SMCBytes{});
-}
-
-TEST_F(FetchKeyTest, FailedKeyInfoStopsBeforeReadingAndLeavesOnlyTheKey) {
+TEST_F(FetchKeyTest, FailedExchangeGivesItsStatusAndOnlyWhatWasRead) {
     driver->keys["TC0D"] = {2, 0x73703738, {0x2D, 0x9A}};
     driver->keyInfoStatus = platform::kIOReturnError;
     SMCKeyValue val;
     val.dataSize = 7;
     val.bytes.fill(0xAA);
     EXPECT_EQ(fetch("TC0D", &val), platform::kIOReturnError);
-    EXPECT_EQ(driver->exchanges.size(), 1u);
-    EXPECT_EQ(std::string(val.key), "TC0D");
-    EXPECT_EQ(val.dataSize, 0u);
-    EXPECT_EQ(std::string(val.dataType), "");
-    EXPECT_EQ(val.bytes, smc::SMCBytes{});
-}
+    EXPECT_EQ(driver->exchanges.size(), 1u);  // no read after a failed key-info
+    expectOnlyTheKey(val, "TC0D");
 
-TEST_F(FetchKeyTest, FailedReadKeepsSizeAndTypeButNoBytes) {
-    driver->keys["TC0D"] = {2, 0x73703738, {0x2D, 0x9A}};
-    driver->readBytesStatus = static_cast<platform::kern_return_t>(0xe00002d8);
-    SMCKeyValue val;
-    EXPECT_EQ(fetch("TC0D", &val), static_cast<platform::kern_return_t>(0xe00002d8));
-    EXPECT_EQ(driver->exchanges.size(), 2u);
-    EXPECT_EQ(val.dataSize, 2u);
-    EXPECT_EQ(std::string(val.dataType), "sp78");
-    EXPECT_EQ(val.bytes, smc::SMCBytes{});
+    driver->keyInfoStatus = platform::KERN_SUCCESS;
+    driver->readBytesStatus = platform::kIOReturnNotFound;
+    SMCKeyValue read;
+    EXPECT_EQ(fetch("TC0D", &read), platform::kIOReturnNotFound);
+    EXPECT_EQ(driver->exchanges.size(), 3u);
+    EXPECT_EQ(read.dataSize, 2u);
+    EXPECT_EQ(std::string(read.dataType), "sp78");
+    EXPECT_EQ(read.bytes, smc::SMCBytes{});
 }
 
 TEST_F(FetchKeyTest, ClosedConnectionFailsWithoutTouchingTheDriver) {
     SMCKeyValue val;
-    const platform::io_connect_t closed;
-    EXPECT_EQ(smc::SMCFetchKey("TC0D", &val, closed), platform::kIOReturnNotOpen);
+    EXPECT_EQ(smc::SMCFetchKey("TC0D", &val, platform::io_connect_t{}), platform::kIOReturnNotOpen);
     EXPECT_TRUE(driver->exchanges.empty());
     EXPECT_EQ(std::string(val.key), "TC0D");
 }

@@ -11,6 +11,8 @@ namespace {
 using smc_testing::SMCTest;
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
+using testing_support::ScriptedMachine;
+using testing_support::ScriptedSMC;
 
 class OpenDriverTest : public SMCTest {};
 
@@ -27,53 +29,41 @@ TEST_F(OpenDriverTest, OpensTypeZeroQuietlyAndCloses) {
     EXPECT_EQ(smc::SMCCloseDriver(std::move(conn)), platform::KERN_SUCCESS);
 }
 
-TEST_F(OpenDriverTest, MissingControllerIsReported) {
-    driver->hasService = false;
-    wireDriver();
-    platform::io_connect_t conn;
-    CaptureStdout();
-    EXPECT_EQ(smc::SMCOpenDriver(&conn), 1);
-    EXPECT_EQ(GetCapturedStdout(), "Error: no SMC found\n");
-    EXPECT_FALSE(conn);
-    EXPECT_TRUE(driver->openedTypes.empty());
-}
-
-TEST_F(OpenDriverTest, UnsearchableRegistryIsReportedWithItsStatus) {
-    wireDriver();
-    machine->registryUnsearchable = true;
-    platform::io_connect_t conn;
-    CaptureStdout();
-    EXPECT_EQ(smc::SMCOpenDriver(&conn), 1);
-    EXPECT_EQ(GetCapturedStdout(), "Error: IOServiceGetMatchingServices() = e00002bc\n");
-    EXPECT_FALSE(conn);
-    EXPECT_TRUE(driver->openedTypes.empty());
-    EXPECT_EQ(platform::IOObjectsInUse(), 0u);
-}
-
 struct OpenFailure {
-    platform::kern_return_t status;
+    void (*fail)(ScriptedMachine&, ScriptedSMC&);
     std::string line;
+    std::size_t opened;  // connections the driver was asked for
 };
 
+// Every failure prints its one line, gives no connection and, by the fixture, leaks nothing.
 class OpenFailureTest : public SMCTest, public ::testing::WithParamInterface<OpenFailure> {};
 
-TEST_P(OpenFailureTest, RefusedOpenIsReportedWithItsStatus) {
-    driver->openStatus = GetParam().status;
+TEST_P(OpenFailureTest, FailureIsReportedWithItsStatus) {
+    GetParam().fail(*machine, *driver);
     wireDriver();
     platform::io_connect_t conn;
     CaptureStdout();
     EXPECT_EQ(smc::SMCOpenDriver(&conn), 1);
     EXPECT_EQ(GetCapturedStdout(), GetParam().line);
     EXPECT_FALSE(conn);
-    EXPECT_EQ(driver->openedTypes.size(), 1u);
+    EXPECT_EQ(driver->openedTypes.size(), GetParam().opened);
 }
 
-INSTANTIATE_TEST_SUITE_P(Statuses, OpenFailureTest,
-                         ::testing::Values(OpenFailure{platform::kIOReturnNotFound,
-                                                       "Error: IOServiceOpen() = e00002f0\n"},
-                                           OpenFailure{platform::kIOReturnBadArgument,
-                                                       "Error: IOServiceOpen() = e00002c2\n"},
-                                           OpenFailure{0x2A, "Error: IOServiceOpen() = 0000002a\n"},
-                                           OpenFailure{-1, "Error: IOServiceOpen() = ffffffff\n"}));
+template <platform::kern_return_t status>
+void refuseOpen(ScriptedMachine&, ScriptedSMC& smc) {
+    smc.openStatus = status;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, OpenFailureTest,
+    ::testing::Values(
+        OpenFailure{[](ScriptedMachine&, ScriptedSMC& smc) { smc.hasService = false; },
+                    "Error: no SMC found\n", 0},
+        OpenFailure{[](ScriptedMachine& m, ScriptedSMC&) { m.registryUnsearchable = true; },
+                    "Error: IOServiceGetMatchingServices() = e00002bc\n", 0},
+        OpenFailure{refuseOpen<platform::kIOReturnNotFound>, "Error: IOServiceOpen() = e00002f0\n",
+                    1},
+        OpenFailure{refuseOpen<0x2A>, "Error: IOServiceOpen() = 0000002a\n", 1},
+        OpenFailure{refuseOpen<-1>, "Error: IOServiceOpen() = ffffffff\n", 1}));
 
 }  // namespace
