@@ -20,10 +20,9 @@ TEST_P(IntegerValueTest, LeadingIntegerIsRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, IntegerValueTest,
-    ::testing::Values(IntegerCase{"12", 12}, IntegerCase{"12F45", 12}, IntegerCase{" \t 7 ", 7},
-                      IntegerCase{"+3", 3}, IntegerCase{"-20", -20}, IntegerCase{"", 0},
-                      IntegerCase{"   ", 0}, IntegerCase{"beta", 0}, IntegerCase{"--5", 0},
-                      IntegerCase{"+-5", 0}, IntegerCase{"- 5", 0},
+    ::testing::Values(IntegerCase{"12F45", 12}, IntegerCase{" \t 7 ", 7}, IntegerCase{"+3", 3},
+                      IntegerCase{"-20", -20}, IntegerCase{"", 0}, IntegerCase{"beta", 0},
+                      IntegerCase{"--5", 0}, IntegerCase{"- 5", 0},
                       IntegerCase{"9223372036854775807", std::numeric_limits<long>::max()},
                       IntegerCase{"99999999999999999999", std::numeric_limits<long>::max()},
                       IntegerCase{"9223372036854775808", std::numeric_limits<long>::max()},

@@ -47,31 +47,28 @@ TEST_P(DarwinVersionTest, VersionIsTenDotReleaseLessFour) {
     EXPECT_EQ(VarSystemInfo().sysOSVersion(), row.version);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    KnownReleases, DarwinVersionTest,
-    ::testing::Combine(::testing::Values(Text("Darwin"), Text()),
-                       ::testing::Values(DarwinCase{"12.5.0", "12F45", "10.8.5 (12F45)"},
-                                         DarwinCase{"11.4.2", "11G63", "10.7.4 (11G63)"},
-                                         DarwinCase{"13.0.0", "13A603", "10.9.0 (13A603)"},
-                                         DarwinCase{"20.6.0", "20G165", "10.16.6 (20G165)"},
-                                         DarwinCase{"12.5", "12F45", "10.8.5 (12F45)"},
-                                         DarwinCase{"12", "12F45", std::nullopt},
-                                         DarwinCase{std::nullopt, "12F45", std::nullopt},
-                                         DarwinCase{"12.5.0", std::nullopt, std::nullopt},
-                                         DarwinCase{"", "12F45", std::nullopt},
-                                         DarwinCase{"12.5.0", "", "10.8.5 ()"})));
+const DarwinCase kKnownReleases[] = {{"12.5.0", "12F45", "10.8.5 (12F45)"},
+                                     {"11.4.2", "11G63", "10.7.4 (11G63)"},
+                                     {"13.0.0", "13A603", "10.9.0 (13A603)"},
+                                     {"20.6.0", "20G165", "10.16.6 (20G165)"},
+                                     {"12.5", "12F45", "10.8.5 (12F45)"},
+                                     {"12", "12F45", std::nullopt},
+                                     {std::nullopt, "12F45", std::nullopt},
+                                     {"12.5.0", std::nullopt, std::nullopt},
+                                     {"", "12F45", std::nullopt},
+                                     {"12.5.0", "", "10.8.5 ()"}};
+INSTANTIATE_TEST_SUITE_P(KnownReleases, DarwinVersionTest,
+                         ::testing::Combine(::testing::Values(Text("Darwin"), Text()),
+                                            ::testing::ValuesIn(kKnownReleases)));
 
 // Releases a Darwin kernel never has, which the formula still takes as they come.
-INSTANTIATE_TEST_SUITE_P(
-    OddReleases, DarwinVersionTest,
-    ::testing::Combine(::testing::Values(Text("Darwin")),
-                       ::testing::Values(DarwinCase{"3.1", "x", "10.-1.1 (x)"},
-                                         DarwinCase{"beta.2", "x", "10.-4.2 (x)"},
-                                         DarwinCase{" +24..", "x", "10.20. (x)"},
-                                         DarwinCase{"12+5.0", "x", "10.8.0 (x)"},
-                                         DarwinCase{"12_5", "x", "10.8.5 (x)"},
-                                         DarwinCase{"99999999999999999999.1", "x",
-                                                    "10.9223372036854775803.1 (x)"})));
+const DarwinCase kOddReleases[] = {
+    {"3.1", "x", "10.-1.1 (x)"},   {"beta.2", "x", "10.-4.2 (x)"},
+    {" +24..", "x", "10.20. (x)"}, {"12+5.0", "x", "10.8.0 (x)"},
+    {"12_5", "x", "10.8.5 (x)"},   {"99999999999999999999.1", "x", "10.9223372036854775803.1 (x)"}};
+INSTANTIATE_TEST_SUITE_P(OddReleases, DarwinVersionTest,
+                         ::testing::Combine(::testing::Values(Text("Darwin")),
+                                            ::testing::ValuesIn(kOddReleases)));
 
 struct LinuxCase {
     Text kernel;
@@ -90,22 +87,19 @@ TEST_P(LinuxVersionTest, VersionNamesTheDistributionAndTheKernelRelease) {
     EXPECT_EQ(VarSystemInfo().sysOSVersion(), GetParam().version);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kernels, LinuxVersionTest,
-    ::testing::Values(
-        LinuxCase{"Linux", "Debian GNU/Linux 12", "6.1.0-18-amd64",
-                  "Debian GNU/Linux 12 (6.1.0-18-amd64)"},
-        LinuxCase{"Linux", std::nullopt, "6.1.0-18-amd64", "Linux (6.1.0-18-amd64)"},
-        LinuxCase{"Linux", std::nullopt, "6.1.0", "Linux (6.1.0)"},
-        LinuxCase{"Linux", "Fedora Linux 39 (Workstation Edition)", "6.5.6-300.fc39.x86_64",
-                  "Fedora Linux 39 (Workstation Edition) (6.5.6-300.fc39.x86_64)"},
-        LinuxCase{"Linux", "Debian GNU/Linux 12", std::nullopt, "Debian GNU/Linux 12"},
-        LinuxCase{"Linux", std::nullopt, std::nullopt, "Linux"},
-        LinuxCase{"FreeBSD", std::nullopt, "14.0-RELEASE", "FreeBSD (14.0-RELEASE)"},
-        LinuxCase{std::nullopt, "Debian GNU/Linux 12", "6.1.0-18-amd64",
-                  "Debian GNU/Linux 12 (6.1.0-18-amd64)"},
-        LinuxCase{std::nullopt, std::nullopt, "6.1.0-18-amd64", "Linux (6.1.0-18-amd64)"},
-        LinuxCase{std::nullopt, "Debian GNU/Linux 12", std::nullopt, std::nullopt}));
+const LinuxCase kKernels[] = {
+    {"Linux", "Debian GNU/Linux 12", "6.1.0-18-amd64", "Debian GNU/Linux 12 (6.1.0-18-amd64)"},
+    {"Linux", std::nullopt, "6.1.0-18-amd64", "Linux (6.1.0-18-amd64)"},
+    {"Linux", std::nullopt, "6.1.0", "Linux (6.1.0)"},
+    {"Linux", "Fedora Linux 39 (Workstation Edition)", "6.5.6-300.fc39.x86_64",
+     "Fedora Linux 39 (Workstation Edition) (6.5.6-300.fc39.x86_64)"},
+    {"Linux", "Debian GNU/Linux 12", std::nullopt, "Debian GNU/Linux 12"},
+    {"Linux", std::nullopt, std::nullopt, "Linux"},
+    {"FreeBSD", std::nullopt, "14.0-RELEASE", "FreeBSD (14.0-RELEASE)"},
+    {std::nullopt, "Debian GNU/Linux 12", "6.1.0-18-amd64", "Debian GNU/Linux 12 (6.1.0-18-amd64)"},
+    {std::nullopt, std::nullopt, "6.1.0-18-amd64", "Linux (6.1.0-18-amd64)"},
+    {std::nullopt, "Debian GNU/Linux 12", std::nullopt, std::nullopt}};
+INSTANTIATE_TEST_SUITE_P(Kernels, LinuxVersionTest, ::testing::ValuesIn(kKernels));
 
 TEST_F(OSVersionTest, VersionIsComposedAnewOnEveryCall) {
     machine->setSysctlText("kern.ostype", "Darwin");
