@@ -26,42 +26,35 @@ io_service_t smcService() {
     return IOServiceGetMatchingService(kIOMasterPortDefault, IOServiceMatching("AppleSMC"));
 }
 
-struct KeyRead {
-    kern_return_t status = KERN_SUCCESS;
-    std::string type;
-    std::vector<std::uint8_t> bytes;  // the value bytes, as many as the key's size
-};
+using Bytes = std::vector<std::uint8_t>;
 
 // One sensor query as the application makes it: open the controller, ask for the key's size
-// and type, read that many bytes, close.
-KeyRead readKey(const char* key) {
-    KeyRead read;
+// and type, read that many bytes, close. `key` must read as `bytes` of `type`, or not be found
+// when `type` is empty.
+void expectKey(const std::string& key, const char* type, const Bytes& bytes) {
+    SCOPED_TRACE(key);
     io_service_t service = smcService();
     io_connect_t connection;
-    read.status = IOServiceOpen(service, mach_task_self(), 0, &connection);
+    ASSERT_EQ(IOServiceOpen(service, mach_task_self(), 0, &connection), KERN_SUCCESS);
     IOObjectRelease(std::move(service));
-    if (read.status != KERN_SUCCESS) {
-        return read;
-    }
     smc::SMCParamBlock input;
     smc::SMCParamBlock output;
-    input.key = smc::SMCKeyCode(key);
-    const auto exchange = [&](std::uint8_t command) {
-        input.command = command;
-        std::size_t outputSize = sizeof output;
-        read.status = IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input,
-                                                sizeof input, &output, &outputSize);
-        return read.status == KERN_SUCCESS;
-    };
-    if (exchange(smc::SMCCommandKeyInfo)) {
-        read.type = smc::SMCTypeText(output.dataType).data();
+    input.key = smc::SMCKeyCode(key.c_str());
+    input.command = smc::SMCCommandKeyInfo;
+    std::size_t outputSize = sizeof output;
+    const kern_return_t info = IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input,
+                                                         sizeof input, &output, &outputSize);
+    EXPECT_EQ(info, *type ? KERN_SUCCESS : kIOReturnNotFound);
+    if (info == KERN_SUCCESS) {
+        EXPECT_STREQ(smc::SMCTypeText(output.dataType).data(), type);
+        input.command = smc::SMCCommandReadBytes;
         input.dataSize = output.dataSize;
-        if (exchange(smc::SMCCommandReadBytes)) {
-            read.bytes.assign(output.bytes, output.bytes + std::min(input.dataSize, 32u));
-        }
+        EXPECT_EQ(IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input,
+                                            sizeof input, &output, &outputSize),
+                  KERN_SUCCESS);
+        EXPECT_EQ(Bytes(output.bytes, output.bytes + std::min(input.dataSize, 32u)), bytes);
     }
     IOServiceClose(std::move(connection));
-    return read;
 }
 
 class SmcTest : public ::testing::Test {
@@ -69,41 +62,33 @@ class SmcTest : public ::testing::Test {
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
 };
 
-struct KeyCase {
+struct TreeKeys {
     const char* tree;
-    const char* key;
-    kern_return_t status;
-    const char* type;
-    std::vector<std::uint8_t> bytes;
+    Bytes temperature;        // TC0D, sp78
+    std::vector<Bytes> fans;  // F0Ac, F1Ac, ..., fpe2; FNum counts them
 };
 
 TEST_F(SmcTest, AnswersKeysFromTheTreesSensors) {
-    const KeyCase cases[] = {
-        // coretemp Package id 0 at 52.5 degrees, over the hotter Core 1 and acpitz.
-        {"intel-laptop", "TC0D", KERN_SUCCESS, "sp78", {0x34, 0x80}},
-        {"intel-laptop", "FNum", KERN_SUCCESS, "ui8 ", {1}},
-        {"intel-laptop", "F0Ac", KERN_SUCCESS, "fpe2", {0x29, 0x7C}},  // 2655 rpm
-        {"intel-laptop", "F1Ac", kIOReturnNotFound, "", {}},
-        // k10temp Tdie at 51.25 degrees, not the offset Tctl.
-        {"amd-desktop", "TC0D", KERN_SUCCESS, "sp78", {0x33, 0x40}},
-        // nct6798 fan1 and fan3; its empty header fan2 and the graphics card's fan do not count.
-        {"amd-desktop", "FNum", KERN_SUCCESS, "ui8 ", {2}},
-        {"amd-desktop", "F0Ac", KERN_SUCCESS, "fpe2", {0x11, 0xF8}},  // 1150 rpm
-        {"amd-desktop", "F1Ac", KERN_SUCCESS, "fpe2", {0x0D, 0x98}},  // 870 rpm
-        // applesmc keeps its files on the platform device, under hwmon0/device.
-        {"macbook-linux", "TC0D", KERN_SUCCESS, "sp78", {0x3D, 0xC0}},  // 61.75 degrees
-        {"macbook-linux", "FNum", KERN_SUCCESS, "ui8 ", {2}},
-        {"macbook-linux", "F0Ac", KERN_SUCCESS, "fpe2", {0x21, 0xC4}},  // 2161 rpm
-        {"macbook-linux", "F1Ac", KERN_SUCCESS, "fpe2", {0x1F, 0x38}},  // 1998 rpm
-        {"macbook-linux", "TA0P", kIOReturnNotFound, "", {}},
+    const TreeKeys cases[] = {
+        // coretemp Package id 0 at 52.5 degrees, over the hotter Core 1 and acpitz; 2655 rpm.
+        {"intel-laptop", {0x34, 0x80}, {{0x29, 0x7C}}},
+        // k10temp Tdie at 51.25 degrees, not the offset Tctl; nct6798 fan1 at 1150 rpm and fan3
+        // at 870 rpm, its empty header fan2 and the graphics card's fan do not count.
+        {"amd-desktop", {0x33, 0x40}, {{0x11, 0xF8}, {0x0D, 0x98}}},
+        // applesmc keeps its files on the platform device, under hwmon0/device: 61.75 degrees,
+        // 2161 and 1998 rpm.
+        {"macbook-linux", {0x3D, 0xC0}, {{0x21, 0xC4}, {0x1F, 0x38}}},
     };
-    for (const auto& [tree, key, status, type, bytes] : cases) {
-        SCOPED_TRACE(std::string(tree) + " " + key);
+    for (const auto& [tree, temperature, fans] : cases) {
         InstalledMachine installed(std::make_shared<LinuxMachine>(fixture(tree)));
-        const KeyRead read = readKey(key);
-        EXPECT_EQ(read.status, status);
-        EXPECT_EQ(read.type, type);
-        EXPECT_EQ(read.bytes, bytes);
+        SCOPED_TRACE(tree);
+        expectKey("TC0D", "sp78", temperature);
+        expectKey("FNum", "ui8 ", {static_cast<std::uint8_t>(fans.size())});
+        for (std::size_t fan = 0; fan <= fans.size(); ++fan) {
+            expectKey("F" + std::to_string(fan) + "Ac", fan < fans.size() ? "fpe2" : "",
+                      fan < fans.size() ? fans[fan] : Bytes{});
+        }
+        expectKey("TA0P", "", {});
     }
 }
 
@@ -111,11 +96,7 @@ TEST_F(SmcTest, MachinesWithoutSensorsHaveNoController) {
     linux_test::TempTree empty;
     for (const auto& root : {fixture("bare-vm"), empty.root()}) {
         InstalledMachine installed(std::make_shared<LinuxMachine>(root));
-        io_iterator_t services;
-        ASSERT_EQ(IOServiceGetMatchingServices(kIOMasterPortDefault, IOServiceMatching("AppleSMC"),
-                                               &services),
-                  KERN_SUCCESS);
-        EXPECT_FALSE(IOIteratorNext(services)) << root;
+        EXPECT_FALSE(smcService()) << root;
     }
 }
 
