@@ -46,7 +46,7 @@ TEST(DecodeTest, UnsignedIsBigEndianOfTheSizeBytes) {
     }
 }
 
-// Fixed rows are signed over `size` bytes (1 or 2), the fraction dropped toward minus infinity.
+// Fixed rows read 1 or 2 bytes (2 as signed) and drop the fraction toward minus infinity.
 TEST(DecodeTest, FixedDropsTheFractionTowardMinusInfinity) {
     for (const DecodeCase& row :
          {DecodeCase{bytes({0x17, 0x70}), 2, 2, 1500}, DecodeCase{bytes({0x17, 0x73}), 2, 2, 1500},

@@ -4,29 +4,21 @@
 
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace {
 
-struct IntegerCase {
-    std::string text;
-    long value;
-};
-
-class IntegerValueTest : public ::testing::TestWithParam<IntegerCase> {};
-
-TEST_P(IntegerValueTest, LeadingIntegerIsRead) {
-    EXPECT_EQ(sysinfo::integerValue(GetParam().text), GetParam().value);
+TEST(IntegerValueTest, LeadingIntegerIsReadAndHeldWithinLong) {
+    using Row = std::pair<std::string, long>;
+    constexpr long kMax = std::numeric_limits<long>::max();
+    constexpr long kMin = std::numeric_limits<long>::min();
+    for (const auto& [text, value] :
+         {Row{"12F45", 12}, Row{" \t 7 ", 7}, Row{"+3", 3}, Row{"-20", -20}, Row{"", 0},
+          Row{"beta", 0}, Row{"--5", 0}, Row{"- 5", 0}, Row{"9223372036854775807", kMax},
+          Row{"99999999999999999999", kMax}, Row{"9223372036854775808", kMax},
+          Row{"-9223372036854775808", kMin}, Row{"-99999999999999999999", kMin}}) {
+        EXPECT_EQ(sysinfo::integerValue(text), value) << '"' << text << '"';
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, IntegerValueTest,
-    ::testing::Values(IntegerCase{"12F45", 12}, IntegerCase{" \t 7 ", 7}, IntegerCase{"+3", 3},
-                      IntegerCase{"-20", -20}, IntegerCase{"", 0}, IntegerCase{"beta", 0},
-                      IntegerCase{"--5", 0}, IntegerCase{"- 5", 0},
-                      IntegerCase{"9223372036854775807", std::numeric_limits<long>::max()},
-                      IntegerCase{"99999999999999999999", std::numeric_limits<long>::max()},
-                      IntegerCase{"9223372036854775808", std::numeric_limits<long>::max()},
-                      IntegerCase{"-9223372036854775808", std::numeric_limits<long>::min()},
-                      IntegerCase{"-99999999999999999999", std::numeric_limits<long>::min()}));
 
 }  // namespace

@@ -23,11 +23,47 @@ void setOrRemove(ScriptedMachine& machine, const std::string& name, const Text& 
     }
 }
 
-class OSVersionTest : public ::testing::Test {
+// A machine that answers only the names a test sets.
+class SysctlTest : public ::testing::Test {
   protected:
     std::shared_ptr<ScriptedMachine> machine = std::make_shared<ScriptedMachine>();
     InstalledMachine installed{machine};
 };
+
+struct BrandCase {
+    Text brand;
+    Text name;
+};
+
+class BrandNameTest : public SysctlTest, public ::testing::WithParamInterface<BrandCase> {};
+
+TEST_P(BrandNameTest, ShortNameKeepsTheWordsBeforeCPU) {
+    setOrRemove(*machine, "machdep.cpu.brand_string", GetParam().brand);
+    EXPECT_EQ(VarSystemInfo().sysProcessorName(), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Brands, BrandNameTest,
+    ::testing::Values(
+        BrandCase{"Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz", "Intel Core i7"},
+        BrandCase{"Intel(R) Core(TM)2 Duo CPU     P8600  @ 2.40GHz", "Intel Core Duo"},
+        BrandCase{"Intel(R) Xeon(R) CPU           E5462  @ 2.80GHz", "Intel Xeon"},
+        BrandCase{"Genuine Intel(R) CPU T2600 @ 2.16GHz", "Genuine Intel"},
+        BrandCase{"Intel(R) Pentium(R) 4 processor 3.00GHz", "Intel Pentium processor"},
+        BrandCase{"Intel(r) Core(tm) M-5Y31 cpu", "Intel Core M cpu"},
+        BrandCase{"Intel® Core™ i5", "Intel Core i5"}, BrandCase{"CPU @ 2.00GHz", ""},
+        BrandCase{"", ""}, BrandCase{std::nullopt, std::nullopt},
+        BrandCase{"\tIntel(R)\tCore(TM)\ti3\t", "Intel Core i3"},
+        BrandCase{"   AMD Ryzen", "AMD Ryzen"}, BrandCase{"Intel Core i9 CPU", "Intel Core i9"},
+        BrandCase{"cpu Cpu CPU Intel", "cpu Cpu"}, BrandCase{"r R tm TM Tm (R) (TM)", ""},
+        BrandCase{"AMD EPYC 7763 64-Core Processor", "AMD EPYC Core Processor"},
+        BrandCase{"AMD Ryzen 7 5800X 8-Core Processor", "AMD Ryzen Core Processor"},
+
+        BrandCase{"Intel ™Core®i5™", "Intel Core i5"},
+        BrandCase{"Processeur Xéon", "Processeur Xéon"},
+        BrandCase{"Intel\xFF"
+                  "Core\xE2\x84 i3",
+                  "Intel Core i3"}));
 
 struct DarwinCase {
     Text release;
@@ -36,7 +72,7 @@ struct DarwinCase {
 };
 
 // Each Darwin row holds whether the kernel says it is Darwin or says nothing.
-class DarwinVersionTest : public OSVersionTest,
+class DarwinVersionTest : public SysctlTest,
                           public ::testing::WithParamInterface<std::tuple<Text, DarwinCase>> {};
 
 TEST_P(DarwinVersionTest, VersionIsTenDotReleaseLessFour) {
@@ -77,7 +113,7 @@ struct LinuxCase {
     Text version;
 };
 
-class LinuxVersionTest : public OSVersionTest, public ::testing::WithParamInterface<LinuxCase> {};
+class LinuxVersionTest : public SysctlTest, public ::testing::WithParamInterface<LinuxCase> {};
 
 TEST_P(LinuxVersionTest, VersionNamesTheDistributionAndTheKernelRelease) {
     setOrRemove(*machine, "kern.ostype", GetParam().kernel);
@@ -101,7 +137,7 @@ const LinuxCase kKernels[] = {
     {std::nullopt, "Debian GNU/Linux 12", std::nullopt, std::nullopt}};
 INSTANTIATE_TEST_SUITE_P(Kernels, LinuxVersionTest, ::testing::ValuesIn(kKernels));
 
-TEST_F(OSVersionTest, VersionIsComposedAnewOnEveryCall) {
+TEST_F(SysctlTest, VersionIsComposedAnewOnEveryCall) {
     machine->setSysctlText("kern.ostype", "Darwin");
     machine->setSysctlText("kern.osrelease", "12.5.0");
     machine->setSysctlText("kern.osversion", "12F45");
