@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ranges>
 #include <vector>
 
 #include "tests/linux/temp_tree.h"
@@ -14,21 +13,8 @@ using platform::linux_backend::RootFiles;
 using platform::linux_backend::SensorReadings;
 using Rpm = std::vector<std::uint32_t>;
 
-// Writes the files "path=text;path=text", their paths taken below /sys/class; a path without
-// "=text" becomes a directory, which reads as a sensor that has no value now.
-void write(linux_test::TempTree& tree, std::string_view files) {
-    for (const auto part : std::views::split(files, ';')) {
-        const std::string_view entry(part.begin(), part.end());
-        const auto equals = entry.find('=');
-        const std::string path = "/sys/class/" + std::string(entry.substr(0, equals));
-        if (equals == std::string_view::npos) {
-            tree.directory(path);
-        } else {
-            tree.file(path, entry.substr(equals + 1));
-        }
-    }
-}
-
+// The files of each case below are "path=text" entries under /sys/class; a path without "=text"
+// is a directory, which reads as a sensor that has no value now.
 TEST(ProcessorTemperatureTest, TakesTheFirstSourceThatReads) {
     const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
         // coretemp's package input over its hotter cores and acpitz.
@@ -67,7 +53,7 @@ TEST(ProcessorTemperatureTest, TakesTheFirstSourceThatReads) {
     };
     for (const auto& [files, millidegrees] : cases) {
         linux_test::TempTree tree;
-        write(tree, files);
+        tree.files("/sys/class/", files);
         EXPECT_EQ(SensorReadings{RootFiles(tree.root())}.processorTemperature(), millidegrees)
             << files;
         EXPECT_EQ(hasSensorSource(RootFiles(tree.root())), millidegrees.has_value()) << files;
@@ -95,7 +81,7 @@ TEST(FanSpeedsTest, CountsTheMachinesOwnFansThatRead) {
     };
     for (const auto& [files, rpm] : cases) {
         linux_test::TempTree tree;
-        write(tree, files);
+        tree.files("/sys/class/", files);
         EXPECT_EQ(SensorReadings{RootFiles(tree.root())}.fanSpeeds(), rpm) << files;
     }
 }

@@ -1,6 +1,8 @@
 #include "tests/linux/temp_tree.h"
 
 #include <fstream>
+#include <ranges>
+#include <string>
 
 namespace linux_test {
 
@@ -12,6 +14,20 @@ TempTree& TempTree::file(std::string_view path, std::string_view text) {
     const auto where = at(path);
     std::filesystem::create_directories(where.parent_path());
     std::ofstream(where, std::ios::binary) << text;
+    return *this;
+}
+
+TempTree& TempTree::files(std::string_view under, std::string_view entries) {
+    for (const auto part : std::views::split(entries, ';')) {
+        const std::string_view entry(part.begin(), part.end());
+        const auto equals = entry.find('=');
+        const std::string path = std::string(under).append(entry.substr(0, equals));
+        if (equals == std::string_view::npos) {
+            directory(path);
+        } else {
+            file(path, entry.substr(equals + 1));
+        }
+    }
     return *this;
 }
 

@@ -13,6 +13,9 @@ class TempTree {
   public:
     // Writes `text` to `path` (absolute as on the machine), making its directories.
     TempTree& file(std::string_view path, std::string_view text);
+    // Writes each "path=text" of `entries`, separated by ';', with `under` put before the path;
+    // a path without "=text" becomes a directory.
+    TempTree& files(std::string_view under, std::string_view entries);
     // Makes the directory `path` with its parents.
     TempTree& directory(std::string_view path);
     // Makes `path` a symbolic link to `target`, written as given (relative or absolute).
