@@ -15,13 +15,10 @@ using Text = std::optional<std::string>;
 // The text of a sysctl value, which must end in its one NUL.
 Text sysctlText(LinuxMachine& machine, std::string_view name) {
     const auto bytes = machine.sysctlValue(name);
-    if (!bytes) {
-        return std::nullopt;
+    if (!bytes || bytes->empty() || bytes->back() != std::byte{0}) {
+        return bytes ? Text("not a C string") : std::nullopt;
     }
-    EXPECT_FALSE(bytes->empty()) << name;
-    EXPECT_EQ(bytes->back(), std::byte{0}) << name;
-    const auto* chars = reinterpret_cast<const char*>(bytes->data());
-    return std::string(chars, bytes->empty() ? 0 : bytes->size() - 1);
+    return std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size() - 1);
 }
 
 // A number sysctl value, which must be exactly as wide as `Number`.

@@ -17,10 +17,8 @@ using namespace std::literals;
 
 TEST(RootFilesTest, ReadsStrippedTextListsDirectoriesAndReadsLinks) {
     TempTree tree;
-    tree.file("/b", std::string("MacBookPro10,1\0", 15))
-        .file("/c", "Left side  \n\n")
-        .file("/d", "")
-        .file("/e", "  lead\tinner\n")
+    tree.files("/", "c=Left side  \n\n;d=;e=  lead\tinner\n")
+        .file("/b", "MacBookPro10,1\0"sv)
         .file("/sys/long", std::string(10000, 's'))
         .file("/proc/long", std::string(9000, 'p'))
         .file("/sys/devices/x/hwmon/hwmon3/name", "coretemp")

@@ -37,10 +37,9 @@ void expectKey(const std::string& key, const char* type, const Bytes& bytes) {
     io_connect_t connection;
     ASSERT_EQ(IOServiceOpen(service, mach_task_self(), 0, &connection), KERN_SUCCESS);
     IOObjectRelease(std::move(service));
-    smc::SMCParamBlock input;
+    smc::SMCParamBlock input{.key = smc::SMCKeyCode(key.c_str()),
+                             .command = smc::SMCCommandKeyInfo};
     smc::SMCParamBlock output;
-    input.key = smc::SMCKeyCode(key.c_str());
-    input.command = smc::SMCCommandKeyInfo;
     std::size_t outputSize = sizeof output;
     const kern_return_t info = IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input,
                                                          sizeof input, &output, &outputSize);
@@ -115,12 +114,9 @@ TEST_F(SmcTest, OpensOnlyAsTypeZeroAndRefusesMalformedRequests) {
 
     const auto call = [&connection](std::uint32_t selector, std::uint8_t command,
                                     std::uint32_t dataSize, std::size_t blockSize) {
-        smc::SMCParamBlock input;
-        input.key = smc::SMCKeyCode("TC0D");
-        input.command = command;
-        input.dataSize = dataSize;
-        smc::SMCParamBlock output;
-        output.dataSize = 0xAAAA;
+        smc::SMCParamBlock input{
+            .key = smc::SMCKeyCode("TC0D"), .dataSize = dataSize, .command = command};
+        smc::SMCParamBlock output{.dataSize = 0xAAAA};
         std::size_t outputSize = blockSize;
         const kern_return_t status = IOConnectCallStructMethod(connection, selector, &input,
                                                                blockSize, &output, &outputSize);
