@@ -24,9 +24,9 @@ TEST(ProcessorTemperatureTest, TakesTheFirstSourceThatReads) {
          "thermal/thermal_zone0/temp=70000",
          45000},
         // The hottest core without a package input.
-        {"hwmon/hwmon0/name=coretemp;hwmon/hwmon0/temp2_label=Core "
-         "0;hwmon/hwmon0/temp2_input=41000;"
-         "hwmon/hwmon0/temp3_label=Core 1;hwmon/hwmon0/temp3_input=43000",
+        {"hwmon/hwmon0/name=coretemp;hwmon/hwmon0/temp2_label=Core 0;"
+         "hwmon/hwmon0/temp2_input=41000;hwmon/hwmon0/temp3_label=Core 1;"
+         "hwmon/hwmon0/temp3_input=43000",
          43000},
         // Tctl when k10temp has no Tdie.
         {"hwmon/hwmon0/name=k10temp;hwmon/hwmon0/temp1_label=Tctl;hwmon/hwmon0/temp1_input=55000",
@@ -44,9 +44,9 @@ TEST(ProcessorTemperatureTest, TakesTheFirstSourceThatReads) {
          "thermal/thermal_zone1/type=x86_pkg_temp;thermal/thermal_zone1/temp=50000",
          50000},
         // acpitz, last, when nothing else reads.
-        {"hwmon/hwmon0/name=coretemp;hwmon/hwmon0/temp1_label=Package id "
-         "0;hwmon/hwmon0/temp1_input;"
-         "thermal/thermal_zone0/type=acpitz;thermal/thermal_zone0/temp=30000",
+        {"hwmon/hwmon0/name=coretemp;hwmon/hwmon0/temp1_label=Package id 0;"
+         "hwmon/hwmon0/temp1_input;thermal/thermal_zone0/type=acpitz;"
+         "thermal/thermal_zone0/temp=30000",
          30000},
         // No processor sensor.
         {"hwmon/hwmon0/name=nvme;hwmon/hwmon0/temp1_input=38000", std::nullopt},
