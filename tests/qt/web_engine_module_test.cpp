@@ -2,30 +2,106 @@
 // the loopback interface.
 #include <gtest/gtest.h>
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
-#include <QWidget>
 
 #include "platform/appkit/web_view.h"
 #include "platform/qt/native_view.h"
-#include "tests/qt/loopback_http_server.h"
 #include "tests/qt/recording_frame_load_delegate.h"
 #include "tests/qt/wait_for.h"
 
 namespace {
 
-using platform::NSMakeRect;
 using platform::NSMutableURLRequest;
-using platform::NSURL;
 using platform::WebView;
+using Reports = std::vector<std::string>;
+
+// A one-page HTTP server on 127.0.0.1 that writes down what came in. It answers "/missing" with
+// 404, cuts "/partial" short of the length it promised, and answers anything else with 200.
+class LoopbackHttpServer {
+  public:
+    struct Request {
+        QByteArray method, path, body;
+        QMap<QByteArray, QByteArray> headers;  // names in lower case
+    };
+
+    LoopbackHttpServer() {
+        server_.listen(QHostAddress::LocalHost);
+        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                                 [this, socket] { serve(*socket); });
+            }
+        });
+    }
+
+    QByteArray url(const char* path) const {
+        return "http://127.0.0.1:" + QByteArray::number(server_.serverPort()) + path;
+    }
+    // The requests that came for `path`. (The engine also asks for icons.)
+    std::vector<Request> requestsFor(const QByteArray& path) const {
+        std::vector<Request> found;
+        std::copy_if(requests_.begin(), requests_.end(), std::back_inserter(found),
+                     [&](const Request& request) { return request.path == path; });
+        return found;
+    }
+    // A URL on a port that nothing listens on: connections to it are refused.
+    static QByteArray refusedURL() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        return "http://127.0.0.1:" + QByteArray::number(probe.serverPort()) + "/inapp.php";
+    }
+
+  private:
+    // Answers once the request is whole: its head, then as many body bytes as it announced.
+    void serve(QTcpSocket& socket) {
+        const QByteArray buffer = socket.property("buffer").toByteArray() + socket.readAll();
+        socket.setProperty("buffer", buffer);
+        const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
+        if (headEnd < 0) {
+            return;
+        }
+        const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
+        Request request{lines.front().split(' ').value(0), lines.front().split(' ').value(1),
+                        buffer.mid(headEnd + 4)};
+        for (const QByteArray& line : lines.mid(1)) {
+            request.headers[line.left(line.indexOf(':')).trimmed().toLower()] =
+                line.mid(line.indexOf(':') + 1).trimmed();
+        }
+        if (request.body.size() < request.headers.value("content-length", "0").toLongLong()) {
+            return;
+        }
+        requests_.push_back(request);
+        const QByteArray page = "<html><body><p>" + request.method + "</p></body></html>";
+        const qsizetype promised = request.path == "/partial" ? page.size() * 10 : page.size();
+        socket.write("HTTP/1.1 " + QByteArray(request.path == "/missing" ? "404" : "200") +
+                     " Status\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                     QByteArray::number(promised) + "\r\nConnection: close\r\n\r\n" + page);
+        socket.disconnectFromHost();
+    }
+
+    QTcpServer server_;
+    std::vector<Request> requests_;
+};
+
+NSMutableURLRequest requestFor(const QByteArray& url) {
+    return NSMutableURLRequest::initWithURL(*platform::NSURL::URLWithString(url.toStdString()));
+}
 
 class WebEngineModuleTest : public testing::Test {
   protected:
-    void SetUp() override {
-        view = WebView::initWithFrame(NSMakeRect(0, 0, 480, 400));
+    void SetUp() override { view = showWebView(delegate); }
+
+    static std::shared_ptr<WebView> showWebView(
+        const std::shared_ptr<RecordingFrameLoadDelegate>& delegate) {
+        auto view = WebView::initWithFrame(platform::NSMakeRect(0, 0, 480, 400));
         view->setFrameLoadDelegate(delegate);
         platform::widgetOf(*view)->show();
+        return view;
     }
 
     // Loads `request` and waits for the load to end, one way or another.
@@ -35,51 +111,45 @@ class WebEngineModuleTest : public testing::Test {
         ASSERT_TRUE(waitFor([&] { return delegate->reports.size() >= ended; }));
     }
 
-    static NSMutableURLRequest requestFor(const QByteArray& url) {
-        return NSMutableURLRequest::initWithURL(*NSURL::URLWithString(url.toStdString()));
-    }
-
     LoopbackHttpServer server;
     std::shared_ptr<RecordingFrameLoadDelegate> delegate =
         std::make_shared<RecordingFrameLoadDelegate>();
     std::shared_ptr<WebView> view;
 };
 
-TEST_F(WebEngineModuleTest, APageThatLoadsStartsAndFinishes) {
+struct LoadCase {
+    const char* path;  // none: a refused connection
+    Reports reports;
+};
+
+class WebEngineLoadTest : public WebEngineModuleTest,
+                          public testing::WithParamInterface<LoadCase> {};
+
+TEST_P(WebEngineLoadTest, ReportsHowTheLoadEnds) {
+    const LoadCase& loadCase = GetParam();
+    load(requestFor(loadCase.path ? server.url(loadCase.path) : LoopbackHttpServer::refusedURL()));
+    EXPECT_EQ(delegate->reports, loadCase.reports);
+    if (loadCase.reports.back() != "finish") {
+        EXPECT_EQ(delegate->lastError.domain, "NSURLErrorDomain");
+        EXPECT_FALSE(delegate->lastError.localizedDescription.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, WebEngineLoadTest,
+    testing::Values(LoadCase{"/page", {"start", "finish"}},
+                    LoadCase{"/missing", {"start", "finish"}},  // an error page is still a page
+                    LoadCase{nullptr, {"start", "fail provisional -1004"}},
+                    LoadCase{"/partial", {"start", "fail -1005"}}));
+
+TEST_F(WebEngineModuleTest, AFailureAfterAnEarlierPageIsStillBeforeAnyContent) {
     load(requestFor(server.url("/page")));
-    EXPECT_EQ(delegate->reports, (std::vector<std::string>{"start", "finish"}));
+    load(requestFor(LoopbackHttpServer::refusedURL()));
+    EXPECT_EQ(delegate->reports, (Reports{"start", "finish", "start", "fail provisional -1004"}));
     const auto requests = server.requestsFor("/page");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].method, "GET");
     EXPECT_FALSE(requests[0].headers.contains("content-type"));
-}
-
-TEST_F(WebEngineModuleTest, APageWithAnErrorStatusIsShownAndFinishes) {
-    server.answer("/missing", 404);
-    load(requestFor(server.url("/missing")));
-    EXPECT_EQ(delegate->reports, (std::vector<std::string>{"start", "finish"}));
-}
-
-TEST_F(WebEngineModuleTest, ARefusedConnectionFailsBeforeAnyContent) {
-    const QByteArray url =
-        "http://127.0.0.1:" + QByteArray::number(LoopbackHttpServer::closedPort()) + "/inapp.php";
-    load(requestFor(url));
-    EXPECT_EQ(delegate->reports, (std::vector<std::string>{"start", "fail provisional -1004"}));
-    EXPECT_EQ(delegate->lastError.domain, "NSURLErrorDomain");
-    EXPECT_FALSE(delegate->lastError.localizedDescription.empty());
-}
-
-TEST_F(WebEngineModuleTest, AFailureAfterAnEarlierPageIsStillBeforeAnyContent) {
-    load(requestFor(server.url("/page")));
-    load(requestFor("http://127.0.0.1:" + QByteArray::number(LoopbackHttpServer::closedPort())));
-    EXPECT_EQ(delegate->reports,
-              (std::vector<std::string>{"start", "finish", "start", "fail provisional -1004"}));
-}
-
-TEST_F(WebEngineModuleTest, AConnectionLostMidPageFailsAfterItsContent) {
-    server.cutShort("/partial");
-    load(requestFor(server.url("/partial")));
-    EXPECT_EQ(delegate->reports, (std::vector<std::string>{"start", "fail -1005"}));
 }
 
 TEST_F(WebEngineModuleTest, APostGoesAsAFormWithItsBodyUnchanged) {
@@ -89,13 +159,12 @@ TEST_F(WebEngineModuleTest, APostGoesAsAFormWithItsBodyUnchanged) {
         *platform::dataUsingEncoding("sn=C02X K0&x=序", platform::NSUTF8StringEncoding));
     load(request);
 
-    EXPECT_EQ(delegate->reports, (std::vector<std::string>{"start", "finish"}));
+    EXPECT_EQ(delegate->reports, (Reports{"start", "finish"}));
     const auto requests = server.requestsFor("/inapp.php");
     ASSERT_EQ(requests.size(), 1u);
-    const auto& received = requests[0];
-    EXPECT_EQ(received.method, "POST");
-    EXPECT_EQ(received.headers.value("content-type"), "application/x-www-form-urlencoded");
-    EXPECT_EQ(received.body, QByteArray("sn=C02X K0&x=序"));
+    EXPECT_EQ(requests[0].method, "POST");
+    EXPECT_EQ(requests[0].headers.value("content-type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(requests[0].body, QByteArray("sn=C02X K0&x=序"));
 }
 
 TEST_F(WebEngineModuleTest, TheEngineFillsTheViewsWidget) {
@@ -110,13 +179,11 @@ TEST_F(WebEngineModuleTest, ALaterViewTakesAWarmedPageWithNoHistoryOfItsOwn) {
     load(requestFor(server.url("/page")));
     // The view made ahead after that load has its empty page loaded by now.
     QTest::qWait(500);
-    const auto later = WebView::initWithFrame(NSMakeRect(0, 0, 480, 400));
     const auto laterDelegate = std::make_shared<RecordingFrameLoadDelegate>();
-    later->setFrameLoadDelegate(laterDelegate);
-    platform::widgetOf(*later)->show();
+    const auto later = showWebView(laterDelegate);
     later->mainFrame().loadRequest(requestFor(server.url("/second")));
     ASSERT_TRUE(waitFor([&] { return laterDelegate->reports.size() >= 2; }));
-    EXPECT_EQ(laterDelegate->reports, (std::vector<std::string>{"start", "finish"}));
+    EXPECT_EQ(laterDelegate->reports, (Reports{"start", "finish"}));
     const auto* page = platform::widgetOf(*later)->findChild<QWebEngineView*>();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->history()->count(), 1);
