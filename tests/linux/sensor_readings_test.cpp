@@ -91,10 +91,9 @@ TEST(FanSpeedsTest, CountsTheMachinesOwnFansThatRead) {
 // a key read see the same reading.
 TEST(FanSpeedsTest, FollowsClassLinksOrdersTwinChipsByDeviceAndKeepsWhatItRead) {
     linux_test::TempTree tree;
-    tree.file("/sys/devices/platform/nct6775.2576/hwmon/hwmon0/name", "nct6775")
-        .file("/sys/devices/platform/nct6775.2576/hwmon/hwmon0/fan1_input", "900")
-        .file("/sys/devices/platform/nct6775.656/hwmon/hwmon1/name", "nct6775")
-        .file("/sys/devices/platform/nct6775.656/hwmon/hwmon1/fan1_input", "1200")
+    tree.files("/sys/devices/platform/",
+               "nct6775.2576/hwmon/hwmon0/name=nct6775;nct6775.2576/hwmon/hwmon0/fan1_input=900;"
+               "nct6775.656/hwmon/hwmon1/name=nct6775;nct6775.656/hwmon/hwmon1/fan1_input=1200")
         .link("/sys/class/hwmon/hwmon0", "../../devices/platform/nct6775.2576/hwmon/hwmon0")
         .link("/sys/class/hwmon/hwmon1", "../../devices/platform/nct6775.656/hwmon/hwmon1");
     SensorReadings readings{RootFiles(tree.root())};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 #include "platform/iokit.h"
@@ -61,14 +62,9 @@ class SmcTest : public ::testing::Test {
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
 };
 
-struct TreeKeys {
-    const char* tree;
-    Bytes temperature;        // TC0D, sp78
-    std::vector<Bytes> fans;  // F0Ac, F1Ac, ..., fpe2; FNum counts them
-};
-
 TEST_F(SmcTest, AnswersKeysFromTheTreesSensors) {
-    const TreeKeys cases[] = {
+    // Each tree with its TC0D (sp78) and F0Ac, F1Ac, ... (fpe2); FNum counts the fans.
+    const std::tuple<const char*, Bytes, std::vector<Bytes>> cases[] = {
         // coretemp Package id 0 at 52.5 degrees, over the hotter Core 1 and acpitz; 2655 rpm.
         {"intel-laptop", {0x34, 0x80}, {{0x29, 0x7C}}},
         // k10temp Tdie at 51.25 degrees, not the offset Tctl; nct6798 fan1 at 1150 rpm and fan3
