@@ -10,8 +10,8 @@
 
 #include "platform/appkit/web_view.h"
 #include "platform/qt/native_view.h"
-#include "tests/qt/recording_frame_load_delegate.h"
 #include "tests/qt/wait_for.h"
+#include "tests/qt/web_test_doubles.h"
 
 namespace {
 
