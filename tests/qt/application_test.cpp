@@ -1,6 +1,8 @@
-// The application on the Qt backend: its main menu description, its windows and its single
-// instance.
+// The application on the Qt backend: its main menu description, its windows, its single
+// instance and the environment it prepares for the toolkit.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -11,6 +13,7 @@
 #include <QTimer>
 
 #include "platform/appkit/ns_toolbar_item.h"
+#include "platform/qt/application_environment.h"
 #include "platform/qt/main_menu.h"
 #include "platform/qt/native_view.h"
 #include "platform/qt/native_window.h"
@@ -164,6 +167,23 @@ TEST(SingleInstanceTest, ALaterStartHandsOverAndTheRunningOneReopens) {
     ASSERT_TRUE(running.listen([&] { ++reopened; }));
     EXPECT_TRUE(platform::SingleInstance(name).handOver());
     EXPECT_TRUE(waitFor([&] { return reopened == 1; }));
+}
+
+TEST(ApplicationEnvironmentTest, MakesAPrivateRuntimeDirectoryAndKeepsWhatTheUserSet) {
+    EXPECT_EQ(qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), geteuid() == 0 ? "1" : "");
+    const QByteArray before = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("QT_QUICK_BACKEND", "rhi");
+    platform::prepareToolkitEnvironment();
+    const QByteArray made = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", before);
+    EXPECT_EQ(qgetenv("QT_QUICK_BACKEND"), "rhi");
+    qputenv("QT_QUICK_BACKEND", "software");
+
+    struct stat status {};
+    ASSERT_EQ(stat(made.constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    EXPECT_EQ(status.st_uid, getuid());
 }
 
 }  // namespace

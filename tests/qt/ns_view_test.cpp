@@ -6,7 +6,6 @@
 #include <QWidget>
 
 #include "platform/qt/native_view.h"
-#include "platform/qt/widget_placement.h"
 #include "tests/qt/shown_panel.h"
 
 namespace {
@@ -19,27 +18,6 @@ using Views = std::vector<std::shared_ptr<NSView>>;
 // The Qt children of `parent`, back to front.
 QList<QWidget*> stackOf(const NSView& parent) {
     return widgetOf(parent)->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-}
-
-TEST(WidgetPlacementTest, ConvertsBetweenBottomUpFramesAndQtGeometry) {
-    const struct {
-        platform::NSRect frame;
-        int parentHeight;
-        QRect qt;
-    } kCases[] = {
-        {NSMakeRect(30, 420, 30, 30), 500, QRect(30, 50, 30, 30)},
-        {NSMakeRect(0, 0, 100, 20), 400, QRect(0, 380, 100, 20)},
-        {NSMakeRect(0, -40, 480, 30), 300, QRect(0, 310, 480, 30)},  // off the edge stays off
-    };
-    for (const auto& each : kCases) {
-        SCOPED_TRACE(each.parentHeight);
-        EXPECT_EQ(platform::qtGeometryOf(each.frame, each.parentHeight), each.qt);
-        EXPECT_EQ(platform::frameOf(each.qt, each.parentHeight), each.frame);
-    }
-    // Edges are rounded so that neighbours meet.
-    const QRect left = platform::qtGeometryOf(NSMakeRect(0, 0, 10.5, 10), 10);
-    const QRect right = platform::qtGeometryOf(NSMakeRect(10.5, 0, 10.5, 10), 10);
-    EXPECT_EQ(left.right() + 1, right.left());
 }
 
 TEST(NSViewTest, AChildIsPlacedByItsBottomUpFrameAndStaysOnAParentResize) {
