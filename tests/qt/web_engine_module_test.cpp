@@ -2,15 +2,16 @@
 // the loopback interface.
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
 
 #include "platform/appkit/web_view.h"
 #include "platform/qt/native_view.h"
-#include "tests/qt/wait_for.h"
 #include "tests/qt/web_test_doubles.h"
 
 namespace {
@@ -87,6 +88,21 @@ class LoopbackHttpServer {
     QTcpServer server_;
     std::vector<Request> requests_;
 };
+
+// Runs the event loop until `done` holds. The limit only keeps a broken test from hanging.
+bool waitFor(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    check.start(5);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
 
 NSMutableURLRequest requestFor(const QByteArray& url) {
     return NSMutableURLRequest::initWithURL(*platform::NSURL::URLWithString(url.toStdString()));
