@@ -108,18 +108,16 @@ NSMutableURLRequest requestFor(const QByteArray& url) {
     return NSMutableURLRequest::initWithURL(*platform::NSURL::URLWithString(url.toStdString()));
 }
 
+// A web view on screen that reports to `delegate`.
+std::shared_ptr<WebView> shownWebView(const std::shared_ptr<RecordingFrameLoadDelegate>& delegate) {
+    auto view = WebView::initWithFrame(platform::NSMakeRect(0, 0, 480, 400));
+    view->setFrameLoadDelegate(delegate);
+    platform::widgetOf(*view)->show();
+    return view;
+}
+
 class WebEngineModuleTest : public testing::Test {
   protected:
-    void SetUp() override { view = showWebView(delegate); }
-
-    static std::shared_ptr<WebView> showWebView(
-        const std::shared_ptr<RecordingFrameLoadDelegate>& delegate) {
-        auto view = WebView::initWithFrame(platform::NSMakeRect(0, 0, 480, 400));
-        view->setFrameLoadDelegate(delegate);
-        platform::widgetOf(*view)->show();
-        return view;
-    }
-
     // Loads `request` and waits for the load to end, one way or another.
     void load(const NSMutableURLRequest& request) {
         const std::size_t ended = delegate->reports.size() + 2;
@@ -130,7 +128,7 @@ class WebEngineModuleTest : public testing::Test {
     LoopbackHttpServer server;
     std::shared_ptr<RecordingFrameLoadDelegate> delegate =
         std::make_shared<RecordingFrameLoadDelegate>();
-    std::shared_ptr<WebView> view;
+    std::shared_ptr<WebView> view = shownWebView(delegate);
 };
 
 struct LoadCase {
@@ -196,7 +194,7 @@ TEST_F(WebEngineModuleTest, ALaterViewTakesAWarmedPageWithNoHistoryOfItsOwn) {
     // The view made ahead after that load has its empty page loaded by now.
     QTest::qWait(500);
     const auto laterDelegate = std::make_shared<RecordingFrameLoadDelegate>();
-    const auto later = showWebView(laterDelegate);
+    const auto later = shownWebView(laterDelegate);
     later->mainFrame().loadRequest(requestFor(server.url("/second")));
     ASSERT_TRUE(waitFor([&] { return laterDelegate->reports.size() >= 2; }));
     EXPECT_EQ(laterDelegate->reports, (Reports{"start", "finish"}));
