@@ -63,7 +63,7 @@ class LoopbackHttpServer {
         }
         const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
         Request request{lines.front().split(' ').value(0), lines.front().split(' ').value(1),
-                        buffer.mid(headEnd + 4)};
+                        buffer.mid(headEnd + 4), {}};
         for (const QByteArray& line : lines.mid(1)) {
             request.headers[line.left(line.indexOf(':')).trimmed().toLower()] =
                 line.mid(line.indexOf(':') + 1).trimmed();
