@@ -1,7 +1,6 @@
 #include "platform/appkit/ns_font.h"
 
 #include <QFontDatabase>
-#include <QStringList>
 #include <array>
 #include <optional>
 
@@ -18,8 +17,9 @@ constexpr std::array<StandIn, 1> kStandIns = {{
     {"Lucida Grande", {"DejaVu Sans", "Noto Sans", "WenQuanYi Micro Hei"}},
 }};
 
+// Asked once per label as a panel is built: a look-up, not a copy of every family's name.
 bool isInstalled(const QString& family) {
-    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+    return QFontDatabase::hasFamily(family);
 }
 
 std::optional<std::string> installedFamilyFor(const std::string& name) {
