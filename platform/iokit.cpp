@@ -120,13 +120,19 @@ kern_return_t IOObjectRelease(io_object_t object) {
 }
 
 CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,
-                                            CFAllocatorRef /*allocator*/,
-                                            IOOptionBits /*options*/) {
+                                            CFAllocatorRef /*allocator*/, IOOptionBits options,
+                                            PropertyAbsence* absence) {
+    // Absent unless the machine says otherwise: the backend's own reasons come on request only.
+    if (absence != nullptr) {
+        *absence = PropertyAbsence::NotRecorded;
+    }
     const RegistryEntry* found = lookUp<RegistryEntry>(entry);
     if (found == nullptr) {
         return nullptr;
     }
-    auto value = currentMachine().registryProperty(found->id, key);
+    auto value = (options & kIORegistryReadOnUserRequest) != 0
+                     ? currentMachine().registryPropertyOnRequest(found->id, key, absence)
+                     : currentMachine().registryProperty(found->id, key);
     if (!value) {
         return nullptr;
     }

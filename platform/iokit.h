@@ -16,6 +16,7 @@
 
 #include "platform/cfstring.h"
 #include "platform/kern_return.h"
+#include "platform/machine.h"
 
 namespace platform {
 
@@ -83,10 +84,17 @@ io_object_t IOIteratorNext(const io_iterator_t& iterator);
 // Releases the object. Returns KERN_SUCCESS, or kIOReturnBadArgument for none.
 kern_return_t IOObjectRelease(io_object_t object);
 
+// Option of IORegistryEntryCreateCFProperty: the read answers the user's own request, so the
+// backend may ask the user to authorize it and wait for a system service (Machine::
+// registryPropertyOnRequest). Without it a read never prompts and never leaves the process.
+inline constexpr IOOptionBits kIORegistryReadOnUserRequest = 0x0100'0000;
+
 // A new reference to the entry's text property `key`, or null when the entry lacks it.
-// The caller releases it with CFRelease.
+// `options` is 0 or kIORegistryReadOnUserRequest. When the property is absent and `absence` is
+// given, stores why. The caller releases the value with CFRelease.
 CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,
-                                            CFAllocatorRef allocator, IOOptionBits options);
+                                            CFAllocatorRef allocator, IOOptionBits options,
+                                            PropertyAbsence* absence = nullptr);
 
 // One open connection to a driver's user client, or none.
 class IOConnection {

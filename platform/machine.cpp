@@ -33,6 +33,16 @@ std::shared_ptr<Machine>& installed() {
 
 }  // namespace
 
+std::optional<std::string> Machine::registryPropertyOnRequest(RegistryEntryId entry,
+                                                              std::string_view key,
+                                                              PropertyAbsence* absence) {
+    auto value = registryProperty(entry, key);
+    if (!value && absence != nullptr) {
+        *absence = PropertyAbsence::NotRecorded;
+    }
+    return value;
+}
+
 void installMachine(std::shared_ptr<Machine> machine) {
     installed() = machine ? std::move(machine) : std::make_shared<EmptyMachine>();
 }

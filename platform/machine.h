@@ -16,6 +16,12 @@ namespace platform {
 // Identifies one entry of the I/O registry as its backend knows it. 0 is never an entry.
 using RegistryEntryId = std::uint32_t;
 
+// Why a registry property read on the user's request is not there.
+enum class PropertyAbsence {
+    NotRecorded,   // the firmware (and the system's services) hold no such value
+    NotPermitted,  // the value exists but this user may not read it, or authorization was refused
+};
+
 // One open connection to a driver's user client.
 class UserClient {
   public:
@@ -58,6 +64,13 @@ class Machine {
     // A text property of an entry; std::nullopt when the entry lacks it.
     virtual std::optional<std::string> registryProperty(RegistryEntryId entry,
                                                         std::string_view key) = 0;
+    // A text property of an entry read for the user's own request: unlike registryProperty, the
+    // backend may ask the user to authorize the read and wait (bounded) on a system service for
+    // it. When the property is absent and `absence` is given, stores why. The default reads
+    // registryProperty and calls every absence NotRecorded.
+    virtual std::optional<std::string> registryPropertyOnRequest(RegistryEntryId entry,
+                                                                 std::string_view key,
+                                                                 PropertyAbsence* absence);
     // Opens a user client of the given type on a service entry. On success returns
     // KERN_SUCCESS and stores the client; otherwise returns the failure and leaves *client alone.
     virtual kern_return_t openUserClient(RegistryEntryId service, std::uint32_t type,

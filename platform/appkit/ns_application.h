@@ -58,11 +58,12 @@ using ClassFactory = std::function<std::shared_ptr<NSObject>()>;
 // Registers `factory` under `className`; returns true so that it can initialise a static.
 bool registerClass(const std::string& className, ClassFactory factory);
 
-// Runs the application: installs the running Linux system as the machine, makes sure this is the
-// only instance in the user's session (a second start asks the running one to reopen and returns
-// 0), loads the main interface description (which creates the delegate, makes it the application's
-// delegate and connects its outlets and actions), sends applicationDidFinishLaunching, shows the
-// main window and runs the event loop. Returns the program's exit status.
+// Runs the application on the installed machine (installMachine, which the caller does first):
+// makes sure this is the only instance in the user's session (a second start asks the running
+// one to reopen and returns 0), loads the main interface description (which creates the delegate,
+// makes it the application's delegate and connects its outlets and actions), sends
+// applicationDidFinishLaunching, shows the main window and runs the event loop. Returns the
+// program's exit status.
 int NSApplicationMain(int argc, char** argv);
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/linux/computer_name.h"
 #include "platform/linux/memory_size.h"
 #include "platform/linux/platform_identity.h"
+#include "platform/linux/requested_serial_number.h"
 #include "platform/linux/sensor_readings.h"
 #include "platform/linux/smc_user_client.h"
 #include "platform/linux/sysctl_values.h"
@@ -26,6 +27,12 @@ LinuxMachine::LinuxMachine(std::filesystem::path root)
 
 LinuxMachine::LinuxMachine(std::filesystem::path root, std::uint32_t uid)
     : files_(root), uid_(uid) {}
+
+LinuxMachine::LinuxMachine(std::filesystem::path root,
+                           std::shared_ptr<linux_backend::HardwareSerialService> serialService)
+    : LinuxMachine(std::move(root)) {
+    serialService_ = std::move(serialService);
+}
 
 std::optional<std::vector<std::byte>> LinuxMachine::sysctlValue(std::string_view name) {
     return linux_backend::sysctlValue(files_, name);
@@ -56,7 +63,8 @@ std::uint64_t LinuxMachine::physicalMemory() {
 std::optional<std::vector<RegistryEntryId>> LinuxMachine::registryEntries(
     std::string_view className) {
     std::vector<RegistryEntryId> entries;
-    if (className == kPlatformExpertClass && linux_backend::hasPlatformDescription(files_)) {
+    if (className == kPlatformExpertClass &&
+        (serialService_ || linux_backend::hasPlatformDescription(files_))) {
         entries.push_back(kPlatformExpertEntry);
     } else if (className == kSmcClass && linux_backend::hasSensorSource(files_)) {
         entries.push_back(kSmcEntry);
@@ -76,6 +84,15 @@ std::optional<std::string> LinuxMachine::registryProperty(RegistryEntryId entry,
         return linux_backend::platformUuid(files_);
     }
     return std::nullopt;
+}
+
+std::optional<std::string> LinuxMachine::registryPropertyOnRequest(RegistryEntryId entry,
+                                                                   std::string_view key,
+                                                                   PropertyAbsence* absence) {
+    if (entry == kPlatformExpertEntry && key == "IOPlatformSerialNumber") {
+        return linux_backend::requestedSerialNumber(files_, serialService_.get(), absence);
+    }
+    return Machine::registryPropertyOnRequest(entry, key, absence);
 }
 
 kern_return_t LinuxMachine::openUserClient(RegistryEntryId service, std::uint32_t type,

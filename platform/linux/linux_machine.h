@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/linux/hardware_serial_service.h"
 #include "platform/linux/root_files.h"
 #include "platform/machine.h"
 
@@ -23,12 +24,19 @@ namespace platform {
 // firmware gives them (platform_identity.h). Class "AppleSMC" has one entry on machines with a
 // processor temperature or fan sensor (sensor_readings.h); opening it with type 0 gives the
 // stand-in SMC user client (smc_user_client.h), any other type kIOReturnBadArgument.
+// A machine given a hardware-serial service (the running system's hostname service) always has
+// the platform entry, DMI or not, and on the user's request asks the service for the serial
+// number that the firmware's files do not give this user (requested_serial_number.h).
 class LinuxMachine final : public Machine {
   public:
     // The machine below `root` ("/" in production), for the effective user of this process.
     explicit LinuxMachine(std::filesystem::path root);
     // The same for the user `uid`, which a captured tree's /etc/passwd should know.
     LinuxMachine(std::filesystem::path root, std::uint32_t uid);
+    // The machine below `root` for the effective user, asking `serialService` (not null) on
+    // the user's request for the serial number.
+    LinuxMachine(std::filesystem::path root,
+                 std::shared_ptr<linux_backend::HardwareSerialService> serialService);
 
     // See linux/sysctl_values.h for the names and their sources.
     std::optional<std::vector<std::byte>> sysctlValue(std::string_view name) override;
@@ -43,12 +51,16 @@ class LinuxMachine final : public Machine {
         std::string_view className) override;
     std::optional<std::string> registryProperty(RegistryEntryId entry,
                                                 std::string_view key) override;
+    std::optional<std::string> registryPropertyOnRequest(RegistryEntryId entry,
+                                                         std::string_view key,
+                                                         PropertyAbsence* absence) override;
     kern_return_t openUserClient(RegistryEntryId service, std::uint32_t type,
                                  std::unique_ptr<UserClient>* client) override;
 
   private:
     linux_backend::RootFiles files_;
     std::uint32_t uid_;
+    std::shared_ptr<linux_backend::HardwareSerialService> serialService_;
 };
 
 }  // namespace platform

@@ -10,6 +10,8 @@ namespace {
 
 constexpr std::string_view kDmi = "/sys/class/dmi/id";
 constexpr std::string_view kDeviceTree = "/sys/firmware/devicetree/base";
+const std::initializer_list<std::string_view> kDmiSerials = {"product_serial", "chassis_serial",
+                                                             "board_serial"};
 
 std::optional<std::string> firmwareValue(const RootFiles& files, std::string_view directory,
                                          std::string_view name) {
@@ -56,10 +58,20 @@ std::optional<std::string> modelIdentifier(const RootFiles& files) {
 }
 
 std::optional<std::string> platformSerialNumber(const RootFiles& files) {
-    if (auto serial = firstDmiValue(files, {"product_serial", "chassis_serial", "board_serial"})) {
+    if (auto serial = firstDmiValue(files, kDmiSerials)) {
         return serial;
     }
     return firmwareValue(files, kDeviceTree, "serial-number");
+}
+
+bool platformSerialNumberWithheld(const RootFiles& files) {
+    for (const auto name : kDmiSerials) {
+        const std::string path = std::string(kDmi) + "/" + std::string(name);
+        if (files.exists(path) && !files.read(path)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<std::string> platformUuid(const RootFiles& files) {

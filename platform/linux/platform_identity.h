@@ -21,6 +21,10 @@ std::optional<std::string> modelIdentifier(const RootFiles& files);
 // there is no serial number.
 std::optional<std::string> platformSerialNumber(const RootFiles& files);
 
+// Whether a DMI serial file is there but this user may not read it (mode 0400 on mainline
+// kernels, sysfs-class-dmi in the kernel's ABI documentation).
+bool platformSerialNumberWithheld(const RootFiles& files);
+
 // The platform UUID, DMI product_uuid (lower case, 36 characters); root-only like the serial.
 std::optional<std::string> platformUuid(const RootFiles& files);
 

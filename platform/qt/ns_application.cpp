@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/linux/linux_machine.h"
 #include "platform/qt/application_environment.h"
 #include "platform/qt/main_menu.h"
 #include "platform/qt/single_instance.h"
@@ -37,8 +36,6 @@ int NSApplicationMain(int argc, char** argv) {
     // Diagnostics on standard output (the sensor driver's, say) must not wait in a buffer that
     // is lost if the application is stopped by a signal, as when its output goes to a file.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    // The application describes the machine it runs on, chosen once, before anything asks.
-    installMachine(std::make_shared<LinuxMachine>("/"));
     prepareToolkitEnvironment();
     QApplication toolkit(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelmarn"));
