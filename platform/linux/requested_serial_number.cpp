@@ -4,6 +4,18 @@
 #include "platform/linux/platform_identity.h"
 
 namespace platform::linux_backend {
+namespace {
+
+using Outcome = HardwareSerialAnswer::Outcome;
+
+// Why there is no serial number when the service could not tell: the firmware's own files
+// decide.
+PropertyAbsence absenceFromFiles(const RootFiles& files) {
+    return platformSerialNumberWithheld(files) ? PropertyAbsence::NotPermitted
+                                               : PropertyAbsence::NotRecorded;
+}
+
+}  // namespace
 
 std::optional<std::string> requestedSerialNumber(const RootFiles& files,
                                                  HardwareSerialService* service,
@@ -11,18 +23,21 @@ std::optional<std::string> requestedSerialNumber(const RootFiles& files,
     if (auto serial = platformSerialNumber(files)) {
         return serial;
     }
-    bool refused = false;
+    PropertyAbsence why = absenceFromFiles(files);
     if (service != nullptr) {
         auto answer = service->hardwareSerial();
-        if (answer.outcome == HardwareSerialAnswer::Outcome::Answered &&
-            !isFirmwarePlaceholder(answer.serial)) {
+        if (answer.outcome == Outcome::Answered && !isFirmwarePlaceholder(answer.serial)) {
             return std::move(answer.serial);
         }
-        refused = answer.outcome == HardwareSerialAnswer::Outcome::Refused;
+        // The service reads the files as root: a placeholder from it is all the firmware has.
+        if (answer.outcome == Outcome::Answered) {
+            why = PropertyAbsence::NotRecorded;
+        } else if (answer.outcome == Outcome::Refused) {
+            why = PropertyAbsence::NotPermitted;
+        }
     }
     if (absence != nullptr) {
-        *absence = refused || platformSerialNumberWithheld(files) ? PropertyAbsence::NotPermitted
-                                                                  : PropertyAbsence::NotRecorded;
+        *absence = why;
     }
     return std::nullopt;
 }

@@ -12,8 +12,8 @@ namespace platform::linux_backend {
 // The machine's serial number for the user's own request: the firmware's
 // (platformSerialNumber) when this user can read it, else what `service` (may be null)
 // answers, where blanks and placeholders count as absent. On absence stores why into *absence
-// (when given): NotPermitted when the firmware's serial files exist but cannot be read and the
-// service did not give the serial, or when the service refused; NotRecorded otherwise.
+// (when given): NotPermitted when the service refused, or could not be asked while the
+// firmware's serial files exist but cannot be read; NotRecorded otherwise.
 std::optional<std::string> requestedSerialNumber(const RootFiles& files,
                                                  HardwareSerialService* service,
                                                  PropertyAbsence* absence);
