@@ -5,7 +5,7 @@
 using namespace platform;
 
 void getPlatformSerialNumber(mach_port_t masterPort, char (&serialNumber)[kSerialNumberBufferSize],
-                             std::string* wholeSerialNumber) {
+                             PlatformSerialNumberDetails* details) {
     CFMutableDictionaryRef matching = IOServiceMatching("IOPlatformExpertDevice");
     if (!matching) {
         return;
@@ -20,18 +20,23 @@ void getPlatformSerialNumber(mach_port_t masterPort, char (&serialNumber)[kSeria
         IOObjectRelease(std::move(iterator));
         return;
     }
+    PropertyAbsence absence = PropertyAbsence::NotRecorded;
     CFStringRef serial =
-        IORegistryEntryCreateCFProperty(service, "IOPlatformSerialNumber", kCFAllocatorDefault, 0);
+        IORegistryEntryCreateCFProperty(service, "IOPlatformSerialNumber", kCFAllocatorDefault,
+                                        kIORegistryReadOnUserRequest, &absence);
     if (serial) {
         // 39 of the 40 bytes are offered, so the last one always stays zero.
         const bool copied = CFStringGetCString(serial, serialNumber, kSerialNumberBufferSize - 1,
                                                kCFStringEncodingMacRoman);
-        if (!copied && wholeSerialNumber != nullptr) {
-            *wholeSerialNumber = serial->utf8;
+        if (!copied && details != nullptr) {
+            details->wholeSerialNumber = serial->utf8;
         }
         CFRelease(std::move(serial));
     } else {
         std::strcpy(serialNumber, "unknown");
+        if (details != nullptr) {
+            details->absence = absence;
+        }
     }
     IOObjectRelease(std::move(service));
     IOObjectRelease(std::move(iterator));

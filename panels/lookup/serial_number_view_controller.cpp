@@ -5,10 +5,19 @@
 #include "panels/lookup/platform_serial_number.h"
 #include "panels/lookup/service_host.h"
 #include "platform/appkit/ns_alert.h"
+#include "platform/appkit/ns_text_field.h"
 #include "platform/format.h"
 #include "platform/log.h"
 
 using namespace platform;
+
+namespace {
+
+// The notice's labels: one line of text each, kept clear of the panel's sides.
+constexpr double kNoticeLineHeight = 28;
+constexpr double kNoticeMargin = 20;
+
+}  // namespace
 
 std::shared_ptr<SerialNumberViewController> SerialNumberViewController::initWithNibName(
     const std::string& nibName, const NSBundle* bundle) {
@@ -33,23 +42,53 @@ bool SerialNumberViewController::setValueForKey(std::string_view key,
 }
 
 void SerialNumberViewController::awakeFromNib() {
-    if (!serialNumber_) {
+    const bool typed = serialNumber_.has_value();
+    std::optional<PropertyAbsence> unreadable;
+    if (!typed) {
         char buffer[kSerialNumberBufferSize];
         std::memset(buffer, 0, sizeof buffer);
         mach_port_t masterPort = MACH_PORT_NULL;
         if (IOMasterPort(MACH_PORT_NULL, &masterPort) == KERN_SUCCESS) {
-            std::string wholeSerialNumber;
-            getPlatformSerialNumber(masterPort, buffer, &wholeSerialNumber);
+            PlatformSerialNumberDetails details;
+            getPlatformSerialNumber(masterPort, buffer, &details);
+            unreadable = details.absence;
             // The buffer holds Mac OS Roman text; a serial number too long for it comes whole.
-            setSerialNumber(wholeSerialNumber.empty()
+            setSerialNumber(details.wholeSerialNumber.empty()
                                 ? CFStringCreateWithCString(kCFAllocatorDefault, buffer,
                                                             kCFStringEncodingMacRoman)
                                       ->utf8
-                                : wholeSerialNumber);
+                                : details.wholeSerialNumber);
         }
         NSLog("序列号 %@", {arg(serialNumber_)});
     }
+    if (unreadable) {
+        // "unknown" is no serial number: a lookup of it could only fail, so say why instead.
+        showNotice(*unreadable == PropertyAbsence::NotPermitted ? LookupNotice::SerialNotPermitted
+                                                                : LookupNotice::SerialNotRecorded);
+        return;
+    }
     searchBySerialNumber(serialNumber_);
+    if (!serialNumber_ || serialNumber_->empty()) {
+        showNotice(typed ? LookupNotice::NothingTyped : LookupNotice::NoSerialRead);
+    }
+}
+
+void SerialNumberViewController::showNotice(LookupNotice notice) {
+    const std::vector<std::string> lines = lookupNoticeLines(notice);
+    const NSRect bounds = view()->frame();
+    const double top = (bounds.height + kNoticeLineHeight * static_cast<double>(lines.size())) / 2;
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        auto label = NSTextField::initWithFrame(
+            NSMakeRect(kNoticeMargin, top - kNoticeLineHeight * static_cast<double>(index + 1),
+                       bounds.width - 2 * kNoticeMargin, kNoticeLineHeight));
+        label->setStringValue(lines[index]);
+        label->setAlignment(NSCenterTextAlignment);
+        label->setBezeled(false);
+        label->setDrawsBackground(false);
+        label->setEditable(false);
+        label->setSelectable(false);
+        view()->addSubview(label);
+    }
 }
 
 void SerialNumberViewController::searchBySerialNumber(const std::optional<std::string>& serial) {
@@ -97,7 +136,9 @@ void SerialNumberViewController::webViewDidFailProvisionalLoadWithErrorForFrame(
     NSLog("did fail load");
     NSLog("error is %@", {arg(error.description())});
     NSAlert alert;
-    alert.setMessageText(kConnectionFailedMessage);
+    // The one failure that no network causes: the web view could not load its engine.
+    alert.setMessageText(error.domain == kWebEngineErrorDomain ? kBrowserMissingMessage
+                                                               : kConnectionFailedMessage);
     alert.runModal();
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "panels/lookup/lookup_notice.h"
 #include "platform/appkit/ns_progress_indicator.h"
 #include "platform/appkit/ns_view_controller.h"
 #include "platform/appkit/web_view.h"
@@ -54,10 +55,14 @@ class SerialNumberViewController : public platform::NSViewController,
                                              platform::WebFrame& frame) override;
 
   protected:
-    // Chooses the serial number (the one given, else the machine's own) and starts the lookup.
+    // Chooses the serial number (the one given, else the machine's own) and starts the lookup;
+    // when there is nothing to look up, says so on the panel.
     void awakeFromNib() override;
 
   private:
+    // Puts the notice's lines over the panel, centred, one label a line.
+    void showNotice(LookupNotice notice);
+
     std::shared_ptr<platform::NSProgressIndicator> _myProgress;
     std::shared_ptr<platform::WebView> myWebView_;
     std::optional<std::string> serialNumber_;
@@ -66,3 +71,6 @@ class SerialNumberViewController : public platform::NSViewController,
 // What the panel tells the user when the service cannot be reached.
 inline constexpr const char* kConnectionFailedMessage =
     "连接苹果服务器时出错，请检查一下网络，稍后重试";
+// What it tells the user when the web view has no engine (its module could not be loaded).
+inline constexpr const char* kBrowserMissingMessage =
+    "内置浏览器组件缺失，无法显示查询结果，请重新安装本程序";

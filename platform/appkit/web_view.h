@@ -22,6 +22,11 @@ struct NSError {
     std::string description() const;
 };
 
+// The error a web view reports for every load when it has no engine to load with (the toolkit's
+// web engine module could not be loaded): not a network failure.
+inline constexpr const char* kWebEngineErrorDomain = "QuelmarnWebEngineErrorDomain";
+inline constexpr long kWebEngineMissing = 1;
+
 // Told how the loads of a web view's frames go. Every report comes on the main thread.
 class WebFrameLoadDelegate {
   public:

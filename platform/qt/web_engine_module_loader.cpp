@@ -11,8 +11,6 @@
 namespace platform {
 namespace {
 
-constexpr long kNSURLErrorUnknown = -1;
-
 // What stands in for the engine when its module is missing: every load fails at once.
 class UnavailableWebEngine : public WebEngine {
   public:
@@ -32,7 +30,7 @@ class UnavailableWebEngine : public WebEngine {
                 return;
             }
             delegate->webViewDidStartProvisionalLoadForFrame(view_, view_.mainFrame());
-            const NSError error{"NSURLErrorDomain", kNSURLErrorUnknown, reason_};
+            const NSError error{kWebEngineErrorDomain, kWebEngineMissing, reason_};
             delegate->webViewDidFailProvisionalLoadWithErrorForFrame(view_, error,
                                                                      view_.mainFrame());
         });

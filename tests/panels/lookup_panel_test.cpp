@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "panels/lookup/serial_number_view_controller.h"
+#include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
 #include "tests/support/scripted_machine.h"
 #include "tests/support/scripted_ui.h"
@@ -28,6 +29,17 @@ class LookupPanelTest : public ::testing::Test {
         return panel;
     }
 
+    // The lines of the notice on the panel, top to bottom; empty when there is none.
+    static std::vector<std::string> noticeOn(SerialNumberViewController& panel) {
+        std::vector<std::string> lines;
+        for (const auto& subview : panel.view()->subviews()) {
+            if (const auto label = std::dynamic_pointer_cast<NSTextField>(subview)) {
+                lines.push_back(label->stringValue());
+            }
+        }
+        return lines;
+    }
+
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
 
     std::shared_ptr<ScriptedMachine> machine = std::make_shared<ScriptedMachine>();
@@ -47,6 +59,7 @@ TEST_P(TypedSerial, IsPostedUnchangedAndTheRegistryIsNeverRead) {
     EXPECT_EQ(bodyText(ui.loads[0]), "sn=" + GetParam());
     EXPECT_EQ(machine->registryQueries["IOPlatformExpertDevice"], 0);
     EXPECT_TRUE(ui.logLines.empty());
+    EXPECT_TRUE(noticeOn(*panel).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Serials, TypedSerial,
@@ -54,13 +67,18 @@ INSTANTIATE_TEST_SUITE_P(Serials, TypedSerial,
                                            std::string(38, 'S'), std::string(60, 'L'),
                                            "序列号-ünï"));
 
-TEST_F(LookupPanelTest, EmptyTypedSerialPostsNothingAndDoesNotUseTheMachinesOwn) {
+TEST_F(LookupPanelTest, EmptyTypedSerialPostsNothingAndSaysSo) {
     machine->addRegistryEntry("IOPlatformExpertDevice", {{"IOPlatformSerialNumber", "OWN"}});
     const auto panel = showPanel("");
     EXPECT_TRUE(ui.loads.empty());
     EXPECT_EQ(ui.logLines, std::vector<std::string>{"send keyword nil"});
     EXPECT_EQ(machine->registryQueries["IOPlatformExpertDevice"], 0);
     EXPECT_FALSE(panel->myProgress()->isAnimating());
+    EXPECT_EQ(noticeOn(*panel),
+              (std::vector<std::string>{"搜索框是空的，没有可查询的序列号。",
+                                        "请在工具栏的搜索框中输入序列号，然后按回车键查询。",
+                                        "序列号印在机身底部或背面的标签上，也可以在包装盒或购"
+                                        "买凭证上找到。"}));
 }
 
 struct OwnSerialCase {
@@ -68,7 +86,8 @@ struct OwnSerialCase {
     bool hasDevice;
     std::map<std::string, std::string> properties;
     std::vector<std::string> expectedLog;
-    std::optional<std::string> expectedBody;
+    std::optional<std::string> expectedBody;  // none: nothing posted, a notice instead
+    std::string expectedNotice = "";
 };
 
 class OwnSerial : public LookupPanelTest, public ::testing::WithParamInterface<OwnSerialCase> {};
@@ -83,8 +102,11 @@ TEST_P(OwnSerial, ComesFromTheRegistry) {
     if (c.expectedBody) {
         ASSERT_EQ(ui.loads.size(), 1u);
         EXPECT_EQ(bodyText(ui.loads[0]), *c.expectedBody);
+        EXPECT_TRUE(noticeOn(*panel).empty());
     } else {
         EXPECT_TRUE(ui.loads.empty());
+        ASSERT_FALSE(noticeOn(*panel).empty());
+        EXPECT_EQ(noticeOn(*panel).front(), c.expectedNotice);
     }
 }
 
@@ -96,8 +118,19 @@ INSTANTIATE_TEST_SUITE_P(
                       {{"IOPlatformSerialNumber", "W80123456789"}},
                       {"序列号 W80123456789"},
                       "sn=W80123456789"},
-        OwnSerialCase{"NoProperty", true, {}, {"序列号 unknown"}, "sn=unknown"},
-        OwnSerialCase{"NoDevice", false, {}, {"序列号 ", "send keyword nil"}, std::nullopt},
+        // "unknown" is logged but not looked up: the panel says why there is no serial number.
+        OwnSerialCase{"NoProperty",
+                      true,
+                      {},
+                      {"序列号 unknown"},
+                      std::nullopt,
+                      "未能读取本机的序列号：固件中没有序列号记录。"},
+        OwnSerialCase{"NoDevice",
+                      false,
+                      {},
+                      {"序列号 ", "send keyword nil"},
+                      std::nullopt,
+                      "未能读取本机的序列号：本机的固件没有提供机器信息。"},
         // Too long for the 39 bytes the copy may use: looked up whole, not cut short.
         OwnSerialCase{"Long",
                       true,
@@ -141,6 +174,16 @@ TEST_F(LookupPanelTest, FailureBeforeContentStopsTheIndicatorLogsAndAlerts) {
                                         "\"Could not connect to the server.\""}));
     EXPECT_EQ(ui.alerts,
               std::vector<std::string>{"连接苹果服务器时出错，请检查一下网络，稍后重试"});
+}
+
+TEST_F(LookupPanelTest, AMissingWebEngineIsNotCalledANetworkFailure) {
+    const auto panel = showPanel("C02JX0XXDRVC");
+    auto& webView = *panel->myWebView();
+    panel->webViewDidFailProvisionalLoadWithErrorForFrame(
+        webView, NSError{kWebEngineErrorDomain, kWebEngineMissing, "no module"},
+        webView.mainFrame());
+    EXPECT_EQ(ui.alerts,
+              std::vector<std::string>{"内置浏览器组件缺失，无法显示查询结果，请重新安装本程序"});
 }
 
 TEST_F(LookupPanelTest, FailureAfterContentStopsTheIndicatorWithoutAlert) {

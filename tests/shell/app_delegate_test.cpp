@@ -185,8 +185,11 @@ TEST_F(AppDelegateTest, GoneSearchBoxLooksUpTheMachinesOwnSerial) {
 
 TEST_F(AppDelegateTest, LookupCommandPostsTheMachinesOwnSerial) {
     launch();
+    // The launch's records read the serial number quietly; only the command asks on request.
+    EXPECT_TRUE(machine->requestedProperties.empty());
     searchField->setStringValue("typed but not used");
     delegate->SearchBySerialNumber(nullptr);
+    EXPECT_EQ(machine->requestedProperties, std::vector<std::string>{"IOPlatformSerialNumber"});
     EXPECT_EQ(ui.logLines, std::vector<std::string>{"序列号 C02J1234DKQ1"});
     ASSERT_EQ(ui.loads.size(), 1u);
     EXPECT_EQ(bodyText(ui.loads[0]), "sn=C02J1234DKQ1");
