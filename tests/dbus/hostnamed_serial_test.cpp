@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "panels/lookup/serial_number_view_controller.h"
+#include "platform/appkit/ns_text_field.h"
+#include "platform/dbus/hostnamed_serial_service.h"
+#include "platform/linux/linux_machine.h"
+#include "sysinfo/var_system_info.h"
+#include "tests/dbus/private_bus.h"
+#include "tests/support/scripted_machine.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/temporary_directory.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using dbus_test::PrivateBus;
+using dbus_test::ScriptedHostnamed;
+using platform::HostnamedSerialService;
+using platform::linux_backend::HardwareSerialAnswer;
+using Outcome = HardwareSerialAnswer::Outcome;
+
+// Short, so that the service that never answers does not hold the tests up.
+constexpr auto kBound = 500ms;
+const std::vector<std::string> kOneInteractiveCall = {"GetHardwareSerial interactive=1"};
+
+class HostnamedTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start"; }
+
+    PrivateBus bus;
+    HostnamedSerialService service{bus.address(), kBound};
+};
+
+struct AnswerCase {
+    const char* name;
+    const char* script;  // empty: no service on the bus
+    Outcome outcome;
+    std::string serial;
+};
+
+class HostnamedAnswer : public HostnamedTest, public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(HostnamedAnswer, IsReadAsTheServiceGivesIt) {
+    const AnswerCase& c = GetParam();
+    std::optional<ScriptedHostnamed> hostnamed;
+    if (*c.script) {
+        hostnamed.emplace(bus, c.script, "C02SERIAL");
+        ASSERT_TRUE(hostnamed->isReady());
+    }
+    const auto started = std::chrono::steady_clock::now();
+    const HardwareSerialAnswer answer = service.hardwareSerial();
+
+    EXPECT_EQ(answer.outcome, c.outcome);
+    EXPECT_EQ(answer.serial, c.serial);
+    // Only a silent service makes the call wait, and then no longer than the bound (with room
+    // for a loaded machine).
+    EXPECT_LT(std::chrono::steady_clock::now() - started, kBound + 5s);
+    if (hostnamed) {
+        EXPECT_EQ(hostnamed->calls(), kOneInteractiveCall);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, HostnamedAnswer,
+    ::testing::Values(AnswerCase{"Answered", "answer", Outcome::Answered, "C02SERIAL"},
+                      AnswerCase{"NoAgent", "interactive-required", Outcome::Refused, ""},
+                      AnswerCase{"Denied", "deny", Outcome::Refused, ""},
+                      AnswerCase{"NoService", "", Outcome::Unavailable, ""},
+                      AnswerCase{"NeverAnswers", "silent", Outcome::Unavailable, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HostnamedWithoutBusTest, IsUnavailable) {
+    testing_support::TemporaryDirectory nowhere;
+    HostnamedSerialService service("unix:path=" + (nowhere.path() / "bus").string(), kBound);
+    EXPECT_EQ(service.hardwareSerial().outcome, Outcome::Unavailable);
+}
+
+// The panel's own lookup on a machine whose firmware gives this user no serial number (a root
+// with no files): the serial comes from the scripted service, or the panel says why not.
+struct LookupCase {
+    const char* name;
+    const char* script;
+    const char* serial;
+    std::vector<std::string> log;
+    std::optional<std::string> body;
+    std::optional<LookupNotice> notice;
+};
+
+class OwnLookup : public HostnamedTest, public ::testing::WithParamInterface<LookupCase> {
+  protected:
+    testing_support::TemporaryDirectory root;
+    testing_support::InstalledMachine installed{std::make_shared<platform::LinuxMachine>(
+        root.path(), std::make_shared<HostnamedSerialService>(bus.address(), kBound))};
+    testing_support::ScriptedUserInterface ui;
+};
+
+// The first line of the notice on the panel; empty when there is none.
+std::string noticeOn(SerialNumberViewController& panel) {
+    for (const auto& subview : panel.view()->subviews()) {
+        if (const auto label = std::dynamic_pointer_cast<platform::NSTextField>(subview)) {
+            return label->stringValue();
+        }
+    }
+    return {};
+}
+
+TEST_P(OwnLookup, PostsTheServedSerialOrSaysWhyNot) {
+    const LookupCase& c = GetParam();
+    ScriptedHostnamed hostnamed(bus, c.script, c.serial);
+    ASSERT_TRUE(hostnamed.isReady());
+    const auto panel =
+        SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr);
+    panel->view();
+
+    EXPECT_EQ(ui.logLines, c.log);
+    if (c.body) {
+        ASSERT_EQ(ui.loads.size(), 1u);
+        EXPECT_EQ(ui.loads[0].URL().absoluteString(), "http://127.0.0.1:47180/inapp.php");
+        EXPECT_EQ(testing_support::bodyText(ui.loads[0]), *c.body);
+    } else {
+        EXPECT_TRUE(ui.loads.empty());
+    }
+    EXPECT_EQ(noticeOn(*panel), c.notice ? lookupNoticeLines(*c.notice).front() : "");
+    EXPECT_EQ(hostnamed.calls(), kOneInteractiveCall);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, OwnLookup,
+                         ::testing::Values(LookupCase{"Served",
+                                                      "answer",
+                                                      "C02SERIAL",
+                                                      {"序列号 C02SERIAL"},
+                                                      "sn=C02SERIAL",
+                                                      std::nullopt},
+                                           LookupCase{"Placeholder",
+                                                      "answer",
+                                                      "To Be Filled By O.E.M.",
+                                                      {"序列号 unknown"},
+                                                      std::nullopt,
+                                                      LookupNotice::SerialNotRecorded},
+                                           LookupCase{"Blank",
+                                                      "answer",
+                                                      "  ",
+                                                      {"序列号 unknown"},
+                                                      std::nullopt,
+                                                      LookupNotice::SerialNotRecorded},
+                                           LookupCase{"Denied",
+                                                      "deny",
+                                                      "",
+                                                      {"序列号 unknown"},
+                                                      std::nullopt,
+                                                      LookupNotice::SerialNotPermitted},
+                                           LookupCase{"NeverAnswers",
+                                                      "silent",
+                                                      "",
+                                                      {"序列号 unknown"},
+                                                      std::nullopt,
+                                                      LookupNotice::SerialNotRecorded}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Building a record (as the launch, its log and the device panel do) reads the serial number
+// quietly; only the lookup's read goes to the service, once, allowed to ask.
+TEST_F(HostnamedTest, OnlyTheLookupCallsTheService) {
+    ScriptedHostnamed hostnamed(bus, "answer", "C02SERIAL");
+    ASSERT_TRUE(hostnamed.isReady());
+    testing_support::TemporaryDirectory root;
+    testing_support::InstalledMachine installed(std::make_shared<platform::LinuxMachine>(
+        root.path(), std::make_shared<HostnamedSerialService>(bus.address(), kBound)));
+    testing_support::ScriptedUserInterface ui;
+
+    const sysinfo::VarSystemInfo record;
+    EXPECT_EQ(record.sysSerialNumber(), std::nullopt);
+    EXPECT_TRUE(hostnamed.calls().empty());
+
+    SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr)->view();
+    EXPECT_EQ(hostnamed.calls(), kOneInteractiveCall);
+}
+
+// A serial number that the firmware gives this user is used without asking anyone.
+TEST_F(HostnamedTest, AReadableFirmwareSerialNeedsNoService) {
+    ScriptedHostnamed hostnamed(bus, "answer", "C02SERIAL");
+    ASSERT_TRUE(hostnamed.isReady());
+    testing_support::InstalledMachine installed(std::make_shared<platform::LinuxMachine>(
+        std::filesystem::path(QUELMARN_FIXTURES_DIR) / "intel-laptop",
+        std::make_shared<HostnamedSerialService>(bus.address(), kBound)));
+    testing_support::ScriptedUserInterface ui;
+
+    SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr)->view();
+    ASSERT_EQ(ui.loads.size(), 1u);
+    EXPECT_EQ(testing_support::bodyText(ui.loads[0]), "sn=PF3QZK7M");
+    EXPECT_TRUE(hostnamed.calls().empty());
+}
+
+}  // namespace
