@@ -21,8 +21,8 @@ std::optional<std::string> modelIdentifier(const RootFiles& files);
 // there is no serial number.
 std::optional<std::string> platformSerialNumber(const RootFiles& files);
 
-// Whether a DMI serial file is there but this user may not read it (mode 0400 on mainline
-// kernels, sysfs-class-dmi in the kernel's ABI documentation).
+// Whether a DMI serial file is there but this user may not read it: the kernel makes them
+// mode 0400 (drivers/firmware/dmi-id.c).
 bool platformSerialNumberWithheld(const RootFiles& files);
 
 // The platform UUID, DMI product_uuid (lower case, 36 characters); root-only like the serial.
