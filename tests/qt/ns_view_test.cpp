@@ -192,7 +192,9 @@ TEST(NSFontTest, LucidaGrandeHasAnInstalledStandInAndAnAbsentFamilyIsNull) {
     const QFont defaultFont = lineEditOf(*label).font();
     label->setFont(font);
     EXPECT_EQ(lineEditOf(*label).font().family(), QString::fromStdString(font->familyName()));
-    EXPECT_DOUBLE_EQ(lineEditOf(*label).font().pointSizeF(), 14.0);
+    // Sizes are in the same units as frames: a 14-point font is 14 pixels high, as a 30-point
+    // box is 30 pixels (Qt's points would make it a third larger at 96 dpi).
+    EXPECT_EQ(lineEditOf(*label).font().pixelSize(), 14);
     label->setFont(nullptr);
     EXPECT_EQ(lineEditOf(*label).font(), defaultFont);
 }
