@@ -140,6 +140,16 @@ TEST_F(MainMenuTest, OnlyAWindowOnScreenCountsAsVisibleAndCloseIsTheApplications
     EXPECT_FALSE(application.hasVisibleWindows());
 }
 
+// Panels are laid out once, for the content view's size: a window that grew would leave them
+// where they were built, with the next one placed from the new bottom edge.
+TEST_F(MainMenuTest, TheWindowKeepsTheSizeItsPanelsWereLaidOutFor) {
+    window->makeKeyAndOrderFront(nullptr);
+    EXPECT_EQ(mainWindow->minimumSize(), mainWindow->maximumSize());
+    EXPECT_EQ(mainWindow->size(), mainWindow->minimumSize());
+    mainWindow->resize(mainWindow->size() + QSize(200, 260));
+    EXPECT_EQ(mainWindow->size(), mainWindow->minimumSize());
+}
+
 TEST_F(MainMenuTest, QuitIsTheApplicationsWhenTheDelegateDeclines) {
     QTimer::singleShot(0, [&] { action("actionTerminate").trigger(); });
     const QObject limit;  // gone with the test, so the limit cannot stop a later loop
