@@ -1,16 +1,19 @@
 #include "platform/appkit/ns_application.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QMainWindow>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "platform/linux/linux_machine.h"
 #include "platform/qt/application_environment.h"
 #include "platform/qt/main_menu.h"
+#include "platform/qt/native_window.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
 
@@ -21,6 +24,31 @@ namespace {
 bool isOnScreen(const QWidget* window) {
     return window->isVisible() && !window->isMinimized() &&
            (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog);
+}
+
+// Runs `task` once, on the main thread, right after `window` or a widget in it first painted.
+void afterFirstPaint(QWidget& window, std::function<void()> task) {
+    class FirstPaintWatcher : public QObject {
+      public:
+        FirstPaintWatcher(QWidget& window, std::function<void()> task)
+            : QObject(&window), window_(window), task_(std::move(task)) {}
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            const auto* widget = qobject_cast<QWidget*>(watched);
+            if (event->type() == QEvent::Paint && widget != nullptr &&
+                widget->window() == &window_) {
+                QCoreApplication::instance()->removeEventFilter(this);
+                QTimer::singleShot(0, &window_, std::move(task_));
+                deleteLater();
+            }
+            return false;
+        }
+
+      private:
+        QWidget& window_;
+        std::function<void()> task_;
+    };
+    QCoreApplication::instance()->installEventFilter(
+        new FirstPaintWatcher(window, std::move(task)));
 }
 
 }  // namespace
@@ -100,9 +128,10 @@ int NSApplicationMain(int argc, char** argv) {
     // The first panel is in place before the window first paints.
     application.delegate()->applicationDidFinishLaunching();
     window->makeKeyAndOrderFront(nullptr);
-    // Asking for the tray waits until the window is up: it may mean a round trip to the desktop.
+    // Asking for the tray may mean a round trip to the desktop's bus: it waits until the window
+    // is on screen.
     std::unique_ptr<StatusIcon> statusIcon;
-    QTimer::singleShot(0, [&application, &statusIcon] {
+    afterFirstPaint(*window->native().window, [&application, &statusIcon] {
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             // Nothing would be left to bring a closed window back or to quit from.
             QApplication::setQuitOnLastWindowClosed(true);
