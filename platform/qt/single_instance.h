@@ -1,9 +1,12 @@
 #pragma once
 
-#include <QLocalServer>
+#include <QSocketNotifier>
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <list>
+#include <string>
+#include <memory>
 
 namespace platform {
 
@@ -13,8 +16,8 @@ namespace platform {
 // and a held lock means the socket belongs to a live instance and is never touched.
 class SingleInstance {
   public:
-    // `name` is the local socket's path (or a bare name, then in the temporary directory) that
-    // the instances meet at; the lock file is that path with ".lock" added.
+    // `name` is the path of the Unix socket the instances meet at (or a bare name, then in the
+    // temporary directory); the lock file is that path with ".lock" added.
     explicit SingleInstance(QString name);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
@@ -40,13 +43,24 @@ class SingleInstance {
     static QString sessionName();
 
   private:
-    bool tryLock();
-    bool sendReopenRequest();
+    // A later start that connected, and what it has sent so far.
+    struct Caller {
+        int socket = -1;
+        std::string received;
+        std::unique_ptr<QSocketNotifier> notifier;
+    };
 
-    QString name_;
+    bool tryLock();
+    bool sendReopenRequest() const;
+    void acceptCallers();
+    void readFrom(Caller& caller);
+
+    QString socketPath_;
     int lockFile_ = -1;
     bool first_ = false;
-    QLocalServer server_;
+    int listening_ = -1;
+    std::unique_ptr<QSocketNotifier> listenNotifier_;
+    std::list<Caller> callers_;
     std::function<void()> onReopen_;
 };
 
