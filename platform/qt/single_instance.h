@@ -5,8 +5,8 @@
 #include <chrono>
 #include <functional>
 #include <list>
-#include <string>
 #include <memory>
+#include <string>
 
 namespace platform {
 
