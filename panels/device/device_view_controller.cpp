@@ -7,6 +7,8 @@
 #include "panels/device/device_row_texts.h"
 #include "platform/appkit/ns_font.h"
 #include "platform/appkit/ns_image.h"
+#include "platform/appkit/ns_menu.h"
+#include "platform/appkit/ns_pasteboard.h"
 #include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_text_field.h"
 #include "sysinfo/var_system_info.h"
@@ -74,6 +76,39 @@ void DeviceViewController::awakeFromNib() {
         label->setSelectable(false);
         view()->addSubview(label);
     }
+
+    // The labels take no selection, so the panel as a whole offers its text for copying.
+    auto copyItem = std::make_shared<NSMenuItem>("复制", "copy:", "c");
+    copyItem->setTarget(shared_from_this());
+    auto menu = std::make_shared<NSMenu>();
+    menu->addItem(std::move(copyItem));
+    view()->setMenu(std::move(menu));
+}
+
+std::string DeviceViewController::summaryText() {
+    if (!isViewLoaded()) {
+        return {};
+    }
+    std::string text;
+    for (const auto& subview : view()->subviews()) {
+        if (const auto label = std::dynamic_pointer_cast<NSTextField>(subview)) {
+            text += label->stringValue() + "\n";
+        }
+    }
+    return text;
+}
+
+void DeviceViewController::copy(const std::shared_ptr<NSObject>& /*sender*/) {
+    NSPasteboard::generalPasteboard().setString(summaryText());
+}
+
+bool DeviceViewController::performAction(std::string_view selector,
+                                         const std::shared_ptr<NSObject>& sender) {
+    if (selector == "copy:") {
+        copy(sender);
+        return true;
+    }
+    return NSViewController::performAction(selector, sender);
 }
 
 std::string DeviceViewController::getScreen() {

@@ -22,6 +22,16 @@ class DeviceViewController : public platform::NSViewController, public smc::SMCS
     // The fan text: the fan count and each fan's current speed in rpm.
     std::string getFanInfo();
 
+    // The eight rows as they read, each followed by a line break, for pasting into a support
+    // request; empty before the panel is built.
+    std::string summaryText();
+    // Puts summaryText() on the clipboard as plain text. The panel's context menu 复制 and
+    // Ctrl+C send it.
+    void copy(const std::shared_ptr<platform::NSObject>& sender);
+
+    bool performAction(std::string_view selector,
+                       const std::shared_ptr<platform::NSObject>& sender) override;
+
   protected:
     // Builds the eight rows, top to bottom, into the loaded view.
     void awakeFromNib() override;

@@ -31,8 +31,12 @@ class NSApplication {
     void setDelegate(std::shared_ptr<NSApplicationDelegate> delegate) {
         delegate_ = std::move(delegate);
     }
-    // Whether any window of the application is on screen.
+    // Whether any window of the application is on screen (a minimised one is not).
     bool hasVisibleWindows() const;
+    // Answers the user's opening the application again while it runs (a second start, the tray
+    // icon): brings its windows on screen to the front and gives the keyboard to the main one,
+    // or to a modal alert, then tells the delegate, with whether any window is on screen.
+    void reopen();
     // Asks the event loop to end.
     void terminate();
 
@@ -60,10 +64,11 @@ bool registerClass(const std::string& className, ClassFactory factory);
 
 // Runs the application on the installed machine (installMachine, which the caller does first):
 // makes sure this is the only instance in the user's session (a second start asks the running
-// one to reopen and returns 0), loads the main interface description (which creates the delegate,
-// makes it the application's delegate and connects its outlets and actions), sends
-// applicationDidFinishLaunching, shows the main window and runs the event loop. Returns the
-// program's exit status.
+// one to reopen and returns 0; 1 when the running one does not answer), loads the main interface
+// description (which creates the delegate, makes it the application's delegate and connects its
+// outlets and actions), sends applicationDidFinishLaunching, shows the main window and runs the
+// event loop. Where the desktop has a tray, an icon there brings the closed window back and
+// quits; where it has none, closing the window quits. Returns the program's exit status.
 int NSApplicationMain(int argc, char** argv);
 
 }  // namespace platform

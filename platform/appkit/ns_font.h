@@ -8,9 +8,10 @@ namespace platform {
 // A typeface at a size.
 class NSFont {
   public:
-    // The font `name` at `size` points, or null when no such font is installed. A few families
-    // that desktop Linux lacks ("Lucida Grande") resolve to the installed sans-serif that stands
-    // in for them; Chinese text falls back to an installed CJK font either way.
+    // The font `name` at `size` points (the units of frames: device-independent pixels), or null
+    // when no such font is installed. A few families that desktop Linux lacks ("Lucida Grande")
+    // resolve to the installed sans-serif that stands in for them; Chinese text falls back to an
+    // installed CJK font either way.
     static std::shared_ptr<NSFont> fontWithName(const std::string& name, double size);
 
     NSFont(std::string familyName, double pointSize)

@@ -10,6 +10,7 @@ namespace platform {
 
 // The toolkit's widget behind a view; only the toolkit backend knows what it is.
 struct NativeView;
+class NSMenu;
 
 // A rectangular area of a window that shows something and may hold subviews. A view holds its
 // subviews strongly; a subview knows its superview weakly.
@@ -41,6 +42,12 @@ class NSView : public NSObject {
     // Whether the view is shown on screen now (it and every view above it are visible).
     bool isVisible() const;
 
+    // The view's context menu, held by the view; null for none. Its items' key equivalents work
+    // while the view is shown in the active window, unless a text field with the keyboard
+    // takes the same key (Ctrl+C copies the field's selection there).
+    std::shared_ptr<NSMenu> menu() const { return menu_; }
+    void setMenu(std::shared_ptr<NSMenu> menu);
+
     // The toolkit's widget; for the toolkit backend only.
     NativeView& native() const { return *native_; }
     // Wraps a widget the toolkit backend made (e.g. loaded from an interface description).
@@ -61,6 +68,7 @@ class NSView : public NSObject {
     NSRect frame_;
     std::vector<std::shared_ptr<NSView>> subviews_;
     std::weak_ptr<NSView> superview_;
+    std::shared_ptr<NSMenu> menu_;
 };
 
 }  // namespace platform

@@ -14,7 +14,8 @@ struct NativeWindow;
 class NSWindow : public NSObject {
   public:
     // Wraps a window the toolkit backend made. It is laid out at once, at the smallest size that
-    // holds its content, so that its content view has its final size before anything is put in.
+    // holds its content, so that its content view has its final size before anything is put in,
+    // and keeps that size: the user cannot resize it.
     explicit NSWindow(std::unique_ptr<NativeWindow> native);
     ~NSWindow() override;
 

@@ -1,15 +1,56 @@
 #include "platform/appkit/ns_application.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "platform/qt/application_environment.h"
 #include "platform/qt/main_menu.h"
+#include "platform/qt/native_window.h"
 #include "platform/qt/single_instance.h"
+#include "platform/qt/status_icon.h"
 
 namespace platform {
+namespace {
+
+// A window of the application that the user sees now; a minimised one is not on screen.
+bool isOnScreen(const QWidget* window) {
+    return window->isVisible() && !window->isMinimized() &&
+           (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog);
+}
+
+// Runs `task` once, on the main thread, right after `window` or a widget in it first painted.
+void afterFirstPaint(QWidget& window, std::function<void()> task) {
+    class FirstPaintWatcher : public QObject {
+      public:
+        FirstPaintWatcher(QWidget& window, std::function<void()> task)
+            : QObject(&window), window_(window), task_(std::move(task)) {}
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            const auto* widget = qobject_cast<QWidget*>(watched);
+            if (event->type() == QEvent::Paint && widget != nullptr &&
+                widget->window() == &window_) {
+                QCoreApplication::instance()->removeEventFilter(this);
+                QTimer::singleShot(0, &window_, std::move(task_));
+                deleteLater();
+            }
+            return false;
+        }
+
+      private:
+        QWidget& window_;
+        std::function<void()> task_;
+    };
+    QCoreApplication::instance()->installEventFilter(
+        new FirstPaintWatcher(window, std::move(task)));
+}
+
+}  // namespace
 
 NSApplication& NSApplication::sharedApplication() {
     static NSApplication application;
@@ -21,11 +62,31 @@ bool NSApplication::hasVisibleWindows() const {
         return false;
     }
     const auto windows = QApplication::topLevelWidgets();
-    // A minimised window is not on screen: reopening should bring it back.
-    return std::any_of(windows.begin(), windows.end(), [](const QWidget* window) {
-        return window->isVisible() && !window->isMinimized() &&
-               (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog);
-    });
+    return std::any_of(windows.begin(), windows.end(), isOnScreen);
+}
+
+void NSApplication::reopen() {
+    if (QApplication::instance() != nullptr) {
+        // What the other desktop does before it asks the delegate: the application comes to the
+        // front, also when its window is open but covered by another one.
+        QWidget* key = QApplication::activeModalWidget();
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (isOnScreen(window)) {
+                window->raise();
+                if (key == nullptr && qobject_cast<QMainWindow*>(window) != nullptr) {
+                    key = window;
+                }
+            }
+        }
+        if (key != nullptr) {
+            key->raise();
+            key->activateWindow();
+        }
+    }
+    if (const auto applicationDelegate = delegate()) {
+        applicationDelegate->applicationShouldHandleReopenHasVisibleWindows(*this,
+                                                                            hasVisibleWindows());
+    }
 }
 
 void NSApplication::terminate() {
@@ -42,26 +103,43 @@ int NSApplicationMain(int argc, char** argv) {
     // Closing the main window only hides it; the application runs until it is told to quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    SingleInstance instance(SingleInstance::sessionName());
-    if (instance.handOver()) {
-        std::puts("quelmarn is already running; it has been asked to show its window.");
-        return 0;
-    }
     NSApplication& application = NSApplication::sharedApplication();
+    SingleInstance instance(SingleInstance::sessionName());
+    switch (instance.claimOrHandOver()) {
+        case SingleInstance::Start::kHandedOver:
+            std::puts("quelmarn is already running; it has been asked to show its window.");
+            return 0;
+        case SingleInstance::Start::kNoAnswer:
+            std::fputs("quelmarn is already running but does not answer.\n", stderr);
+            return 1;
+        case SingleInstance::Start::kFirst:
+            // Listening at once lets a start at the same moment hand over as soon as it can;
+            // its request waits for the event loop.
+            instance.listen([&application] { application.reopen(); });
+            break;
+    }
     const auto window = loadMainMenu(application);
     if (!window) {
         return 1;
     }
-    instance.listen([&application] {
-        if (const auto delegate = application.delegate()) {
-            delegate->applicationShouldHandleReopenHasVisibleWindows(
-                application, application.hasVisibleWindows());
-        }
-    });
     // The first panel is in place before the window first paints.
     application.delegate()->applicationDidFinishLaunching();
     window->makeKeyAndOrderFront(nullptr);
+    // Asking for the tray may mean a round trip to the desktop's bus: it waits until the window
+    // is on screen.
+    std::unique_ptr<StatusIcon> statusIcon;
+    afterFirstPaint(*window->native().window, [&application, &statusIcon] {
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            // Nothing would be left to bring a closed window back or to quit from.
+            QApplication::setQuitOnLastWindowClosed(true);
+            return;
+        }
+        statusIcon = std::make_unique<StatusIcon>([&application] { application.reopen(); },
+                                                  [&application] { application.terminate(); });
+        statusIcon->show();
+    });
     const int status = QApplication::exec();
+    statusIcon.reset();
     // Views, web views among them, must go while the toolkit is still there.
     application.releaseInterfaceObjects();
     return status;

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QLineEdit>
+#include <cmath>
 
 #include "platform/qt/native_view.h"
 
@@ -61,7 +62,10 @@ void NSControl::setFont(std::shared_ptr<NSFont> font) {
         return;
     }
     QFont qtFont(QString::fromStdString(font_->familyName()));
-    qtFont.setPointSizeF(font_->pointSize());
+    // The panels' sizes are in points that are Qt's device-independent pixels (frames are placed
+    // in them); Qt's own points are 1/72 inch, a third larger at 96 dpi. A pixel size keeps a
+    // 14-point font in proportion to its 30-point box.
+    qtFont.setPixelSize(std::max(1, static_cast<int>(std::lround(font_->pointSize()))));
     widget->setFont(qtFont);
 }
 

@@ -1,12 +1,17 @@
 #include "platform/appkit/ns_view.h"
 
+#include <QAction>
 #include <algorithm>
 
+#include "platform/appkit/ns_menu.h"
 #include "platform/qt/native_view.h"
 #include "platform/qt/widget_placement.h"
 
 namespace platform {
 namespace {
+
+// Marks the actions that a view's menu made, as opposed to any the widget had of its own.
+constexpr char kMenuItemProperty[] = "nsMenuItem";
 
 // The frame a widget already has, as its superview measures it.
 NSRect currentFrameOf(const QWidget* widget) {
@@ -83,6 +88,36 @@ void NSView::replaceSubviewWith(const std::shared_ptr<NSView>& oldView,
 void NSView::removeFromSuperview() {
     if (auto parent = superview()) {
         parent->detach(std::static_pointer_cast<NSView>(shared_from_this()));
+    }
+}
+
+void NSView::setMenu(std::shared_ptr<NSMenu> menu) {
+    menu_ = std::move(menu);
+    QWidget* widget = widgetOf(*this);
+    if (widget == nullptr) {
+        return;
+    }
+    for (QAction* action : widget->actions()) {
+        if (action->property(kMenuItemProperty).toBool()) {
+            widget->removeAction(action);
+            delete action;
+        }
+    }
+    widget->setContextMenuPolicy(menu_ ? Qt::ActionsContextMenu : Qt::DefaultContextMenu);
+    if (!menu_) {
+        return;
+    }
+    for (const std::shared_ptr<NSMenuItem>& item : menu_->items()) {
+        auto* action = new QAction(QString::fromStdString(item->title()), widget);
+        action->setProperty(kMenuItemProperty, true);
+        if (!item->keyEquivalent().empty()) {
+            // The other desktop's command key is Ctrl here.
+            action->setShortcut(QKeySequence(
+                QStringLiteral("Ctrl+") + QString::fromStdString(item->keyEquivalent()).toUpper()));
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        QObject::connect(action, &QAction::triggered, action, [item] { item->sendAction(); });
+        widget->addAction(action);
     }
 }
 

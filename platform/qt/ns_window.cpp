@@ -23,6 +23,10 @@ QWidget* centralWidgetOf(QMainWindow* window) {
     window->resize(window->minimumSizeHint());
     window->layout()->invalidate();
     window->layout()->activate();
+    // The panels are laid out once, from the content view's size, and do not follow a resize: a
+    // larger window would only add empty space and place the next panel from its new bottom
+    // edge. The window keeps the size they were made for.
+    window->setFixedSize(window->size());
     return window->centralWidget();
 }
 

@@ -1,18 +1,59 @@
 #include "platform/qt/single_instance.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
-#include <QLocalSocket>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QThread>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 
 namespace platform {
 namespace {
 
-constexpr int kAnswerMilliseconds = 1000;
-constexpr char kReopenRequest[] = "reopen\n";
+// How long a start waits between attempts while the instance it found is still starting up.
+constexpr unsigned long kRetryMilliseconds = 20;
+constexpr std::string_view kReopenRequest = "reopen\n";
+// A caller sends one short line; anything longer is no request of ours.
+constexpr std::size_t kLongestRequest = 64;
+
+// A bare name lives in the temporary directory, as the runtime directory may be missing.
+QString socketPathFor(const QString& name) {
+    return name.contains(QLatin1Char('/')) ? name : QDir::temp().filePath(name);
+}
+
+// The address of the socket at `path`, or none when the path is too long for one (unix(7)).
+std::optional<sockaddr_un> addressOf(const QString& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray bytes = path.toLocal8Bit();
+    if (bytes.isEmpty() || static_cast<std::size_t>(bytes.size()) >= sizeof address.sun_path) {
+        return std::nullopt;
+    }
+    std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return address;
+}
 
 }  // namespace
 
-SingleInstance::SingleInstance(QString name) : name_(std::move(name)) {}
+SingleInstance::SingleInstance(QString name) : socketPath_(socketPathFor(name)) {}
+
+SingleInstance::~SingleInstance() {
+    callers_.clear();
+    listenNotifier_.reset();
+    for (int socket : {listening_, lockFile_}) {
+        // Closing the lock file releases the lock (flock(2)); the file stays for the next start.
+        if (socket >= 0) {
+            ::close(socket);
+        }
+    }
+}
 
 QString SingleInstance::sessionName() {
     const QString name = QStringLiteral("quelmarn-%1").arg(getuid());
@@ -20,41 +61,112 @@ QString SingleInstance::sessionName() {
     return runtime.isEmpty() ? name : runtime + QLatin1Char('/') + name;
 }
 
-bool SingleInstance::handOver() {
-    QLocalSocket socket;
-    socket.connectToServer(name_);
-    if (!socket.waitForConnected(kAnswerMilliseconds)) {
-        return false;
-    }
-    socket.write(kReopenRequest);
-    const bool sent = socket.waitForBytesWritten(kAnswerMilliseconds);
-    socket.disconnectFromServer();
-    return sent;
-}
-
-bool SingleInstance::listen(std::function<void()> onReopen) {
-    onReopen_ = std::move(onReopen);
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(name_)) {
-        // handOver found no one there: what is left is the socket of an instance that died.
-        QLocalServer::removeServer(name_);
-        if (!server_.listen(name_)) {
+bool SingleInstance::tryLock() {
+    if (lockFile_ < 0) {
+        // O_NOFOLLOW: where the directory is shared (no runtime directory), a link planted in
+        // place of the lock file must not make this start open someone else's file.
+        const QByteArray path = (socketPath_ + QStringLiteral(".lock")).toLocal8Bit();
+        lockFile_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (lockFile_ < 0) {
             return false;
         }
     }
-    QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
-        while (QLocalSocket* socket = server_.nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-                while (socket->canReadLine()) {
-                    if (socket->readLine() == kReopenRequest) {
-                        onReopen_();
-                    }
-                }
-            });
+    // The lock belongs to this open file description: it is held as long as the file is open
+    // and a separate open, in this process or another, cannot take it (flock(2)).
+    return ::flock(lockFile_, LOCK_EX | LOCK_NB) == 0;
+}
+
+bool SingleInstance::sendReopenRequest() const {
+    const auto address = addressOf(socketPath_);
+    if (!address) {
+        return false;
+    }
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket < 0) {
+        return false;
+    }
+    // Connecting to a socket nobody listens on fails at once (ECONNREFUSED, unix(7)); the
+    // request is small enough to fit the socket's buffer, so the write does not wait for the
+    // instance to read it.
+    const bool sent =
+        ::connect(socket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 &&
+        ::send(socket, kReopenRequest.data(), kReopenRequest.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(kReopenRequest.size());
+    ::close(socket);
+    return sent;
+}
+
+SingleInstance::Start SingleInstance::claimOrHandOver(std::chrono::milliseconds patience) {
+    const QDeadlineTimer deadline(patience);
+    while (true) {
+        if (tryLock()) {
+            first_ = true;
+            return Start::kFirst;
         }
-    });
+        if (sendReopenRequest()) {
+            return Start::kHandedOver;
+        }
+        if (deadline.hasExpired()) {
+            return Start::kNoAnswer;
+        }
+        QThread::msleep(kRetryMilliseconds);
+    }
+}
+
+bool SingleInstance::listen(std::function<void()> onReopen) {
+    const auto address = addressOf(socketPath_);
+    if (!first_ || listening_ >= 0 || !address) {
+        return false;
+    }
+    onReopen_ = std::move(onReopen);
+    // This start holds the lock, so whatever socket is there was left by an instance that ended.
+    const QByteArray path = socketPath_.toLocal8Bit();
+    ::unlink(path.constData());
+    listening_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // Only this user may connect: the socket's own permissions decide who may (unix(7)).
+    if (listening_ < 0 ||
+        ::bind(listening_, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
+        ::chmod(path.constData(), 0600) != 0 || ::listen(listening_, SOMAXCONN) != 0) {
+        return false;
+    }
+    listenNotifier_ = std::make_unique<QSocketNotifier>(listening_, QSocketNotifier::Read);
+    QObject::connect(listenNotifier_.get(), &QSocketNotifier::activated, listenNotifier_.get(),
+                     [this] { acceptCallers(); });
     return true;
+}
+
+void SingleInstance::acceptCallers() {
+    while (true) {
+        const int socket = ::accept4(listening_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (socket < 0) {
+            return;
+        }
+        Caller& caller = callers_.emplace_back();
+        caller.socket = socket;
+        caller.notifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+        QObject::connect(caller.notifier.get(), &QSocketNotifier::activated, caller.notifier.get(),
+                         [this, &caller] { readFrom(caller); });
+    }
+}
+
+void SingleInstance::readFrom(Caller& caller) {
+    char buffer[kLongestRequest];
+    ssize_t count = 0;
+    while ((count = ::read(caller.socket, buffer, sizeof buffer)) > 0) {
+        caller.received.append(buffer, static_cast<std::size_t>(count));
+    }
+    const bool more = count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR);
+    if (more && caller.received.size() < kLongestRequest) {
+        return;
+    }
+    // The caller has said all it will (it closed its end), or too much.
+    const bool reopen = caller.received == kReopenRequest;
+    caller.notifier.reset();
+    ::close(caller.socket);
+    callers_.remove_if([&caller](const Caller& each) { return &each == &caller; });
+    if (reopen) {
+        onReopen_();
+    }
 }
 
 }  // namespace platform

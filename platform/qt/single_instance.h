@@ -1,32 +1,66 @@
 #pragma once
 
-#include <QLocalServer>
+#include <QSocketNotifier>
 #include <QString>
+#include <chrono>
 #include <functional>
+#include <list>
+#include <memory>
+#include <string>
 
 namespace platform {
 
-// Keeps one running application per user session. A start first tries to hand over to a running
-// instance; if none answers, it becomes the one that later starts hand over to.
+// Keeps one running application per user session. The instance is whoever holds an exclusive
+// flock(2) on a lock file beside the meeting socket: the kernel drops the lock when its holder
+// ends, crashed or not, so a free lock means any socket left there is dead and may be removed,
+// and a held lock means the socket belongs to a live instance and is never touched.
 class SingleInstance {
   public:
-    // `name` is the local socket's name (or path) that the instances meet at.
+    // `name` is the path of the Unix socket the instances meet at (or a bare name, then in the
+    // temporary directory); the lock file is that path with ".lock" added.
     explicit SingleInstance(QString name);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Asks the running instance to reopen. Returns true when one took the request; false when
-    // none runs (or none answered within a second).
-    bool handOver();
+    enum class Start {
+        kFirst,       // this is now the session's instance; call listen()
+        kHandedOver,  // the running instance took the reopen request; this start should end
+        kNoAnswer,    // an instance holds the lock but did not take the request in time
+    };
 
-    // Listens for later starts and runs `onReopen` on the main thread for each. A socket left
-    // by an instance that crashed is removed first. Returns false when it cannot listen.
+    // Becomes the session's instance, or asks the one that is to reopen. An instance that is
+    // still starting up holds the lock before it listens, so the request is retried until
+    // `patience` has passed; if the holder ends meanwhile, this start becomes the instance.
+    Start claimOrHandOver(std::chrono::milliseconds patience = std::chrono::seconds(5));
+
+    // Listens for later starts and runs `onReopen` on the main thread for each. Only after
+    // claimOrHandOver() gave kFirst; a dead instance's socket is removed first. Returns false
+    // when it cannot listen.
     bool listen(std::function<void()> onReopen);
 
     // The name for this user's session: in its runtime directory when there is one.
     static QString sessionName();
 
   private:
-    QString name_;
-    QLocalServer server_;
+    // A later start that connected, and what it has sent so far.
+    struct Caller {
+        int socket = -1;
+        std::string received;
+        std::unique_ptr<QSocketNotifier> notifier;
+    };
+
+    bool tryLock();
+    bool sendReopenRequest() const;
+    void acceptCallers();
+    void readFrom(Caller& caller);
+
+    QString socketPath_;
+    int lockFile_ = -1;
+    bool first_ = false;
+    int listening_ = -1;
+    std::unique_ptr<QSocketNotifier> listenNotifier_;
+    std::list<Caller> callers_;
     std::function<void()> onReopen_;
 };
 

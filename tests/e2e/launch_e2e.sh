@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The real application on a virtual display: it shows its window, writes the eleven launch
-# lines, and a second start hands over to it and brings the closed window back.
+# The real application on a virtual display: it shows its window at a fixed size and writes the
+# eleven launch lines; a second start raises the covered window and ends; without a tray,
+# closing the window ends the application; a killed instance's socket does not keep the next
+# start from running, and two starts at the same moment leave one process and one window.
 # Usage: launch_e2e.sh QUELMARN OUTPUT_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 app="$1"
@@ -34,11 +36,61 @@ fi
 sleep 0.5  # the first frame
 e2e_screenshot "$window" "$out/device-panel.png"
 
-# Closing hides the window; starting the application again brings it back and exits.
+# The window keeps the size its panels were laid out for: the window manager may not resize it.
+hints="$(xprop -id "$window" WM_NORMAL_HINTS)"
+min_size="$(sed -nE 's/.*minimum size: ([0-9]+ by [0-9]+).*/\1/p' <<<"$hints")"
+max_size="$(sed -nE 's/.*maximum size: ([0-9]+ by [0-9]+).*/\1/p' <<<"$hints")"
+[[ -n "$min_size" && "$min_size" == "$max_size" ]] ||
+    e2e_fail "the window is resizable: minimum '$min_size', maximum '$max_size'"
+
+# A second start raises the window from under another one and ends; the socket stays the
+# running instance's.
+socket="$XDG_RUNTIME_DIR/quelmarn-$(id -u)"
+inode="$(stat -c %i "$socket")"
+xev -geometry 1000x700+0+0 >/dev/null &
+cover_pid=$!
+E2E_PIDS+=("$cover_pid")
+cover="$(e2e_window 'Event Tester')"
+[[ -n "$cover" ]] || e2e_fail "the covering window did not appear"
+# Whether window $1 is stacked above window $2 (xwininfo lists the root's children top first).
+above() {
+    local order
+    order="$(xwininfo -root -children | grep -oE '^ +0x[0-9a-f]+' | tr -d ' ')"
+    [[ "$(grep -nx "$(printf '0x%x' "$1")" <<<"$order" | cut -d: -f1)" -lt \
+       "$(grep -nx "$(printf '0x%x' "$2")" <<<"$order" | cut -d: -f1)" ]]
+}
+above "$cover" "$window" || e2e_fail "the covering window is not above the main window"
+"$app" >"$out/second.stdout" 2>"$out/second.log" || e2e_fail "the second start failed"
+for _ in $(seq 50); do above "$window" "$cover" && break; sleep 0.1; done
+above "$window" "$cover" || e2e_fail "the second start did not raise the covered window"
+[[ "$(stat -c %i "$socket")" == "$inode" ]] || e2e_fail "the second start replaced the running instance's socket"
+kill "$cover_pid"
+
+# Without a tray to come back from, closing the window ends the application.
 xdotool windowfocus --sync "$window"
 xdotool key ctrl+w
-for _ in $(seq 50); do xdotool search --onlyvisible --name "^quelmarn$" >/dev/null || break; sleep 0.1; done
-xdotool search --onlyvisible --name "^quelmarn$" >/dev/null && e2e_fail "Ctrl+W did not close the window"
-"$app" 2>"$out/second.log" || e2e_fail "the second start failed"
-[[ -n "$(e2e_window quelmarn)" ]] || e2e_fail "the second start did not bring the window back"
-kill -0 "$E2E_APP_PID" || e2e_fail "the application is gone"
+for _ in $(seq 50); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$E2E_APP_PID" 2>/dev/null && e2e_fail "closing the window without a tray left the application running"
+
+# An instance that crashed leaves its socket behind; the next start is not kept from running.
+e2e_start_app "$app" "$out/crashing.log"
+e2e_window quelmarn >/dev/null || e2e_fail "the window did not appear again"
+kill -KILL "$E2E_APP_PID"
+wait "$E2E_APP_PID" 2>/dev/null || true
+[[ -S "$socket" ]] || e2e_fail "the killed instance left no socket to test with"
+
+# Two starts at the same moment leave one process and one window.
+e2e_start_app "$app" "$out/together-1.log"
+first=$E2E_APP_PID
+e2e_start_app "$app" "$out/together-2.log"
+second=$E2E_APP_PID
+e2e_window quelmarn >/dev/null || e2e_fail "neither of two starts together showed a window"
+for _ in $(seq 100); do
+    kill -0 "$first" 2>/dev/null && kill -0 "$second" 2>/dev/null || break
+    sleep 0.1
+done
+alive=0
+for pid in "$first" "$second"; do kill -0 "$pid" 2>/dev/null && alive=$((alive + 1)); done
+[[ "$alive" -eq 1 ]] || e2e_fail "two starts together left $alive processes running"
+windows="$(xdotool search --onlyvisible --name '^quelmarn$' | wc -l)"
+[[ "$windows" -eq 1 ]] || e2e_fail "two starts together left $windows windows"

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "panels/device/device_view_controller.h"
 #include "platform/appkit/ns_image.h"
+#include "platform/appkit/ns_menu.h"
+#include "platform/appkit/ns_pasteboard.h"
 #include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
@@ -131,6 +134,27 @@ TEST_F(DevicePanelTest, RowsShowTheMachine) {
                                           }));
     // The sensors are read after the display row, temperature first, then count, fan 0, fan 1.
     EXPECT_EQ(keysRead(), (std::vector<std::string>{"TC0D", "FNum", "F0Ac", "F1Ac"}));
+}
+
+// For a support request: the eight rows as they read, one a line, by the menu or by its key.
+TEST_F(DevicePanelTest, CopyPutsTheEightRowsOnTheClipboardAsLinesOfPlainText) {
+    const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
+    const auto view = panel->view();
+    ASSERT_NE(view->menu(), nullptr);
+    ASSERT_EQ(view->menu()->items().size(), 1u);
+    const auto& copy = *view->menu()->items().front();
+    EXPECT_EQ(copy.title(), "复制");
+    EXPECT_EQ(copy.keyEquivalent(), "c");
+
+    NSPasteboard::generalPasteboard().setString("");
+    copy.sendAction();
+    std::string expected;
+    for (const std::string& row : labelTexts(*view)) {
+        expected += row + "\n";
+    }
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 8);
+    EXPECT_EQ(NSPasteboard::generalPasteboard().string(), expected);
+    EXPECT_EQ(expected.substr(0, expected.find('\n')), "CPU型号：Intel Core i7");
 }
 
 TEST_F(DevicePanelTest, AbsentValuesReadAsUnknownOrZero) {

@@ -1,8 +1,13 @@
 // The application on the Qt backend: its main menu description, its windows, its single
 // instance and the environment it prepares for the toolkit.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
+#include <thread>
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +24,7 @@
 #include "platform/qt/native_view.h"
 #include "platform/qt/native_window.h"
 #include "platform/qt/single_instance.h"
+#include "platform/qt/status_icon.h"
 
 namespace {
 
@@ -29,7 +35,9 @@ using platform::NSObject;
 // is offered, declining to quit or to close the window.
 class RecordingDelegate : public platform::NSApplicationDelegate {
   public:
-    bool applicationShouldHandleReopenHasVisibleWindows(NSApplication&, bool) override {
+    bool applicationShouldHandleReopenHasVisibleWindows(NSApplication&,
+                                                        bool hasVisibleWindows) override {
+        reopens.push_back(hasVisibleWindows);
         return true;
     }
     bool setValueForKey(std::string_view key, std::shared_ptr<NSObject> value) override {
@@ -51,6 +59,7 @@ class RecordingDelegate : public platform::NSApplicationDelegate {
     std::weak_ptr<platform::NSToolbarItem> searchBox;
     std::vector<std::string> actions;
     std::shared_ptr<NSObject> lastSender;
+    std::vector<bool> reopens;
 };
 
 const bool kRegistered =
@@ -140,6 +149,33 @@ TEST_F(MainMenuTest, OnlyAWindowOnScreenCountsAsVisibleAndCloseIsTheApplications
     EXPECT_FALSE(application.hasVisibleWindows());
 }
 
+// Panels are laid out once, for the content view's size: a window that grew would leave them
+// where they were built, with the next one placed from the new bottom edge.
+TEST_F(MainMenuTest, TheWindowKeepsTheSizeItsPanelsWereLaidOutFor) {
+    window->makeKeyAndOrderFront(nullptr);
+    EXPECT_EQ(mainWindow->minimumSize(), mainWindow->maximumSize());
+    EXPECT_EQ(mainWindow->size(), mainWindow->minimumSize());
+    mainWindow->resize(mainWindow->size() + QSize(200, 260));
+    EXPECT_EQ(mainWindow->size(), mainWindow->minimumSize());
+}
+
+TEST_F(MainMenuTest, ReopenActivatesACoveredWindowAndBringsBackAMinimisedOne) {
+    window->makeKeyAndOrderFront(nullptr);
+    QWidget cover;
+    cover.setWindowTitle("cover");
+    cover.show();
+    cover.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &cover; }));
+
+    application.reopen();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == mainWindow; }));
+    cover.hide();
+    mainWindow->showMinimized();
+    application.reopen();
+    // A minimised window is not on screen: the delegate is told so, and it brings it back.
+    EXPECT_EQ(delegate->reopens, (std::vector<bool>{true, false}));
+}
+
 TEST_F(MainMenuTest, QuitIsTheApplicationsWhenTheDelegateDeclines) {
     QTimer::singleShot(0, [&] { action("actionTerminate").trigger(); });
     const QObject limit;  // gone with the test, so the limit cannot stop a later loop
@@ -148,20 +184,80 @@ TEST_F(MainMenuTest, QuitIsTheApplicationsWhenTheDelegateDeclines) {
     EXPECT_EQ(delegate->actions, std::vector<std::string>{"terminate:"});
 }
 
-TEST(SingleInstanceTest, ALaterStartHandsOverAndTheRunningOneReopens) {
+// A socket file that nobody listens on, as an instance killed while it ran leaves behind.
+void leaveStaleSocket(const QString& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray bytes = path.toLocal8Bit();
+    std::memcpy(address.sun_path, bytes.constData(), bytes.size());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+}
+
+using Start = platform::SingleInstance::Start;
+
+TEST(SingleInstanceTest, AStaleSocketIsTakenOverAndALiveOneIsHandedToAndKept) {
     QTemporaryDir directory;
     const QString name = directory.filePath("quelmarn-test");
-    // What a dead instance left behind is no one to hand over to, and is taken over.
-    QFile stale(name);
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.close();
-    EXPECT_FALSE(platform::SingleInstance(name).handOver());
+    leaveStaleSocket(name);
 
     platform::SingleInstance running(name);
+    ASSERT_EQ(running.claimOrHandOver(), Start::kFirst);
     int reopened = 0;
     ASSERT_TRUE(running.listen([&] { ++reopened; }));
-    EXPECT_TRUE(platform::SingleInstance(name).handOver());
+    struct stat listening {};
+    ASSERT_EQ(stat(name.toLocal8Bit().constData(), &listening), 0);
+
+    for (int later = 1; later <= 2; ++later) {
+        platform::SingleInstance newcomer(name);
+        EXPECT_EQ(newcomer.claimOrHandOver(), Start::kHandedOver);
+        EXPECT_FALSE(newcomer.listen([] {}));
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reopened == 2; }));
+    struct stat after {};
+    ASSERT_EQ(stat(name.toLocal8Bit().constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, listening.st_ino);
+}
+
+// Two starts at the same moment: the second finds the first holding the lock before it listens.
+TEST(SingleInstanceTest, ANewcomerWaitsForAStartingInstanceAndTakesOverWhenItEnds) {
+    QTemporaryDir directory;
+    const QString name = directory.filePath("quelmarn-test");
+    auto starting = std::make_unique<platform::SingleInstance>(name);
+    ASSERT_EQ(starting->claimOrHandOver(), Start::kFirst);
+
+    platform::SingleInstance impatient(name);
+    EXPECT_EQ(impatient.claimOrHandOver(std::chrono::milliseconds(100)), Start::kNoAnswer);
+
+    // The patient one waits on a thread of its own while this one finishes starting up.
+    Start patientStart = Start::kNoAnswer;
+    std::thread patient([&] { patientStart = platform::SingleInstance(name).claimOrHandOver(); });
+    QTest::qWait(200);
+    int reopened = 0;
+    EXPECT_TRUE(starting->listen([&] { ++reopened; }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return reopened == 1; }));
+    patient.join();
+    EXPECT_EQ(patientStart, Start::kHandedOver);
+
+    starting.reset();
+    EXPECT_EQ(platform::SingleInstance(name).claimOrHandOver(), Start::kFirst);
+}
+
+TEST(StatusIconTest, ItsMenuShowsTheWindowOrQuits) {
+    std::vector<std::string> picked;
+    platform::StatusIcon icon([&] { picked.emplace_back("show"); },
+                              [&] { picked.emplace_back("quit"); });
+    std::vector<QString> titles;
+    for (QAction* action : icon.menu().actions()) {
+        if (!action->isSeparator()) {
+            titles.push_back(action->text());
+            action->trigger();
+        }
+    }
+    EXPECT_EQ(titles, (std::vector<QString>{"显示主窗口", "退出"}));
+    EXPECT_EQ(picked, (std::vector<std::string>{"show", "quit"}));
 }
 
 TEST(ApplicationEnvironmentTest, MakesAPrivateRuntimeDirectoryAndKeepsWhatTheUserSet) {

@@ -1,6 +1,7 @@
 // The views and controls, images, screen and hooks of the platform layer on the Qt backend.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPointer>
@@ -8,6 +9,8 @@
 
 #include "platform/appkit/ns_alert.h"
 #include "platform/appkit/ns_image.h"
+#include "platform/appkit/ns_menu.h"
+#include "platform/appkit/ns_pasteboard.h"
 #include "platform/appkit/ns_progress_indicator.h"
 #include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_text_field.h"
@@ -144,6 +147,45 @@ TEST(NSViewTest, ViewsAndWidgetsDieSafelyInEitherOrder) {
     EXPECT_TRUE(next->isVisible());
 }
 
+// Takes down the actions it is sent.
+class ActionRecorder : public platform::NSObject {
+  public:
+    bool performAction(std::string_view selector, const std::shared_ptr<NSObject>&) override {
+        selectors.emplace_back(selector);
+        return true;
+    }
+    std::vector<std::string> selectors;
+};
+
+TEST(NSViewTest, AMenuIsTheContextMenuAndItsKeysAreShortcutsOfTheWindow) {
+    auto panel = shownPanel(100, 100);
+    auto target = std::make_shared<ActionRecorder>();
+    auto menu = std::make_shared<platform::NSMenu>();
+    auto copy = std::make_shared<platform::NSMenuItem>("复制", "copy:", "c");
+    copy->setTarget(target);
+    menu->addItem(copy);
+    panel->setMenu(menu);
+
+    QWidget& widget = *widgetOf(*panel);
+    EXPECT_EQ(widget.contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_EQ(widget.actions().size(), 1);
+    QAction& action = *widget.actions().front();
+    EXPECT_EQ(action.text(), "复制");
+    EXPECT_EQ(action.shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
+    EXPECT_EQ(action.shortcutContext(), Qt::WindowShortcut);
+    action.trigger();
+    EXPECT_EQ(target->selectors, std::vector<std::string>{"copy:"});
+
+    panel->setMenu(nullptr);
+    EXPECT_TRUE(widget.actions().isEmpty());
+}
+
+TEST(NSPasteboardTest, HoldsThePlainTextLastPutThere) {
+    auto& pasteboard = platform::NSPasteboard::generalPasteboard();
+    pasteboard.setString("内存：8.0G\n");
+    EXPECT_EQ(pasteboard.string(), "内存：8.0G\n");
+}
+
 TEST(NSTextFieldTest, FlagsAndAlignmentReachTheWidget) {
     EXPECT_EQ(shownFlags(lineEditOf(*NSTextField::initWithFrame(NSMakeRect(0, 0, 9, 9)))),
               (std::array{true, true, true, true}));
@@ -192,7 +234,9 @@ TEST(NSFontTest, LucidaGrandeHasAnInstalledStandInAndAnAbsentFamilyIsNull) {
     const QFont defaultFont = lineEditOf(*label).font();
     label->setFont(font);
     EXPECT_EQ(lineEditOf(*label).font().family(), QString::fromStdString(font->familyName()));
-    EXPECT_DOUBLE_EQ(lineEditOf(*label).font().pointSizeF(), 14.0);
+    // Sizes are in the same units as frames: a 14-point font is 14 pixels high, as a 30-point
+    // box is 30 pixels (Qt's points would make it a third larger at 96 dpi).
+    EXPECT_EQ(lineEditOf(*label).font().pixelSize(), 14);
     label->setFont(nullptr);
     EXPECT_EQ(lineEditOf(*label).font(), defaultFont);
 }
