@@ -13,6 +13,7 @@ mkdir -p "$out"
 root="$out/root"
 
 echo "packages: cpack -G DEB"
+rm -rf "$build/packages"
 (cd "$build" && cpack -G DEB >"$out/cpack.log") || { cat "$out/cpack.log" >&2; e2e_fail "cpack failed"; }
 app_deb="$(ls "$build"/packages/quelmarn_*.deb)"
 service_deb="$(ls "$build"/packages/quelmarn-lookupd_*.deb)"
