@@ -16,6 +16,10 @@ fi
 
 sudo=()
 if [[ "$(id -u)" != 0 ]]; then
+    if ! command -v sudo >/dev/null; then
+        echo "install-deps: not root and no sudo here; as root, run: apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
     sudo=(sudo)
 fi
 echo "install-deps: installing ${missing[*]}"

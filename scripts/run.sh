@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the lookup service and runs the application.
+# Installs what is missing, builds what it runs (the application, its web view module and the
+# lookup service), starts the lookup service and runs the application.
 # On a machine without a display it runs the application on a virtual display instead, saves a
 # screenshot of the main window, prints the launch log and stops.
 set -euo pipefail
@@ -8,7 +9,7 @@ build="${QUELMARN_BUILD_DIR:-$root/build}"
 out="$root/out"
 
 "$root/scripts/install-deps.sh"
-QUELMARN_BUILD_DIR="$build" "$root/scripts/build.sh"
+QUELMARN_BUILD_DIR="$build" "$root/scripts/build.sh" quelmarn quelmarn_webview quelmarn-lookupd
 mkdir -p "$out"
 
 app="$build/shell/quelmarn"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test (unit, service over loopback HTTP,
-# offscreen UI, and the end-to-end runs of the real application under a virtual display).
+# Installs what is missing, builds everything, and runs every test (unit, service over loopback
+# HTTP, offscreen UI, the end-to-end runs of the real application under a virtual display, and
+# the Debian packages built, validated and run from a scratch root).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${QUELMARN_BUILD_DIR:-$root/build}"
@@ -8,6 +9,7 @@ build="${QUELMARN_BUILD_DIR:-$root/build}"
 "$root/scripts/install-deps.sh"
 QUELMARN_BUILD_DIR="$build" "$root/scripts/build.sh"
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j 2
+"$root/tests/packaging/check_packages.sh" "$build"
 
 # The code that decodes bytes from the machine, the registry and the sensor driver once more,
 # under AddressSanitizer and UndefinedBehaviorSanitizer: an overread shows there even when the

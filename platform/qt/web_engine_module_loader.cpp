@@ -47,8 +47,12 @@ struct LoadedModule {
 };
 
 LoadedModule loadModule() {
+    // Installed, the module sits in the library folder at a fixed place relative to the
+    // executable, so that a tree copied to another prefix still finds it; from the build tree it
+    // is where the build put it.
     const QString candidates[] = {
-        QCoreApplication::applicationDirPath() + QStringLiteral("/libquelmarn_webview.so"),
+        QCoreApplication::applicationDirPath() +
+            QStringLiteral("/" QUELMARN_WEBVIEW_INSTALL_RELATIVE_PATH),
         QStringLiteral(QUELMARN_WEBVIEW_BUILD_PATH),
     };
     QString errors;

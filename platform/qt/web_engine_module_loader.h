@@ -6,11 +6,13 @@
 
 namespace platform {
 
-// The toolkit's web engine factory. The first call loads libquelmarn_webview.so, from the
-// application's directory or else from where the build put it, and keeps it loaded for the rest
-// of the run. When the module cannot be loaded it logs why once, and every engine it makes then
-// reports each load as failed before any content arrived, so that the view's delegate tells the
-// user as it would of a network failure. Never null.
+// The toolkit's web engine factory. The first call loads libquelmarn_webview.so, from where
+// `cmake --install` puts it relative to the application's folder (../lib/quelmarn/, or
+// ../lib/<multiarch>/quelmarn/ when the build is configured for the prefix /usr) or else from
+// where the build put it, and keeps it loaded for the rest of the run. When the module cannot be
+// loaded it logs why once, and every engine it makes then reports each load as failed before any
+// content arrived, so that the view's delegate tells the user as it would of a network failure.
+// Never null.
 std::unique_ptr<WebEngine> createModuleWebEngine(WebView& view);
 
 }  // namespace platform
