@@ -10,6 +10,7 @@
 #include "platform/sysctl.h"
 #include "smc/smc_key.h"
 #include "smc/smc_param_block.h"
+#include "sysinfo/var_system_info.h"
 
 namespace {
 
@@ -103,5 +104,17 @@ void BM_RecordFacts(benchmark::State& state, const std::filesystem::path& root) 
 }
 BENCHMARK_CAPTURE(BM_RecordFacts, intel_laptop, fixture("intel-laptop"));
 BENCHMARK_CAPTURE(BM_RecordFacts, live_system, std::filesystem::path("/"));
+
+// One record filled as its consumers make it, derived texts included.
+void BM_RecordFill(benchmark::State& state, const std::filesystem::path& root) {
+    install(root);
+    for (auto _ : state) {
+        const sysinfo::VarSystemInfo info;
+        benchmark::DoNotOptimize(info.sysProcessorCount());
+    }
+    installMachine(nullptr);
+}
+BENCHMARK_CAPTURE(BM_RecordFill, intel_laptop, fixture("intel-laptop"));
+BENCHMARK_CAPTURE(BM_RecordFill, live_system, std::filesystem::path("/"));
 
 }  // namespace
