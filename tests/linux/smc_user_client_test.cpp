@@ -80,7 +80,8 @@ TEST_F(SmcTest, AnswersKeysFromTheTreesSensors) {
         expectKey("TC0D", "sp78", temperature);
         expectKey("FNum", "ui8 ", {static_cast<std::uint8_t>(fans.size())});
         for (std::size_t fan = 0; fan <= fans.size(); ++fan) {
-            expectKey("F" + std::to_string(fan) + "Ac", fan < fans.size() ? "fpe2" : "",
+            const char key[] = {'F', static_cast<char>('0' + fan), 'A', 'c', '\0'};
+            expectKey(key, fan < fans.size() ? "fpe2" : "",
                       fan < fans.size() ? fans[fan] : Bytes{});
         }
         expectKey("TA0P", "", {});
