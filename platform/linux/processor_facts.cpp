@@ -64,7 +64,7 @@ const std::vector<unsigned>& ProcessorFacts::onlineCpus() {
     return *onlineCpus_;
 }
 
-std::optional<unsigned> ProcessorFacts::leadCpu() {
+unsigned ProcessorFacts::leadCpu() {
     if (!leadCpu_) {
         // Without the online list, cpu0 is the one CPU every machine has.
         std::vector<unsigned> candidates = onlineCpus();
@@ -80,15 +80,14 @@ std::optional<unsigned> ProcessorFacts::leadCpu() {
                 fastest = *maximum;
             }
         }
-        leadCpu_ = lead;
+        leadCpu_ = lead.value_or(candidates.front());
     }
     return *leadCpu_;
 }
 
 std::optional<std::uint64_t> ProcessorFacts::leadCpuHertz(std::string_view file,
                                                           std::uint64_t hertzPerUnit) {
-    const auto lead = leadCpu();
-    const auto value = lead ? numberIn(files_, cpuFile(*lead, file)) : std::nullopt;
+    const auto value = numberIn(files_, cpuFile(leadCpu(), file));
     std::uint64_t hertz = 0;
     if (!value || *value == 0 || __builtin_mul_overflow(*value, hertzPerUnit, &hertz)) {
         return std::nullopt;

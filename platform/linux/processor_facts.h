@@ -17,7 +17,7 @@ namespace platform::linux_backend {
 // The lead CPU is the one whose cores describe the processor: among the online CPUs that have
 // cpufreq, the first with the highest cpuinfo_max_freq. On big.LITTLE machines each cluster has
 // its own cpufreq policy, and this picks the big cores; elsewhere it is the first online CPU
-// with cpufreq (cpu0 may be offline or lack it). Without cpufreq there is none.
+// with cpufreq (cpu0 may be offline or lack it). Without cpufreq it is the first online CPU.
 class ProcessorFacts {
   public:
     explicit ProcessorFacts(const RootFiles& files);
@@ -52,7 +52,7 @@ class ProcessorFacts {
   private:
     const std::vector<CpuInfoBlock>& cpuInfo();
     const std::vector<unsigned>& onlineCpus();
-    std::optional<unsigned> leadCpu();
+    unsigned leadCpu();
     std::optional<std::uint64_t> leadCpuHertz(std::string_view file, std::uint64_t hertzPerUnit);
     std::optional<std::uint32_t> coresFromSiblingLists();
     std::optional<std::uint32_t> coresFromTopologyIds();
@@ -61,7 +61,7 @@ class ProcessorFacts {
     std::optional<std::string> cpuInfoText_;
     std::optional<std::vector<CpuInfoBlock>> cpuInfo_;  // views into cpuInfoText_
     std::optional<std::vector<unsigned>> onlineCpus_;
-    std::optional<std::optional<unsigned>> leadCpu_;
+    std::optional<unsigned> leadCpu_;
 };
 
 }  // namespace platform::linux_backend
