@@ -26,7 +26,7 @@ std::optional<std::string_view> firstValue(const std::vector<CpuInfoBlock>& bloc
 // - an ARM core that "CPU implementer" and "CPU part" identify (arm_core_names.h), as both
 //   arm64, which writes no name, and 32-bit ARM, whose name is only the architecture, give these;
 // - "model name" (x86, 32-bit ARM), "Model Name" (LoongArch), "cpu" (PowerPC, SPARC),
-//   "uarch" (RISC-V), "cpu model" (MIPS), then "Processor" (32-bit ARM before 3.8 kernels).
+//   "uarch" (RISC-V), "cpu model" (MIPS), then "Processor" (older 32-bit ARM kernels).
 // The Raspberry Pi's "Model" names the board, not the processor, and is never taken.
 // std::nullopt when none of these has a value.
 std::optional<std::string> processorNameFromCpuInfo(const std::vector<CpuInfoBlock>& blocks,

@@ -31,7 +31,7 @@ TEST(CpuInfoTest, SplitsBlocksNamesTheProcessorAndCountsCores) {
                                  "processor\t: 0\nModel\t: Raspberry Pi 4 Model B Rev 1.4\n"}) {
         EXPECT_EQ(processorNameFromCpuInfo(parseCpuInfo(nameless)), std::nullopt) << nameless;
     }
-    // Kernels before 3.8 name a 32-bit ARM processor once, before the processor blocks.
+    // Older 32-bit ARM kernels name the processor once, before the processor blocks.
     EXPECT_EQ(processorNameFromCpuInfo(
                   parseCpuInfo("Processor\t: ARMv7 Processor rev 4 (v7l)\nprocessor\t: 0\n\n"
                                "CPU implementer\t: 0x56\nCPU part\t: 0x584\n")),
