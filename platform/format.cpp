@@ -1,5 +1,7 @@
 #include "platform/format.h"
 
+#include <locale.h>
+
 #include <cstdio>
 #include <string>
 
@@ -12,9 +14,31 @@ bool isConversion(char c) {
     return std::string_view("@dDiuxXfFeEgGsc").find(c) != std::string_view::npos;
 }
 
+// The "C" locale, made once: the formats of this system are fixed texts, and printf(3) would
+// otherwise write the decimal point of whatever LC_NUMERIC the application object took from the
+// environment ("2,6" under de_DE.UTF-8).
+locale_t cNumericLocale() {
+    static const locale_t locale = ::newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+    return locale;
+}
+
+// Switches this thread to the "C" numbers while it lives (uselocale(3) is per thread, so other
+// threads and the process-wide locale are untouched).
+class CNumbers {
+  public:
+    CNumbers() : previous_(::uselocale(cNumericLocale())) {}
+    ~CNumbers() { ::uselocale(previous_); }
+    CNumbers(const CNumbers&) = delete;
+    CNumbers& operator=(const CNumbers&) = delete;
+
+  private:
+    locale_t previous_;
+};
+
 // Formats one numeric or C-string conversion with the C library, which knows every flag.
 template <typename T>
 std::string cFormat(const std::string& conversionText, T value) {
+    const CNumbers cNumbers;
     const int length = std::snprintf(nullptr, 0, conversionText.c_str(), value);
     if (length <= 0) {
         return {};

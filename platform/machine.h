@@ -75,6 +75,12 @@ class Machine {
     // KERN_SUCCESS and stores the client; otherwise returns the failure and leaves *client alone.
     virtual kern_return_t openUserClient(RegistryEntryId service, std::uint32_t type,
                                          std::unique_ptr<UserClient>* client) = 0;
+
+    // Bracket questions that describe one moment, such as the fill of one record (see
+    // MachineSnapshot): in between, the machine may answer from what it has read since the
+    // beginning instead of reading the same files again. By default nothing is kept.
+    virtual void beginSnapshot() {}
+    virtual void endSnapshot() {}
 };
 
 // The machine every platform call goes to. Installing replaces the previous one; the platform
@@ -83,5 +89,18 @@ void installMachine(std::shared_ptr<Machine> machine);
 
 // The installed machine. Before any install this is a machine that has nothing at all.
 Machine& currentMachine();
+
+// While one lives, the installed machine's answers may come from one reading of its files
+// (Machine::beginSnapshot). Snapshots do not nest; make one per gathering of facts.
+class MachineSnapshot {
+  public:
+    MachineSnapshot() : machine_(currentMachine()) { machine_.beginSnapshot(); }
+    ~MachineSnapshot() { machine_.endSnapshot(); }
+    MachineSnapshot(const MachineSnapshot&) = delete;
+    MachineSnapshot& operator=(const MachineSnapshot&) = delete;
+
+  private:
+    Machine& machine_;
+};
 
 }  // namespace platform

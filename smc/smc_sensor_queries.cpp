@@ -60,9 +60,15 @@ int SMCSensorQueries::get_fan_rpm(int fan) const {
     if (!readKey(key, &val)) {
         return 0;
     }
-    // The speed is whole already: the decoder drops the quarters.
-    return static_cast<int>(
-        SMCDecodeFixed(val.bytes, static_cast<int>(val.dataSize), kFanSpeedFractionBits));
+    // A speed key is of type fpe2: unsigned fixed point, 14 whole bits and 2 fraction bits
+    // ("fp" types are unsigned, "sp" types signed). SMCDecodeFixed reads its first byte signed,
+    // which would turn fans at 8192 rpm and faster negative; reading the value unsigned and
+    // dropping the quarters gives every speed up to 16383 rpm true.
+    const int size = static_cast<int>(val.dataSize);
+    if (size > 2) {
+        return 0;
+    }
+    return static_cast<int>(SMCDecodeUnsigned(val.bytes, size) >> kFanSpeedFractionBits);
 }
 
 }  // namespace smc

@@ -13,8 +13,9 @@ class SMCSensorQueries {
     float get_maintemp() const;
     // The number of fans ("FNum").
     int get_fan_num() const;
-    // The current speed of fan `fan`, 0 to 9 ("F0Ac" to "F9Ac"), in revolutions per minute.
-    // Any other index has no key: nothing is opened or read and the speed is 0.
+    // The current speed of fan `fan`, 0 to 9 ("F0Ac" to "F9Ac"), in whole revolutions per
+    // minute, 0 to 16383: the key's two bytes read as unsigned quarters. A size above 2 reads as
+    // 0. Any other index has no key: nothing is opened or read and the speed is 0.
     int get_fan_rpm(int fan) const;
 };
 

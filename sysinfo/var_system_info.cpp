@@ -1,6 +1,7 @@
 #include "sysinfo/var_system_info.h"
 
 #include "platform/foundation.h"
+#include "platform/machine.h"
 
 namespace sysinfo {
 
@@ -9,6 +10,8 @@ VarSystemInfo::VarSystemInfo() {
 }
 
 void VarSystemInfo::setupSystemInformation() {
+    // One gathering, one reading: the processor's three facts share one /proc/cpuinfo.
+    const platform::MachineSnapshot snapshot;
     const platform::NSProcessInfo processInfo = platform::NSProcessInfo::processInfo();
     setSysName(platform::NSHost::currentHost().localizedName());
     setSysUserName(platform::NSUserName());

@@ -1,6 +1,7 @@
 #include "panels/device/device_row_texts.h"
 
-#include <cstdlib>
+#include <charconv>
+#include <string_view>
 
 #include "platform/format.h"
 
@@ -20,7 +21,19 @@ float floatValue(const std::optional<std::string>& text) {
     if (!text) {
         return 0.0f;
     }
-    return std::strtof(text->c_str(), nullptr);
+    // from_chars reads the "C" form whatever the locale, unlike strtof(3), which takes its decimal
+    // point from LC_NUMERIC. It takes neither the blanks nor the '+' that strtof allows first.
+    std::string_view number = *text;
+    while (!number.empty() &&
+           (number.front() == ' ' || (number.front() >= '\t' && number.front() <= '\r'))) {
+        number.remove_prefix(1);
+    }
+    if (number.starts_with('+') && !number.starts_with("+-")) {
+        number.remove_prefix(1);
+    }
+    float value = 0.0f;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    return error == std::errc() ? value : 0.0f;
 }
 
 std::string processorRowText(const std::optional<std::string>& processorName) {
@@ -62,6 +75,9 @@ std::string displayRowText(const std::string& screenText) {
 }
 
 std::string temperatureRowText(float celsius) {
+    if (!(celsius > 0.0f)) {
+        return "CPU温度：未检测到";
+    }
     return stringWithFormat("CPU温度：%.0f摄氏度", {arg(static_cast<double>(celsius))});
 }
 

@@ -19,6 +19,8 @@ std::string memoryRowText(const std::optional<std::string>& memoryBytes);
 std::string osVersionRowText(const std::optional<std::string>& osVersion);
 std::string modelRowText(const std::optional<std::string>& modelID);
 std::string displayRowText(const std::string& screenText);
+// `celsius` as get_maintemp gives it, where 0 is its failure value: no processor reads that cold
+// while it runs, so 0 and below say that no sensor answered, in words.
 std::string temperatureRowText(float celsius);
 
 // The display text for a screen of `width` x `height` points at `scale` device pixels per point.
@@ -28,6 +30,7 @@ std::string screenText(const std::optional<std::string>& modelID, float width, f
 // The fan text for `count` fans turning at `speeds` rpm (fan 0 first).
 std::string fanText(int count, const std::vector<int>& speeds);
 
-// The single-precision value of the decimal number that `text` begins with (after blanks);
-// 0 when the text is absent or begins with no number.
+// The single-precision value of the decimal number that `text` begins with (after blanks),
+// written with '.' whatever the locale; 0 when the text is absent, begins with no number or
+// names one beyond single precision.
 float floatValue(const std::optional<std::string>& text);

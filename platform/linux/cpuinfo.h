@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,14 +20,29 @@ std::vector<CpuInfoBlock> parseCpuInfo(std::string_view text);
 std::optional<std::string_view> firstValue(const std::vector<CpuInfoBlock>& blocks,
                                            std::string_view key);
 
-// The processor's name as cpuinfo gives it: "model name" (x86 and 32-bit ARM), else the name
-// of the core that "CPU implementer" and "CPU part" identify (arm64). std::nullopt when
-// neither is there or the core is not one this backend knows.
-std::optional<std::string> processorNameFromCpuInfo(const std::vector<CpuInfoBlock>& blocks);
+// The name of processor `cpu` (the block whose "processor" is that number; without a number, or
+// where that block does not say, the first block that does) as each architecture's
+// show_cpuinfo() writes it. Keys match exactly, case included:
+// - an ARM core that "CPU implementer" and "CPU part" identify (arm_core_names.h), as both
+//   arm64, which writes no name, and 32-bit ARM, whose name is only the architecture, give these;
+// - "model name" (x86, 32-bit ARM), "Model Name" (LoongArch), "cpu" (PowerPC, SPARC),
+//   "uarch" (RISC-V), "cpu model" (MIPS), then "Processor" (older 32-bit ARM kernels).
+// The Raspberry Pi's "Model" names the board, not the processor, and is never taken.
+// std::nullopt when none of these has a value.
+std::optional<std::string> processorNameFromCpuInfo(const std::vector<CpuInfoBlock>& blocks,
+                                                    std::optional<unsigned> cpu = std::nullopt);
+
+// The clock in hertz that cpuinfo states for processor `cpu` (as above): "cpu MHz" (x86, the
+// current clock), "CPU MHz" (LoongArch) or "clock" (PowerPC, "3000.000000MHz").
+// std::nullopt when none is there, or it is 0 or not a number.
+std::optional<std::uint64_t> clockHertzFromCpuInfo(const std::vector<CpuInfoBlock>& blocks,
+                                                   std::optional<unsigned> cpu = std::nullopt);
 
 // Physical cores by cpuinfo alone: distinct ("physical id", "core id") pairs when every
 // processor has both (core ids repeat across packages), else the sum of "cpu cores" over
-// distinct physical ids, else the number of processors. 0 when there is no processor block.
+// distinct physical ids. Processor blocks alone are not counted: where the ids are missing
+// (PowerPC, RISC-V) a block is a hardware thread. 0 when cpuinfo cannot tell, a count beyond
+// 32 bits included.
 unsigned physicalCoresFromCpuInfo(const std::vector<CpuInfoBlock>& blocks);
 
 }  // namespace platform::linux_backend

@@ -10,21 +10,33 @@
 namespace platform::linux_backend {
 namespace {
 
-struct FanChipKind {
-    std::string_view namePrefix;
-    // Mainboard chips have inputs for every header, connected or not.
-    bool hasEmptyHeaders;
+enum class FanChipRole {
+    kOwn,         // the only reader of its fans
+    kSuperIo,     // a mainboard chip, with inputs for every header, connected or not
+    kBoardShadow  // the board firmware's view of the Super-I/O chip's headers
 };
 
-constexpr std::array<FanChipKind, 8> kFanChips = {{
-    {"applesmc", false},
-    {"thinkpad", false},
-    {"dell_smm", false},
-    {"asus", false},
-    {"nct6", true},  // nct6775 and its kin, nct6683, nct6687
-    {"it8", true},   // it87 names each chip: it8628, it8728, ...
-    {"f71", true},
-    {"w83", true},
+struct FanChipKind {
+    std::string_view namePrefix;
+    FanChipRole role;
+};
+
+// Longer prefixes first, where one begins another.
+constexpr std::array<FanChipKind, 14> kFanChips = {{
+    {"applesmc", FanChipRole::kOwn},
+    {"thinkpad", FanChipRole::kOwn},
+    {"dell_smm", FanChipRole::kOwn},
+    {"cros_ec", FanChipRole::kOwn},
+    {"pwmfan", FanChipRole::kOwn},
+    {"asus_wmi_sensors", FanChipRole::kBoardShadow},
+    {"asus_ec_sensors", FanChipRole::kBoardShadow},
+    {"asus", FanChipRole::kOwn},      // asus-wmi on laptops
+    {"nct6", FanChipRole::kSuperIo},  // nct6775 and its kin: nct6795, nct6798, nct6683, nct6687
+    {"nct7", FanChipRole::kSuperIo},  // nct7802, nct7904
+    {"it8", FanChipRole::kSuperIo},   // it87 names each chip: it8628, it8728, ...
+    {"f71", FanChipRole::kSuperIo},
+    {"w83", FanChipRole::kSuperIo},
+    {"sch56", FanChipRole::kSuperIo},
 }};
 
 std::optional<FanChipKind> fanChipKind(std::string_view chipName) {
@@ -44,13 +56,21 @@ struct FanChip {
 
 }  // namespace
 
-std::vector<std::uint32_t> readFanSpeeds(const RootFiles& files,
-                                         const std::vector<SensorChip>& hwmonChips) {
+std::vector<std::optional<std::uint32_t>> readFanSpeeds(const RootFiles& files,
+                                                        const std::vector<SensorChip>& hwmonChips) {
     std::vector<FanChip> fanChips;
     for (const auto& chip : hwmonChips) {
         if (const auto kind = fanChipKind(chip.name)) {
             fanChips.push_back({&chip, *kind, {}});
         }
+    }
+    const auto isSuperIo = [](const FanChip& fanChip) {
+        return fanChip.kind.role == FanChipRole::kSuperIo;
+    };
+    if (std::ranges::any_of(fanChips, isSuperIo)) {
+        std::erase_if(fanChips, [](const FanChip& fanChip) {
+            return fanChip.kind.role == FanChipRole::kBoardShadow;
+        });
     }
     for (auto& fanChip : fanChips) {
         // Chips of one name keep the order of their devices: /sys/class/hwmon/hwmonN links to
@@ -67,16 +87,17 @@ std::vector<std::uint32_t> readFanSpeeds(const RootFiles& files,
         return std::tie(a.chip->name, a.devicePath) < std::tie(b.chip->name, b.devicePath);
     });
 
-    std::vector<std::uint32_t> speeds;
+    std::vector<std::optional<std::uint32_t>> speeds;
     for (const auto& [chip, kind, devicePath] : fanChips) {
         for (const auto& channel : findChannels(files, *chip, "fan")) {
-            const auto rpm =
-                readSensorValue(files, channelFile(*chip, "fan", channel.number, "input"));
-            if (!rpm || (*rpm <= 0 && kind.hasEmptyHeaders && !channel.labelled)) {
+            const auto rpm = readSensorValue(files, channelFile(channel, "fan", "input"));
+            if (rpm && *rpm <= 0 && kind.role == FanChipRole::kSuperIo && !channel.labelled) {
                 continue;
             }
-            speeds.push_back(static_cast<std::uint32_t>(
-                std::clamp<std::int64_t>(*rpm, 0, std::numeric_limits<std::uint32_t>::max())));
+            speeds.push_back(
+                rpm ? std::optional(static_cast<std::uint32_t>(std::clamp<std::int64_t>(
+                          *rpm, 0, std::numeric_limits<std::uint32_t>::max())))
+                    : std::nullopt);
         }
     }
     return speeds;

@@ -35,7 +35,19 @@ LinuxMachine::LinuxMachine(std::filesystem::path root,
 }
 
 std::optional<std::vector<std::byte>> LinuxMachine::sysctlValue(std::string_view name) {
-    return linux_backend::sysctlValue(files_, name);
+    if (snapshotProcessor_) {
+        return linux_backend::sysctlValue(files_, *snapshotProcessor_, name);
+    }
+    linux_backend::ProcessorFacts processor(files_);
+    return linux_backend::sysctlValue(files_, processor, name);
+}
+
+void LinuxMachine::beginSnapshot() {
+    snapshotProcessor_ = std::make_unique<linux_backend::ProcessorFacts>(files_);
+}
+
+void LinuxMachine::endSnapshot() {
+    snapshotProcessor_.reset();
 }
 
 std::optional<std::string> LinuxMachine::localizedHostName() {

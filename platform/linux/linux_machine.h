@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/linux/hardware_serial_service.h"
+#include "platform/linux/processor_facts.h"
 #include "platform/linux/root_files.h"
 #include "platform/machine.h"
 
@@ -17,7 +18,8 @@ namespace platform {
 // The machine as Linux describes it in /proc, /sys and /etc below a root directory: "/" for
 // the running system, or a tree captured from another machine for tests. A captured tree is
 // never mixed with the live system: only the user (the effective uid) comes from this process.
-// Nothing is cached; every call reads its files afresh.
+// Nothing is cached, but within a snapshot (Machine::beginSnapshot) the processor's facts come
+// from one reading of /proc/cpuinfo and the CPU files; outside one every call reads afresh.
 //
 // Registry: class "IOPlatformExpertDevice" has one entry on machines with DMI or a device
 // tree, with the text properties "IOPlatformSerialNumber" and "IOPlatformUUID" where the
@@ -56,11 +58,14 @@ class LinuxMachine final : public Machine {
                                                          PropertyAbsence* absence) override;
     kern_return_t openUserClient(RegistryEntryId service, std::uint32_t type,
                                  std::unique_ptr<UserClient>* client) override;
+    void beginSnapshot() override;
+    void endSnapshot() override;
 
   private:
     linux_backend::RootFiles files_;
     std::uint32_t uid_;
     std::shared_ptr<linux_backend::HardwareSerialService> serialService_;
+    std::unique_ptr<linux_backend::ProcessorFacts> snapshotProcessor_;  // within a snapshot
 };
 
 }  // namespace platform

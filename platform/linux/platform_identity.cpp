@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/linux/firmware_placeholder.h"
+#include "platform/linux/text_fields.h"
 
 namespace platform::linux_backend {
 namespace {
@@ -15,11 +16,13 @@ const std::initializer_list<std::string_view> kDmiSerials = {"product_serial", "
 
 std::optional<std::string> firmwareValue(const RootFiles& files, std::string_view directory,
                                          std::string_view name) {
-    auto value = files.read(std::string(directory) + "/" + std::string(name));
-    if (!value || isFirmwarePlaceholder(*value)) {
+    // Firmware pads its fixed-width DMI strings with blanks on either side.
+    const auto text = files.read(std::string(directory) + "/" + std::string(name));
+    const std::string_view value = text ? trimmed(*text) : std::string_view();
+    if (!text || isFirmwarePlaceholder(value)) {
         return std::nullopt;
     }
-    return value;
+    return std::string(value);
 }
 
 std::optional<std::string> firstDmiValue(const RootFiles& files,

@@ -6,7 +6,8 @@
 #include "platform/linux/root_files.h"
 
 // Which machine this is, from the firmware's tables: DMI on PCs (/sys/class/dmi/id) and the
-// device tree on ARM boards. Firmware placeholders count as absent.
+// device tree on ARM boards. Values come trimmed of the blanks firmware pads them with, and
+// firmware placeholders count as absent.
 namespace platform::linux_backend {
 
 // Whether the machine describes itself at all: it has DMI or a device tree.

@@ -1,13 +1,12 @@
 #include "platform/linux/processor_facts.h"
 
 #include <algorithm>
-#include <array>
+#include <set>
 #include <string_view>
-#include <vector>
+#include <tuple>
 
 #include "platform/linux/clock_text.h"
 #include "platform/linux/cpu_list.h"
-#include "platform/linux/cpuinfo.h"
 #include "platform/linux/text_fields.h"
 
 namespace platform::linux_backend {
@@ -16,9 +15,16 @@ namespace {
 constexpr std::string_view kCpuInfo = "/proc/cpuinfo";
 constexpr std::string_view kCpuDirectory = "/sys/devices/system/cpu/";
 constexpr std::string_view kDeviceTreeCpus = "/sys/firmware/devicetree/base/cpus";
+constexpr std::uint64_t kKilohertz = 1000;
+constexpr std::uint64_t kMegahertz = 1000 * 1000;
 
 std::string cpuFile(unsigned cpu, std::string_view file) {
     return std::string(kCpuDirectory) + "cpu" + std::to_string(cpu) + "/" + std::string(file);
+}
+
+std::optional<std::uint64_t> numberIn(const RootFiles& files, const std::string& path) {
+    const auto text = files.read(path);
+    return text ? parseUnsigned(*text) : std::nullopt;
 }
 
 // The first string of a device-tree string list ("arm,cortex-a72\0arm,armv8").
@@ -38,45 +44,97 @@ std::optional<std::string> firstCpuCompatible(const RootFiles& files) {
     return std::nullopt;
 }
 
-// The files that give the rated clock, first first, with their units.
-struct ClockFile {
-    std::string_view path;
-    std::uint64_t hertzPerUnit;
-};
-constexpr std::uint64_t kKilohertz = 1000;
-constexpr std::uint64_t kMegahertz = 1000 * 1000;
-constexpr std::array<ClockFile, 3> kClockFiles = {{
-    {"cpu0/cpufreq/base_frequency", kKilohertz},  // intel_pstate
-    {"cpu0/acpi_cppc/nominal_freq", kMegahertz},
-    {"cpu0/cpufreq/cpuinfo_max_freq", kKilohertz},
-}};
+}  // namespace
 
-std::optional<std::uint64_t> hertzFromFile(const RootFiles& files, const ClockFile& clock) {
-    const auto text = files.read(std::string(kCpuDirectory) + std::string(clock.path));
-    const auto value = text ? parseUnsigned(*text) : std::nullopt;
-    if (!value || *value == 0) {
-        return std::nullopt;
+ProcessorFacts::ProcessorFacts(const RootFiles& files) : files_(files) {}
+
+const std::vector<CpuInfoBlock>& ProcessorFacts::cpuInfo() {
+    if (!cpuInfo_) {
+        cpuInfoText_ = files_.read(kCpuInfo).value_or(std::string());
+        cpuInfo_ = parseCpuInfo(*cpuInfoText_);
     }
-    return *value * clock.hertzPerUnit;
+    return *cpuInfo_;
 }
 
-std::optional<std::uint32_t> coresFromTopology(const RootFiles& files) {
-    const auto onlineText = files.read(std::string(kCpuDirectory) + "online");
-    const auto online = onlineText ? parseCpuList(*onlineText) : std::nullopt;
-    if (!online || online->empty()) {
+const std::vector<unsigned>& ProcessorFacts::onlineCpus() {
+    if (!onlineCpus_) {
+        const auto text = files_.read(std::string(kCpuDirectory) + "online");
+        onlineCpus_ = (text ? parseCpuList(*text) : std::nullopt).value_or(std::vector<unsigned>());
+    }
+    return *onlineCpus_;
+}
+
+unsigned ProcessorFacts::leadCpu() {
+    if (!leadCpu_) {
+        // Without the online list, cpu0 is the one CPU every machine has.
+        std::vector<unsigned> candidates = onlineCpus();
+        if (candidates.empty()) {
+            candidates.push_back(0);
+        }
+        std::optional<unsigned> lead;
+        std::uint64_t fastest = 0;
+        for (const unsigned cpu : candidates) {
+            const auto maximum = numberIn(files_, cpuFile(cpu, "cpufreq/cpuinfo_max_freq"));
+            if (maximum && (!lead || *maximum > fastest)) {
+                lead = cpu;
+                fastest = *maximum;
+            }
+        }
+        leadCpu_ = lead.value_or(candidates.front());
+    }
+    return *leadCpu_;
+}
+
+std::optional<std::uint64_t> ProcessorFacts::leadCpuHertz(std::string_view file,
+                                                          std::uint64_t hertzPerUnit) {
+    const auto value = numberIn(files_, cpuFile(leadCpu(), file));
+    std::uint64_t hertz = 0;
+    if (!value || *value == 0 || __builtin_mul_overflow(*value, hertzPerUnit, &hertz)) {
+        return std::nullopt;
+    }
+    return hertz;
+}
+
+std::optional<std::string> ProcessorFacts::brand() {
+    if (auto name = processorNameFromCpuInfo(cpuInfo(), leadCpu())) {
+        return name;
+    }
+    return firstCpuCompatible(files_);
+}
+
+std::optional<std::uint64_t> ProcessorFacts::nominalClockHertz() {
+    // A device-tree name carries no clock, so cpuinfo's name is the one to look at.
+    if (const auto name = processorNameFromCpuInfo(cpuInfo(), leadCpu())) {
+        if (auto hertz = hertzFromNameSuffix(*name)) {
+            return hertz;
+        }
+    }
+    for (const auto& [file, hertzPerUnit] : {std::pair{"cpufreq/base_frequency", kKilohertz},
+                                             std::pair{"acpi_cppc/nominal_freq", kMegahertz},
+                                             std::pair{"cpufreq/cpuinfo_max_freq", kKilohertz}}) {
+        if (auto hertz = leadCpuHertz(file, hertzPerUnit)) {
+            return hertz;
+        }
+    }
+    return clockHertzFromCpuInfo(cpuInfo(), leadCpu());
+}
+
+std::optional<std::uint32_t> ProcessorFacts::coresFromSiblingLists() {
+    const auto& online = onlineCpus();
+    if (online.empty()) {
         return std::nullopt;
     }
     // The sibling lists partition the CPUs, so a CPU already named in one needs no read of its
     // own: this halves the reads on machines with two threads a core.
-    std::vector<bool> counted(std::ranges::max(*online) + 1, false);
+    std::vector<bool> counted(std::ranges::max(online) + 1, false);
     std::uint32_t cores = 0;
-    for (const unsigned cpu : *online) {
+    for (const unsigned cpu : online) {
         if (counted[cpu]) {
             continue;
         }
-        auto siblingsText = files.read(cpuFile(cpu, "topology/core_cpus_list"));
+        auto siblingsText = files_.read(cpuFile(cpu, "topology/core_cpus_list"));
         if (!siblingsText) {
-            siblingsText = files.read(cpuFile(cpu, "topology/thread_siblings_list"));
+            siblingsText = files_.read(cpuFile(cpu, "topology/thread_siblings_list"));
         }
         const auto siblings = siblingsText ? parseCpuList(*siblingsText) : std::nullopt;
         if (!siblings) {
@@ -93,44 +151,34 @@ std::optional<std::uint32_t> coresFromTopology(const RootFiles& files) {
     return cores;
 }
 
-}  // namespace
-
-std::optional<std::string> processorBrand(const RootFiles& files) {
-    if (const auto cpuinfo = files.read(kCpuInfo)) {
-        if (auto name = processorNameFromCpuInfo(parseCpuInfo(*cpuinfo))) {
-            return name;
+std::optional<std::uint32_t> ProcessorFacts::coresFromTopologyIds() {
+    std::set<std::tuple<std::uint64_t, std::uint64_t, std::uint64_t>> cores;
+    for (const unsigned cpu : onlineCpus()) {
+        const auto package = numberIn(files_, cpuFile(cpu, "topology/physical_package_id"));
+        const auto core = numberIn(files_, cpuFile(cpu, "topology/core_id"));
+        if (!package || !core) {
+            return std::nullopt;
         }
+        // die_id exists from Linux 5.3 on; before, every package is one die.
+        const auto die = numberIn(files_, cpuFile(cpu, "topology/die_id")).value_or(0);
+        cores.emplace(*package, die, *core);
     }
-    return firstCpuCompatible(files);
+    return cores.empty() ? std::nullopt
+                         : std::optional<std::uint32_t>(static_cast<std::uint32_t>(cores.size()));
 }
 
-std::optional<std::uint64_t> nominalClockHertz(const RootFiles& files) {
-    for (const auto& clock : kClockFiles) {
-        if (auto hertz = hertzFromFile(files, clock)) {
-            return hertz;
-        }
-    }
-    const auto cpuinfo = files.read(kCpuInfo);
-    if (!cpuinfo) {
-        return std::nullopt;
-    }
-    const auto blocks = parseCpuInfo(*cpuinfo);
-    if (const auto name = firstValue(blocks, "model name")) {
-        if (auto hertz = hertzFromNameSuffix(*name)) {
-            return hertz;
-        }
-    }
-    const auto megahertz = firstValue(blocks, "cpu MHz");
-    return megahertz ? hertzFromMegahertz(*megahertz) : std::nullopt;
-}
-
-std::optional<std::uint32_t> physicalCores(const RootFiles& files) {
-    if (auto cores = coresFromTopology(files)) {
+std::optional<std::uint32_t> ProcessorFacts::physicalCores() {
+    if (auto cores = coresFromSiblingLists()) {
         return cores;
     }
-    const auto cpuinfo = files.read(kCpuInfo);
-    const unsigned cores = cpuinfo ? physicalCoresFromCpuInfo(parseCpuInfo(*cpuinfo)) : 0;
-    return cores > 0 ? std::optional<std::uint32_t>(cores) : std::nullopt;
+    if (auto cores = coresFromTopologyIds()) {
+        return cores;
+    }
+    if (const unsigned cores = physicalCoresFromCpuInfo(cpuInfo()); cores > 0) {
+        return cores;
+    }
+    const auto online = static_cast<std::uint32_t>(onlineCpus().size());
+    return online > 0 ? std::optional<std::uint32_t>(online) : std::nullopt;
 }
 
 }  // namespace platform::linux_backend

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 namespace platform::linux_backend {
 namespace {
 
-enum class Source { kHwmon, kThermalZone };
-enum class LabelMatch { kExact, kPrefix, kAny };
+enum class Source { kHwmon, kThermalZone, kEither };
+enum class ChipMatch { kExact, kArmCpuZone, kArmSocZone };
+enum class LabelMatch { kExact, kPrefix, kUnlabelled, kAny };
 
 // How many of a chip's inputs a rule takes: the one that fits (labels are unique within a
 // chip, and coretemp has one chip a package), or the hottest of all that fit.
@@ -16,36 +18,74 @@ enum class Inputs { kFirst, kHottest };
 struct TemperatureRule {
     Source source;
     std::string_view chip;
+    ChipMatch chipMatch;
     std::string_view label;
     LabelMatch match;
     Inputs inputs;
 };
 
-constexpr std::array<TemperatureRule, 11> kRules = {{
-    {Source::kHwmon, "coretemp", "Package id ", LabelMatch::kPrefix, Inputs::kFirst},
-    {Source::kHwmon, "coretemp", "Core ", LabelMatch::kPrefix, Inputs::kHottest},
-    // Tctl is Tdie plus an offset on some parts, for the fan curve; Tdie is the real one.
-    {Source::kHwmon, "k10temp", "Tdie", LabelMatch::kExact, Inputs::kFirst},
-    {Source::kHwmon, "k10temp", "Tctl", LabelMatch::kExact, Inputs::kFirst},
-    {Source::kHwmon, "zenpower", "Tdie", LabelMatch::kExact, Inputs::kFirst},
+constexpr std::array<TemperatureRule, 13> kRules = {{
+    {Source::kHwmon, "coretemp", ChipMatch::kExact, "Package id ", LabelMatch::kPrefix,
+     Inputs::kFirst},
+    {Source::kHwmon, "coretemp", ChipMatch::kExact, "Physical id ", LabelMatch::kPrefix,
+     Inputs::kFirst},
+    {Source::kHwmon, "coretemp", ChipMatch::kExact, "Core ", LabelMatch::kPrefix, Inputs::kHottest},
+    // Tctl is Tdie plus an offset on some parts, for the fan curve; Tdie is the real one. Before
+    // Zen (families 10h to 16h) k10temp has one input with no label: the processor's Tctl.
+    {Source::kHwmon, "k10temp", ChipMatch::kExact, "Tdie", LabelMatch::kExact, Inputs::kFirst},
+    {Source::kHwmon, "k10temp", ChipMatch::kExact, "Tctl", LabelMatch::kExact, Inputs::kFirst},
+    {Source::kHwmon, "k10temp", ChipMatch::kExact, "", LabelMatch::kUnlabelled, Inputs::kFirst},
+    {Source::kHwmon, "zenpower", ChipMatch::kExact, "Tdie", LabelMatch::kExact, Inputs::kFirst},
     // applesmc labels each temperature with its SMC key: TC0D is the die, TC0P, TC0E, TC0F
     // and the like sit on or next to it on models without TC0D.
-    {Source::kHwmon, "applesmc", "TC0D", LabelMatch::kExact, Inputs::kFirst},
-    {Source::kHwmon, "applesmc", "TC0", LabelMatch::kPrefix, Inputs::kHottest},
-    {Source::kHwmon, "cpu_thermal", "", LabelMatch::kAny, Inputs::kHottest},
-    {Source::kHwmon, "soc_thermal", "", LabelMatch::kAny, Inputs::kHottest},
-    {Source::kThermalZone, "x86_pkg_temp", "", LabelMatch::kAny, Inputs::kHottest},
-    {Source::kThermalZone, "acpitz", "", LabelMatch::kAny, Inputs::kHottest},
+    {Source::kHwmon, "applesmc", ChipMatch::kExact, "TC0D", LabelMatch::kExact, Inputs::kFirst},
+    {Source::kHwmon, "applesmc", ChipMatch::kExact, "TC0", LabelMatch::kPrefix, Inputs::kHottest},
+    {Source::kEither, "", ChipMatch::kArmCpuZone, "", LabelMatch::kAny, Inputs::kHottest},
+    {Source::kEither, "", ChipMatch::kArmSocZone, "", LabelMatch::kAny, Inputs::kHottest},
+    {Source::kThermalZone, "x86_pkg_temp", ChipMatch::kExact, "", LabelMatch::kAny,
+     Inputs::kHottest},
+    {Source::kThermalZone, "acpitz", ChipMatch::kExact, "", LabelMatch::kAny, Inputs::kHottest},
 }};
 
-bool labelFits(const RootFiles& files, const TemperatureRule& rule, const SensorChip& chip,
-               const SensorChannel& channel) {
+// A thermal zone's type with "-" as "_", as the kernel names the zone's hwmon device
+// (drivers/thermal/thermal_hwmon.c).
+std::string hwmonSpelling(std::string_view name) {
+    std::string spelt(name);
+    std::ranges::replace(spelt, '-', '_');
+    return spelt;
+}
+
+// The zones of a SoC's CPU clusters: "cpu_thermal" (Broadcom, Amlogic), "cpu0_thermal"
+// (Allwinner, Qualcomm per core), "cpuss0_thermal", "bigcore0_thermal" and
+// "littlecore_thermal" (Rockchip).
+bool isArmCpuZone(std::string_view name) {
+    const std::string spelt = hwmonSpelling(name);
+    const std::string_view view = spelt;
+    return view.ends_with("_thermal") && (view.starts_with("cpu") || view.starts_with("bigcore") ||
+                                          view.starts_with("littlecore"));
+}
+
+bool chipFits(const TemperatureRule& rule, std::string_view chipName) {
+    switch (rule.chipMatch) {
+        case ChipMatch::kExact:
+            return chipName == rule.chip;
+        case ChipMatch::kArmCpuZone:
+            return isArmCpuZone(chipName);
+        case ChipMatch::kArmSocZone:
+            return hwmonSpelling(chipName) == "soc_thermal";
+    }
+    return false;
+}
+
+bool labelFits(const RootFiles& files, const TemperatureRule& rule, const SensorChannel& channel) {
     if (rule.match == LabelMatch::kAny) {
         return true;
     }
-    const auto label = channel.labelled
-                           ? files.read(channelFile(chip, "temp", channel.number, "label"))
-                           : std::nullopt;
+    if (rule.match == LabelMatch::kUnlabelled) {
+        return !channel.labelled;
+    }
+    const auto label =
+        channel.labelled ? files.read(channelFile(channel, "temp", "label")) : std::nullopt;
     if (!label) {
         return false;
     }
@@ -53,7 +93,7 @@ bool labelFits(const RootFiles& files, const TemperatureRule& rule, const Sensor
 }
 
 std::optional<std::int64_t> hottestFor(const RootFiles& files, const TemperatureRule& rule,
-                                       const std::vector<SensorChip>& chips) {
+                                       const std::vector<SensorChip>& chips, Source source) {
     std::optional<std::int64_t> hottest;
     const auto consider = [&hottest](std::optional<std::int64_t> reading) {
         if (reading && (!hottest || *reading > *hottest)) {
@@ -61,18 +101,18 @@ std::optional<std::int64_t> hottestFor(const RootFiles& files, const Temperature
         }
     };
     for (const auto& chip : chips) {
-        if (chip.name != rule.chip) {
+        if (!chipFits(rule, chip.name)) {
             continue;
         }
-        if (rule.source == Source::kThermalZone) {
-            consider(readSensorValue(files, chip.directory + "/temp"));
+        if (source == Source::kThermalZone) {
+            consider(readSensorValue(files, chip.classPath + "/temp"));
             continue;
         }
         for (const auto& channel : findChannels(files, chip, "temp")) {
-            if (!labelFits(files, rule, chip, channel)) {
+            if (!labelFits(files, rule, channel)) {
                 continue;
             }
-            consider(readSensorValue(files, channelFile(chip, "temp", channel.number, "input")));
+            consider(readSensorValue(files, channelFile(channel, "temp", "input")));
             if (rule.inputs == Inputs::kFirst) {
                 break;
             }
@@ -87,11 +127,17 @@ std::optional<std::int64_t> readProcessorTemperature(const RootFiles& files,
                                                      const std::vector<SensorChip>& hwmonChips) {
     std::optional<std::vector<SensorChip>> zones;
     for (const auto& rule : kRules) {
-        if (rule.source == Source::kThermalZone && !zones) {
-            zones = findThermalZones(files);
+        std::optional<std::int64_t> reading;
+        if (rule.source != Source::kThermalZone) {
+            reading = hottestFor(files, rule, hwmonChips, Source::kHwmon);
         }
-        const auto& chips = rule.source == Source::kHwmon ? hwmonChips : *zones;
-        if (const auto reading = hottestFor(files, rule, chips)) {
+        if (!reading && rule.source != Source::kHwmon) {
+            if (!zones) {
+                zones = findThermalZones(files);
+            }
+            reading = hottestFor(files, rule, *zones, Source::kThermalZone);
+        }
+        if (reading) {
             return reading;
         }
     }
@@ -100,7 +146,7 @@ std::optional<std::int64_t> readProcessorTemperature(const RootFiles& files,
 
 bool isProcessorTemperatureSource(std::string_view chipName) {
     return std::ranges::any_of(
-        kRules, [chipName](const TemperatureRule& rule) { return rule.chip == chipName; });
+        kRules, [chipName](const TemperatureRule& rule) { return chipFits(rule, chipName); });
 }
 
 }  // namespace platform::linux_backend

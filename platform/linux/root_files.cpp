@@ -3,10 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <cstdint>
 
 namespace platform::linux_backend {
 namespace {
@@ -15,23 +18,45 @@ bool isTrailingFiller(char c) {
     return c == '\n' || c == '\0' || c == ' ' || c == '\t' || c == '\r';
 }
 
+void closeDescriptor(const int* fd) {
+    if (*fd >= 0) {
+        ::close(*fd);
+    }
+    delete fd;
+}
+
 }  // namespace
 
 RootFiles::RootFiles(const std::filesystem::path& root) : prefix_(root.lexically_normal()) {
     while (!prefix_.empty() && prefix_.back() == '/') {
         prefix_.pop_back();
     }
+    if (!prefix_.empty()) {
+        rootDirectory_ = std::shared_ptr<const int>(
+            new int(::open(prefix_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), closeDescriptor);
+    }
 }
 
-std::string RootFiles::below(std::string_view path) const {
-    std::string full;
-    full.reserve(prefix_.size() + path.size());
-    full.append(prefix_).append(path);
-    return full;
+int RootFiles::open(std::string_view path, int flags) const {
+    flags |= O_CLOEXEC;
+    if (isLiveSystem()) {
+        return ::open(std::string(path).c_str(), flags);
+    }
+    while (path.starts_with('/')) {
+        path.remove_prefix(1);
+    }
+    const std::string relative = path.empty() ? std::string(".") : std::string(path);
+    // RESOLVE_IN_ROOT treats the root directory as "/" for every component and link, ".."
+    // included (Documentation/userspace-api and openat2(2)); glibc 2.36 has no wrapper.
+    open_how how{};
+    how.flags = static_cast<std::uint64_t>(flags);
+    how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS;
+    return static_cast<int>(
+        ::syscall(SYS_openat2, *rootDirectory_, relative.c_str(), &how, sizeof how));
 }
 
 std::optional<std::string> RootFiles::read(std::string_view path) const {
-    const int fd = ::open(below(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    const int fd = open(path, O_RDONLY | O_NOCTTY);
     if (fd < 0) {
         return std::nullopt;
     }
@@ -70,7 +95,7 @@ std::vector<std::string> RootFiles::list(std::string_view directory) const {
     // time: opendir(3) would add an fstat, and readdir(3) a last call that finds nothing. The
     // kernel fills the buffer until the next entry does not fit (fs/readdir.c), so a call that
     // leaves room for the longest entry has given the rest of the directory.
-    const int fd = ::open(below(directory).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = open(directory, O_RDONLY | O_DIRECTORY);
     if (fd < 0) {
         return names;
     }
@@ -97,12 +122,25 @@ std::vector<std::string> RootFiles::list(std::string_view directory) const {
 }
 
 bool RootFiles::exists(std::string_view path) const {
-    return ::access(below(path).c_str(), F_OK) == 0;
+    const int fd = open(path, O_PATH);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return fd >= 0;
 }
 
 std::optional<std::string> RootFiles::linkTarget(std::string_view path) const {
+    // The link itself is read, so only its directory is resolved.
+    const std::size_t slash = path.rfind('/');
+    const std::string name(path.substr(slash == std::string_view::npos ? 0 : slash + 1));
+    const int directory = open(slash == std::string_view::npos ? "." : path.substr(0, slash + 1),
+                               O_PATH | O_DIRECTORY);
+    if (directory < 0) {
+        return std::nullopt;
+    }
     std::array<char, PATH_MAX> target;
-    const ssize_t length = ::readlink(below(path).c_str(), target.data(), target.size());
+    const ssize_t length = ::readlinkat(directory, name.c_str(), target.data(), target.size());
+    ::close(directory);
     if (length < 0 || static_cast<std::size_t>(length) == target.size()) {
         return std::nullopt;
     }

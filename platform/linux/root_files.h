@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,7 +13,9 @@ namespace platform::linux_backend {
 // captured from another machine. Every path handed in is absolute as that machine would write
 // it ("/proc/cpuinfo") and is looked up below the root; nothing here reads the live system
 // unless the root is "/". Symbolic links are followed, so a captured tree may keep the
-// relative links of /sys/class.
+// relative links of /sys/class; below a captured root every link, absolute ones included, is
+// resolved as if the root were "/" (openat2(2) RESOLVE_IN_ROOT, Linux 5.6), so a tree never
+// reads the system it is read on. Copies share the root's open directory.
 class RootFiles {
   public:
     explicit RootFiles(const std::filesystem::path& root);
@@ -38,9 +41,11 @@ class RootFiles {
     std::optional<std::string> linkTarget(std::string_view path) const;
 
   private:
-    std::string below(std::string_view path) const;
+    // A descriptor for `path` opened with `flags`, or -1; the caller closes it.
+    int open(std::string_view path, int flags) const;
 
-    std::string prefix_;  // the root without its trailing '/'; empty for "/"
+    std::string prefix_;                        // the root without its trailing '/'; empty for "/"
+    std::shared_ptr<const int> rootDirectory_;  // an O_PATH descriptor; null for "/"
 };
 
 }  // namespace platform::linux_backend

@@ -23,7 +23,7 @@ std::optional<std::int64_t> SensorReadings::processorTemperature() {
     return *processorTemperature_;
 }
 
-const std::vector<std::uint32_t>& SensorReadings::fanSpeeds() {
+const std::vector<std::optional<std::uint32_t>>& SensorReadings::fanSpeeds() {
     if (!fanSpeeds_) {
         fanSpeeds_ = readFanSpeeds(files_, hwmonChips());
     }

@@ -19,8 +19,9 @@ class SensorReadings {
     // Millidegrees Celsius (processor_temperature.h); std::nullopt when no source reads.
     std::optional<std::int64_t> processorTemperature();
 
-    // Rpm of each fan in its stable order (fan_speeds.h); empty when there is none.
-    const std::vector<std::uint32_t>& fanSpeeds();
+    // Rpm of each fan in its stable order, std::nullopt for one that did not read
+    // (fan_speeds.h); empty when there is none.
+    const std::vector<std::optional<std::uint32_t>>& fanSpeeds();
 
   private:
     const std::vector<SensorChip>& hwmonChips();
@@ -28,7 +29,7 @@ class SensorReadings {
     RootFiles files_;
     std::optional<std::vector<SensorChip>> hwmonChips_;
     std::optional<std::optional<std::int64_t>> processorTemperature_;
-    std::optional<std::vector<std::uint32_t>> fanSpeeds_;
+    std::optional<std::vector<std::optional<std::uint32_t>>> fanSpeeds_;
 };
 
 // Whether the machine has a device that may give the processor temperature or fan speeds.

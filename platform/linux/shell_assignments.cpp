@@ -55,6 +55,10 @@ std::string unquoted(std::string_view value) {
 
 std::map<std::string, std::string, std::less<>> parseShellAssignments(std::string_view text) {
     std::map<std::string, std::string, std::less<>> values;
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) {
+        text.remove_prefix(kByteOrderMark.size());
+    }
     while (!text.empty()) {
         const std::string_view line = trimmed(takeField(text, '\n'));
         const std::size_t equals = line.find('=');

@@ -67,8 +67,9 @@ std::optional<KeyValue> keyValue(std::uint32_t key, SensorReadings& sensors) {
     }
     if (const auto index = fanIndex(key)) {
         const auto& speeds = sensors.fanSpeeds();
-        return *index < speeds.size() ? std::optional(valueOf("fpe2", fpe2Bytes(speeds[*index])))
-                                      : std::nullopt;
+        return *index < speeds.size() && speeds[*index]
+                   ? std::optional(valueOf("fpe2", fpe2Bytes(*speeds[*index])))
+                   : std::nullopt;
     }
     return std::nullopt;
 }

@@ -19,8 +19,9 @@ struct KeyValue {
 
 // The value of `key` (a key code, "TC0D" is 0x54433044) now: "TC0D" (sp78, the processor
 // temperature), "FNum" (ui8, how many fans) and "F0Ac" to "F9Ac" (fpe2, the current speed of
-// that fan in the order of fan_speeds.h). std::nullopt for any other key, and when the sensor
-// behind it is missing.
+// that fan in the order of fan_speeds.h, so fan numbers agree with "FNum" even while one fan
+// does not read). std::nullopt for any other key, and when the sensor behind it is missing or
+// does not read now.
 std::optional<KeyValue> keyValue(std::uint32_t key, SensorReadings& sensors);
 
 // sp78: a signed 16-bit value in 1/256 degrees, so the first byte is the whole degrees and the
@@ -28,7 +29,8 @@ std::optional<KeyValue> keyValue(std::uint32_t key, SensorReadings& sensors);
 // beyond -128 and 127.996 degrees give the nearest end.
 std::array<std::uint8_t, 2> sp78Bytes(std::int64_t millidegrees);
 
-// fpe2: an unsigned 16-bit value in quarters; 16383.75 rpm at the most.
+// fpe2: an unsigned 16-bit value in quarters (14 whole bits, 2 fraction bits); faster fans
+// give 16383.75 rpm, the most it holds.
 std::array<std::uint8_t, 2> fpe2Bytes(std::uint32_t rpm);
 
 }  // namespace platform::linux_backend::smc_keys

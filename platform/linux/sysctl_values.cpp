@@ -6,7 +6,6 @@
 
 #include "platform/linux/operating_system.h"
 #include "platform/linux/platform_identity.h"
-#include "platform/linux/processor_facts.h"
 
 namespace platform::linux_backend {
 namespace {
@@ -40,30 +39,41 @@ Value littleEndian(const std::optional<Number>& number) {
 
 struct Variable {
     std::string_view name;
-    Value (*read)(const RootFiles&);
+    Value (*read)(const RootFiles&, ProcessorFacts&);
 };
 
 constexpr std::array<Variable, 8> kVariables = {{
     {"kern.ostype",
-     [](const RootFiles& f) { return nulTerminated(f.read("/proc/sys/kernel/ostype")); }},
+     [](const RootFiles& f, ProcessorFacts&) {
+         return nulTerminated(f.read("/proc/sys/kernel/ostype"));
+     }},
     {"kern.osrelease",
-     [](const RootFiles& f) { return nulTerminated(f.read("/proc/sys/kernel/osrelease")); }},
+     [](const RootFiles& f, ProcessorFacts&) {
+         return nulTerminated(f.read("/proc/sys/kernel/osrelease"));
+     }},
     {"kern.osversion",
-     [](const RootFiles& f) { return nulTerminated(f.read("/proc/sys/kernel/version")); }},
-    {"kern.osproductname", [](const RootFiles& f) { return nulTerminated(distributionName(f)); }},
-    {"hw.model", [](const RootFiles& f) { return nulTerminated(modelIdentifier(f)); }},
+     [](const RootFiles& f, ProcessorFacts&) {
+         return nulTerminated(f.read("/proc/sys/kernel/version"));
+     }},
+    {"kern.osproductname",
+     [](const RootFiles& f, ProcessorFacts&) { return nulTerminated(distributionName(f)); }},
+    {"hw.model",
+     [](const RootFiles& f, ProcessorFacts&) { return nulTerminated(modelIdentifier(f)); }},
     {"machdep.cpu.brand_string",
-     [](const RootFiles& f) { return nulTerminated(processorBrand(f)); }},
-    {"hw.cpufrequency", [](const RootFiles& f) { return littleEndian(nominalClockHertz(f)); }},
-    {"hw.physicalcpu", [](const RootFiles& f) { return littleEndian(physicalCores(f)); }},
+     [](const RootFiles&, ProcessorFacts& p) { return nulTerminated(p.brand()); }},
+    {"hw.cpufrequency",
+     [](const RootFiles&, ProcessorFacts& p) { return littleEndian(p.nominalClockHertz()); }},
+    {"hw.physicalcpu",
+     [](const RootFiles&, ProcessorFacts& p) { return littleEndian(p.physicalCores()); }},
 }};
 
 }  // namespace
 
-std::optional<std::vector<std::byte>> sysctlValue(const RootFiles& files, std::string_view name) {
+std::optional<std::vector<std::byte>> sysctlValue(const RootFiles& files, ProcessorFacts& processor,
+                                                  std::string_view name) {
     for (const auto& variable : kVariables) {
         if (variable.name == name) {
-            return variable.read(files);
+            return variable.read(files, processor);
         }
     }
     return std::nullopt;

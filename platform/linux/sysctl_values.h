@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/linux/processor_facts.h"
 #include "platform/linux/root_files.h"
 
 namespace platform::linux_backend {
@@ -16,10 +17,12 @@ namespace platform::linux_backend {
 //   version, the fields of uname(2);
 // - "kern.osproductname": the distribution's name and version (operating_system.h);
 // - "hw.model": the model identifier (platform_identity.h);
-// - "machdep.cpu.brand_string": the processor's name (processor_facts.h);
+// - "machdep.cpu.brand_string": the processor's name;
 // - "hw.cpufrequency": the nominal clock in hertz, 8 bytes;
-// - "hw.physicalcpu": the number of physical cores, 4 bytes.
+// - "hw.physicalcpu": the number of physical cores, 4 bytes;
+// the last three from `processor` (processor_facts.h), which describes the same machine.
 // std::nullopt for any other name, and when the machine does not tell the value.
-std::optional<std::vector<std::byte>> sysctlValue(const RootFiles& files, std::string_view name);
+std::optional<std::vector<std::byte>> sysctlValue(const RootFiles& files, ProcessorFacts& processor,
+                                                  std::string_view name);
 
 }  // namespace platform::linux_backend

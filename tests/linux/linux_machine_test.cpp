@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/machine.h"
 #include "tests/linux/temp_tree.h"
 
 namespace {
@@ -100,6 +101,32 @@ TEST(LinuxMachineTest, ReportsTheFactsOfEachTree) {
         EXPECT_EQ(platformProperty(machine, "IOPlatformSerialNumber"), facts.serial);
         EXPECT_EQ(platformProperty(machine, "IOPlatformUUID"), facts.uuid);
     }
+}
+
+// A record's facts describe one moment: within a snapshot the processor is read once, so a
+// cpuinfo that changes meanwhile cannot mix two readings; the next snapshot reads it again.
+TEST(LinuxMachineTest, ASnapshotReadsTheProcessorOnce) {
+    linux_test::TempTree tree;
+    tree.file("/proc/cpuinfo", "processor: 0\nmodel name: Old @ 1.00GHz\n");
+    const auto machine = std::make_shared<LinuxMachine>(tree.root(), 0);
+    platform::installMachine(machine);
+    {
+        const platform::MachineSnapshot snapshot;
+        EXPECT_EQ(sysctlText(*machine, "machdep.cpu.brand_string"), "Old @ 1.00GHz");
+        tree.file("/proc/cpuinfo", "processor: 0\nmodel name: New @ 2.00GHz\n");
+        EXPECT_EQ(sysctlNumber<std::uint64_t>(*machine, "hw.cpufrequency"), 1'000'000'000u);
+    }
+    EXPECT_EQ(sysctlNumber<std::uint64_t>(*machine, "hw.cpufrequency"), 2'000'000'000u);
+    platform::installMachine(nullptr);
+}
+
+// Firmware pads DMI strings; the padding is not part of the model.
+TEST(LinuxMachineTest, TrimsFirmwareTexts) {
+    linux_test::TempTree tree;
+    tree.file("/sys/class/dmi/id/product_name", "   \n")
+        .file("/sys/class/dmi/id/product_version", "  ThinkPad X1 Carbon Gen 9  \n");
+    LinuxMachine machine(tree.root(), 0);
+    EXPECT_EQ(sysctlText(machine, "hw.model"), "ThinkPad X1 Carbon Gen 9");
 }
 
 }  // namespace

@@ -48,6 +48,24 @@ TEST(RootFilesTest, ReadsStrippedTextListsDirectoriesAndReadsLinks) {
     EXPECT_TRUE(RootFiles("/").isLiveSystem());
 }
 
+// A captured tree may hold links written for the machine it came from: they resolve inside the
+// tree, never on the system that reads it.
+TEST(RootFilesTest, AbsoluteLinksStayInsideTheRoot) {
+    TempTree tree;
+    tree.file("/etc/os-release", "NAME=Captured\n")
+        .file("/usr/lib/os-release", "NAME=Vendor\n")
+        .link("/etc/os-release-link", "/usr/lib/os-release")
+        .link("/sys/class/hwmon/hwmon0", "/sys/devices/platform/coretemp.0/hwmon/hwmon0")
+        .file("/sys/devices/platform/coretemp.0/hwmon/hwmon0/name", "coretemp")
+        .link("/escape", "../../../../../../../../etc");
+    const RootFiles files(tree.root());
+    EXPECT_EQ(files.read("/etc/os-release-link"), "NAME=Vendor");
+    EXPECT_EQ(files.read("/sys/class/hwmon/hwmon0/name"), "coretemp");
+    EXPECT_EQ(files.list("/sys/class/hwmon/hwmon0"), std::vector<std::string>{"name"});
+    EXPECT_EQ(files.read("/escape/os-release"), "NAME=Captured");
+    EXPECT_FALSE(files.exists("/escape/passwd"));
+}
+
 // Mainline kernels make product_serial and product_uuid mode 0400, owned by root.
 TEST(RootFilesTest, AnUnreadableFileIsAbsentNotAnError) {
     if (::geteuid() == 0) {
@@ -70,6 +88,11 @@ TEST(InstalledMemoryTest, CountsOnlyOnlineBlocksElseMemTotal) {
     tree.files("/sys/devices/system/memory/", "memory0/online=0\n;memory32/online=0\n");
     EXPECT_EQ(installedMemoryBytes(RootFiles(tree.root())), 999u * 1024);
     EXPECT_EQ(memTotalBytes("MemTotal:       lots kB\n"), std::nullopt);
+    // Blocks whose total overflows 64 bits say nothing; MemTotal does.
+    tree.file("/sys/devices/system/memory/block_size_bytes", "8000000000000000\n");
+    tree.files("/sys/devices/system/memory/", "memory0/online=1\n;memory32/online=1\n");
+    EXPECT_EQ(installedMemoryBytes(RootFiles(tree.root())), 999u * 1024);
+    EXPECT_EQ(memTotalBytes("MemTotal: 18014398509481984 kB\n"), std::nullopt);
 }
 
 TEST(ProcessorFactsTest, FallsBackSourceBySource) {
@@ -85,10 +108,22 @@ TEST(ProcessorFactsTest, FallsBackSourceBySource) {
              "sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq=1200000",
              "ARM Cortex-A53", 1'200'000'000, 2},
             // A core it does not know: the device tree's first compatible.
-            {"proc/cpuinfo=processor: 0\nCPU implementer: 0x61\nCPU part: 0x022\n;"
+            {"proc/cpuinfo=processor: 0\nCPU implementer: 0x61\nCPU part: 0x0ff\n;"
              "sys/firmware/devicetree/base/cpus/cpu@0/compatible=apple,icestorm\0arm,armv8\0"sv,
-             "apple,icestorm", std::nullopt, 1},
-            // A broken sibling list: cores by cpuinfo.
+             "apple,icestorm", std::nullopt, std::nullopt},
+            // cpu0 offline; a base_frequency past 64 bits in hertz is not there, so the next
+            // source of the first online CPU with cpufreq answers.
+            {"proc/cpuinfo=processor: 1\nmodel name: Intel(R) Celeron(R) N4020\n;"
+             "sys/devices/system/cpu/online=1-2;"
+             "sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq=9000000;"
+             "sys/devices/system/cpu/cpu1/cpufreq/base_frequency=18446744073709552;"
+             "sys/devices/system/cpu/cpu1/cpufreq/cpuinfo_max_freq=2800000;"
+             "sys/devices/system/cpu/cpu1/topology/physical_package_id=0;"
+             "sys/devices/system/cpu/cpu1/topology/core_id=0;"
+             "sys/devices/system/cpu/cpu2/topology/physical_package_id=0;"
+             "sys/devices/system/cpu/cpu2/topology/core_id=1",
+             "Intel(R) Celeron(R) N4020", 2'800'000'000, 2},
+            // A broken sibling list and no ids: the online CPUs.
             {"proc/cpuinfo=processor: 0\n\nprocessor: 1\n\nprocessor: 2\n;"
              "sys/devices/system/cpu/online=0-2;"
              "sys/devices/system/cpu/cpu0/topology/core_cpus_list=0-",
@@ -98,9 +133,10 @@ TEST(ProcessorFactsTest, FallsBackSourceBySource) {
         TempTree tree;
         tree.files("/", files);
         const RootFiles root(tree.root());
-        EXPECT_EQ(processorBrand(root), brand) << files;
-        EXPECT_EQ(nominalClockHertz(root), hertz) << files;
-        EXPECT_EQ(physicalCores(root), cores) << files;
+        ProcessorFacts facts(root);
+        EXPECT_EQ(facts.brand(), brand) << files;
+        EXPECT_EQ(facts.nominalClockHertz(), hertz) << files;
+        EXPECT_EQ(facts.physicalCores(), cores) << files;
     }
 }
 

@@ -11,7 +11,7 @@ namespace {
 using platform::linux_backend::hasSensorSource;
 using platform::linux_backend::RootFiles;
 using platform::linux_backend::SensorReadings;
-using Rpm = std::vector<std::uint32_t>;
+using Rpm = std::vector<std::optional<std::uint32_t>>;
 
 // The files of each case below are "path=text" entries under /sys/class; a path without "=text"
 // is a directory, which reads as a sensor that has no value now.
@@ -39,6 +39,20 @@ TEST(ProcessorTemperatureTest, TakesTheFirstSourceThatReads) {
          53000},
         // An ARM SoC's cpu_thermal.
         {"hwmon/hwmon0/name=cpu_thermal;hwmon/hwmon0/temp1_input=44303", 44303},
+        // Before Zen, k10temp's one input has no label.
+        {"hwmon/hwmon0/name=k10temp;hwmon/hwmon0/temp1_input=38125", 38125},
+        // coretemp on kernels before 3.x, and two packages: the hotter one.
+        {"hwmon/hwmon0/name=coretemp;hwmon/hwmon0/temp1_label=Physical id 0;"
+         "hwmon/hwmon0/temp1_input=41000;hwmon/hwmon1/name=coretemp;"
+         "hwmon/hwmon1/temp1_label=Physical id 1;hwmon/hwmon1/temp1_input=47000",
+         47000},
+        // An ARM SoC's zones with no hwmon device, spelt with "-": its CPU zones before the SoC's.
+        {"thermal/thermal_zone0/type=soc-thermal;thermal/thermal_zone0/temp=50000;"
+         "thermal/thermal_zone1/type=bigcore0-thermal;thermal/thermal_zone1/temp=46000;"
+         "thermal/thermal_zone2/type=littlecore-thermal;thermal/thermal_zone2/temp=44000",
+         46000},
+        {"hwmon/hwmon0/name=soc_thermal;hwmon/hwmon0/temp1_input=52000", 52000},
+        {"hwmon/hwmon1/name=cpu0_thermal;hwmon/hwmon1/temp1_input=39000", 39000},
         // The package zone before acpitz.
         {"thermal/thermal_zone0/type=acpitz;thermal/thermal_zone0/temp=30000;"
          "thermal/thermal_zone1/type=x86_pkg_temp;thermal/thermal_zone1/temp=50000",
@@ -72,8 +86,22 @@ TEST(FanSpeedsTest, CountsTheMachinesOwnFansThatRead) {
         {"hwmon/hwmon0/name=nouveau;hwmon/hwmon0/fan1_input=1500;"
          "hwmon/hwmon1/name=corsairpsu;hwmon/hwmon1/fan1_input=800",
          {}},
-        // A fan that cannot be read now is left out.
-        {"hwmon/hwmon0/name=dell_smm;hwmon/hwmon0/fan1_input;hwmon/hwmon0/fan2_input=2400", {2400}},
+        // A fan that cannot be read now keeps its place, so fan 2 stays fan 2.
+        {"hwmon/hwmon0/name=dell_smm;hwmon/hwmon0/fan1_input;hwmon/hwmon0/fan2_input=2400",
+         {std::nullopt, 2400}},
+        // thinkpad on 4.x kernels: the name in hwmonN, the fans on its device.
+        {"hwmon/hwmon3/name=thinkpad;hwmon/hwmon3/device/fan1_input=3100", {3100}},
+        // A Chromebook's or Framework laptop's embedded controller.
+        {"hwmon/hwmon4/name=cros_ec;hwmon/hwmon4/fan1_input=2300", {2300}},
+        // An ASUS board's firmware reads the Super-I/O chip's headers again: counted once.
+        {"hwmon/hwmon2/name=nct6798;hwmon/hwmon2/fan1_input=0;hwmon/hwmon2/fan2_input=1150;"
+         "hwmon/hwmon2/fan3_input=880;hwmon/hwmon5/name=asus_wmi_sensors;"
+         "hwmon/hwmon5/fan1_label=CPU Fan;hwmon/hwmon5/fan1_input=1150;"
+         "hwmon/hwmon5/fan2_label=Chassis Fan 1;hwmon/hwmon5/fan2_input=880",
+         {1150, 880}},
+        {"hwmon/hwmon1/name=asus_ec_sensors;hwmon/hwmon1/fan1_label=CPU_Opt;"
+         "hwmon/hwmon1/fan1_input=1900",
+         {1900}},
         // Chips by name, not by hwmon number; fans by number, not by listing.
         {"hwmon/hwmon0/name=thinkpad;hwmon/hwmon0/fan1_input=3000;hwmon/hwmon1/name=dell_smm;"
          "hwmon/hwmon1/fan10_input=1010;hwmon/hwmon1/fan2_input=1002",

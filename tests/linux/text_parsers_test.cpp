@@ -27,9 +27,21 @@ TEST(CpuInfoTest, SplitsBlocksNamesTheProcessorAndCountsCores) {
     EXPECT_TRUE(parseCpuInfo("\n\n").empty());
     EXPECT_EQ(processorNameFromCpuInfo(blocks), "ARM Cortex-A72");
     for (const char* nameless : {"processor\t: 0\nCPU implementer\t: 0x41\nCPU part\t: 0xfff\n",
-                                 "processor\t: 0\nmodel name\t:\n"}) {
+                                 "processor\t: 0\nmodel name\t:\n",
+                                 "processor\t: 0\nModel\t: Raspberry Pi 4 Model B Rev 1.4\n"}) {
         EXPECT_EQ(processorNameFromCpuInfo(parseCpuInfo(nameless)), std::nullopt) << nameless;
     }
+    // Older 32-bit ARM kernels name the processor once, before the processor blocks.
+    EXPECT_EQ(processorNameFromCpuInfo(
+                  parseCpuInfo("Processor\t: ARMv7 Processor rev 4 (v7l)\nprocessor\t: 0\n\n"
+                               "CPU implementer\t: 0x56\nCPU part\t: 0x584\n")),
+              "ARMv7 Processor rev 4 (v7l)");
+    // A big.LITTLE board is named by the processor asked for, not by the first one.
+    EXPECT_EQ(processorNameFromCpuInfo(
+                  parseCpuInfo("processor: 0\nCPU implementer: 0x41\nCPU part: 0xd46\n\n"
+                               "processor: 4\nCPU implementer: 0x41\nCPU part: 0xd4e\n"),
+                  4),
+              "ARM Cortex-X3");
     const std::pair<const char*, unsigned> cores[] = {
         // Two packages of one core, the first with two threads: core ids repeat across packages.
         {"processor: 0\nphysical id: 0\ncore id: 0\n\nprocessor: 1\nphysical id: 1\ncore id: 0\n\n"
@@ -39,7 +51,11 @@ TEST(CpuInfoTest, SplitsBlocksNamesTheProcessorAndCountsCores) {
         {"processor: 0\nphysical id: 0\ncpu cores: 4\n\nprocessor: 1\nphysical id: 0\n"
          "cpu cores: 4\n\nprocessor: 2\nphysical id: 1\ncpu cores: 4\n",
          8},
-        {kRaspberryPi4, 2},
+        // Processor blocks alone are threads, not cores (an SMT4 POWER9 writes four per core).
+        {kRaspberryPi4, 0},
+        {"processor: 0\ncpu: POWER9 (raw), altivec supported\n\nprocessor: 1\n", 0},
+        // A count past 32 bits is no count.
+        {"processor: 0\nphysical id: 0\ncpu cores: 4294967296\n", 0},
         {"", 0},
     };
     for (const auto& [text, count] : cores) {
@@ -74,6 +90,8 @@ TEST(OsReleaseTest, UnquotesAsOsReleaseSaysAndNamesTheDistribution) {
     // The captured trees cover NAME with VERSION_ID, and PRETTY_NAME without it.
     EXPECT_EQ(distributionFromOsRelease("NAME=Gentoo\nVERSION_ID="), "Gentoo");
     EXPECT_EQ(distributionFromOsRelease("ID=unknown\n"), std::nullopt);
+    EXPECT_EQ(distributionFromOsRelease("\xEF\xBB\xBFNAME=\"Fedora Linux\"\nVERSION_ID=39\n"),
+              "Fedora Linux 39");
 }
 
 TEST(PasswdTest, FindsTheUserAndTheirFullName) {

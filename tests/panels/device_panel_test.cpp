@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
+#include "platform/linux/linux_machine.h"
+#include "tests/linux/temp_tree.h"
 #include "tests/support/scripted_laptop.h"
 #include "tests/support/scripted_machine.h"
 #include "tests/support/scripted_smc.h"
@@ -61,6 +64,15 @@ class DevicePanelTest : public ::testing::Test {
             }
         }
         return texts;
+    }
+
+    // The processor, clock, temperature and fan rows of a panel built on the Linux backend over
+    // the machine below `root`.
+    static std::vector<std::string> linuxMachineRows(const std::filesystem::path& root) {
+        InstalledMachine installedLinux{std::make_shared<LinuxMachine>(root, 1000)};
+        const auto texts =
+            labelTexts(*DeviceViewController::initWithNibName("Panel400x500", nullptr)->view());
+        return texts.size() == 8 ? std::vector{texts[0], texts[1], texts[6], texts[7]} : texts;
     }
 
     // The keys the panel read from the sensor controller, in order, once per read.
@@ -170,7 +182,7 @@ TEST_F(DevicePanelTest, AbsentValuesReadAsUnknownOrZero) {
                                               "系统版本：未知",
                                               "型号：未知",
                                               "分辨率：0*0 (非高清屏)",
-                                              "CPU温度：0摄氏度",
+                                              "CPU温度：未检测到",
                                               "风扇数：0（未检测到风扇）",
                                           }));
 }
@@ -210,6 +222,82 @@ TEST_F(DevicePanelTest, ALaterPanelReadsEverythingAgain) {
     EXPECT_EQ(labelTexts(*second->view())[6], "CPU温度：50摄氏度");
     // Each build makes two records: one for its rows, one for the display text.
     EXPECT_EQ(machine->sysctlQueries["hw.cpufrequency"], 4);
+}
+
+struct MachineRows {
+    const char* tree;
+    std::vector<std::string> rows;
+};
+
+// Each tree holds only the files these rows read, written as the kernel's drivers write them
+// (Documentation/hwmon/<driver>.rst, Documentation/ABI/testing/sysfs-devices-system-cpu and each
+// architecture's show_cpuinfo()).
+const MachineRows kTrees[] = {
+    // k10temp before Zen: one unlabelled input. An empty Super-I/O header is no fan.
+    {"amd-phenom-desktop",
+     {"CPU型号：AMD Phenom II X4 Processor", "CPU频率：3.4GHz * 4", "CPU温度：38摄氏度",
+      "风扇数：2 当前转速：左 1240 右 640"}},
+    // intel_pstate without HWP gives the turbo clock as cpuinfo_max_freq: the name's rating wins.
+    {"intel-pstate-ivybridge",
+     {"CPU型号：Intel Core i5", "CPU频率：2.6GHz * 2", "CPU温度：49摄氏度",
+      "风扇数：1 当前转速：2950"}},
+    // acpi-cpufreq says base + 1 MHz; coretemp of old kernels labels the package "Physical id".
+    {"intel-acpi-cpufreq-dell",
+     {"CPU型号：Intel Core i7", "CPU频率：2.6GHz * 4", "CPU温度：56摄氏度",
+      "风扇数：1 当前转速：3420"}},
+    // base_frequency follows the configured TDP (1.2 GHz at cTDP-down); the rating is 2.8 GHz.
+    {"intel-tigerlake-ctdp-down",
+     {"CPU型号：Gen Intel Core i7", "CPU频率：2.8GHz * 4", "CPU温度：61摄氏度",
+      "风扇数：0（未检测到风扇）"}},
+    // The big cluster (cores 4 to 7) names the processor and gives its clock; zones only.
+    {"arm64-rk3588-biglittle",
+     {"CPU型号：ARM Cortex A76", "CPU频率：2.4GHz * 8", "CPU温度：45摄氏度",
+      "风扇数：0（未检测到风扇）"}},
+    {"arm32-raspberrypi2",
+     {"CPU型号：ARM Cortex A7", "CPU频率：0.9GHz * 4", "CPU温度：48摄氏度",
+      "风扇数：0（未检测到风扇）"}},
+    // No ids in cpuinfo and no topology files: sixteen threads are not sixteen cores.
+    {"ppc64-power8",
+     {"CPU型号：POWER8E raw altivec supported", "CPU频率：3.7GHz * 未知", "CPU温度：未检测到",
+      "风扇数：0（未检测到风扇）"}},
+    {"riscv-visionfive2",
+     {"CPU型号：sifive u74 mc", "CPU频率：1.5GHz * 4", "CPU温度：47摄氏度",
+      "风扇数：0（未检测到风扇）"}},
+    {"loongarch-3a5000",
+     {"CPU型号：Loongson", "CPU频率：2.5GHz * 4", "CPU温度：未检测到",
+      "风扇数：0（未检测到风扇）"}},
+    // The hotter of two packages; 1U fans past 8,192 rpm.
+    {"xeon-two-socket-server",
+     {"CPU型号：Intel Xeon Silver", "CPU频率：2.6GHz * 8", "CPU温度：47摄氏度",
+      "风扇数：3 当前转速：9000、12600、16320"}},
+    {"thinkpad-kernel4",
+     {"CPU型号：Intel Core i5", "CPU频率：2.4GHz * 2", "CPU温度：44摄氏度",
+      "风扇数：1 当前转速：3100"}},
+    // P-cores before E-cores; the fan on the embedded controller.
+    {"framework-alderlake",
+     {"CPU型号：Gen Intel Core i7", "CPU频率：2.1GHz * 12", "CPU温度：55摄氏度",
+      "风扇数：1 当前转速：2300"}},
+    {"asus-x570-doubled-fans",
+     {"CPU型号：AMD Ryzen Core Processor", "CPU频率：3.6GHz * 8", "CPU温度：52摄氏度",
+      "风扇数：2 当前转速：左 1150 右 880"}},
+};
+
+TEST_F(DevicePanelTest, EachKindOfMachineShowsTrueRows) {
+    for (const auto& [tree, rows] : kTrees) {
+        EXPECT_EQ(linuxMachineRows(std::filesystem::path(QUELMARN_FIXTURES_DIR) / tree), rows)
+            << tree;
+    }
+}
+
+// A fan chip makes a sensor controller, but no temperature source: the row says so in words.
+TEST_F(DevicePanelTest, AFanWithoutATemperatureSourceIsNotZeroDegrees) {
+    linux_test::TempTree tree;
+    tree.files("/sys/class/hwmon/hwmon0/", "name=dell_smm;fan1_input=2400;fan2_input");
+    const auto rows = linuxMachineRows(tree.root());
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[2], "CPU温度：未检测到");
+    // The second fan did not read this time: it keeps its number and shows 0.
+    EXPECT_EQ(rows[3], "风扇数：2 当前转速：左 2400 右 0");
 }
 
 }  // namespace

@@ -2,13 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <optional>
 #include <string>
+
+#include "platform/format.h"
 
 namespace {
 
 using Text = std::optional<std::string>;
 using Count = std::optional<std::uint64_t>;
+
+// Sets LC_NUMERIC to de_DE.UTF-8, which writes "2,6", for its lifetime.
+class CommaDecimalLocale {
+  public:
+    CommaDecimalLocale() : previous_(std::setlocale(LC_NUMERIC, nullptr)) {
+        active_ = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    }
+    ~CommaDecimalLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
+    bool active() const { return active_; }
+
+  private:
+    std::string previous_;
+    bool active_ = false;
+};
 
 struct ClockCase {
     Text speed;
@@ -62,9 +79,25 @@ TEST(DeviceRowTexts, TextRowsShowAbsentValuesAsAWord) {
     EXPECT_EQ(displayRowText("1440*900 (非高清屏)"), "分辨率：1440*900 (非高清屏)");
 }
 
-TEST(DeviceRowTexts, TemperatureInWholeDegrees) {
+TEST(DeviceRowTexts, TemperatureInWholeDegreesOrNotDetected) {
     EXPECT_EQ(temperatureRowText(45.0f), "CPU温度：45摄氏度");
-    EXPECT_EQ(temperatureRowText(0.0f), "CPU温度：0摄氏度");
+    EXPECT_EQ(temperatureRowText(1.0f), "CPU温度：1摄氏度");
+    // The query's failure value: no sensor answered.
+    EXPECT_EQ(temperatureRowText(0.0f), "CPU温度：未检测到");
+}
+
+// The application object takes LC_NUMERIC from the environment; the rows are fixed texts.
+TEST(DeviceRowTexts, NumbersKeepTheirPointUnderACommaLocale) {
+    const CommaDecimalLocale locale;
+    if (!locale.active()) {
+        GTEST_SKIP() << "de_DE.UTF-8 is not generated here (scripts/install-deps.sh makes it)";
+    }
+    EXPECT_EQ(clockRowText("2600000000", 4), "CPU频率：2.6GHz * 4");
+    EXPECT_EQ(memoryRowText("8589934592"), "内存：8.0G");
+    EXPECT_EQ(floatValue("2.5"), 2.5f);
+    EXPECT_EQ(floatValue(" +1e3 rpm"), 1000.0f);
+    EXPECT_EQ(floatValue("2,5"), 2.0f);
+    EXPECT_EQ(platform::stringWithFormat("CPU温度:%f", {platform::arg(45.0)}), "CPU温度:45.000000");
 }
 
 struct ScreenCase {

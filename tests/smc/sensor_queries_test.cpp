@@ -46,7 +46,8 @@ TEST_P(SensorQueriesTest, QueryOpensOnceAndReadsItsKey) {
 }
 
 // Temperatures are whole degrees from the first two bytes whatever the size, fan counts the
-// unsigned value of the reported size, and speeds drop their quarters.
+// unsigned value of the reported size, and speeds are unsigned quarters with the quarters
+// dropped, so fans of 8192 rpm and more read true.
 INSTANTIATE_TEST_SUITE_P(Readings, SensorQueriesTest,
                          ::testing::Values(Reading{"TC0D", {2, kSp78, {0x2D, 0x00}}, 45},
                                            Reading{"TC0D", {2, kSp78, {0x2D, 0x9A}}, 45},
@@ -61,7 +62,11 @@ INSTANTIATE_TEST_SUITE_P(Readings, SensorQueriesTest,
                                            Reading{"FNum", {2, kUi8, {0x00, 0x03}}, 3},
                                            Reading{"F0Ac", {2, kFpe2, {0x17, 0x70}}, 1500},
                                            Reading{"F9Ac", {2, kFpe2, {0x17, 0x73}}, 1500},
-                                           Reading{"F1Ac", {2, kFpe2, {0x80, 0x00}}, -8192},
+                                           Reading{"F1Ac", {2, kFpe2, {0x80, 0x00}}, 8192},
+                                           Reading{"F1Ac", {2, kFpe2, {0x8C, 0xA0}}, 9000},
+                                           Reading{"F2Ac", {2, kFpe2, {0xFF, 0xFF}}, 16383},
+                                           Reading{"F1Ac", {1, kFpe2, {0x80}}, 32},
+                                           Reading{"F1Ac", {3, kFpe2, {0x17, 0x70, 0x00}}, 0},
                                            Reading{"F1Ac", {0, kFpe2, {0x17, 0x70}}, 0}));
 
 TEST_P(SensorQueriesTest, FailedExchangeReadsAsZero) {
