@@ -100,6 +100,12 @@ void ConnectionGuard::answered(GuardedConnection* connection) {
         return;
     connection->phase = Phase::kReceiving;
     connection->deadline = std::chrono::steady_clock::now() + limits_.requestTime;
+    // A client that half-closed right after its request: the library read the end of the
+    // stream together with the request and waits for the socket to say more, which it never
+    // does. Ending both directions wakes it up to close the connection.
+    char next = 0;
+    if (::recv(connection->fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
+        ::shutdown(connection->fd, SHUT_RDWR);
 }
 
 bool ConnectionGuard::answerOutOfTurn(GuardedConnection* connection, int status) {

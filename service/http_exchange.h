@@ -11,8 +11,10 @@ namespace quelmarn::service {
 // The largest request body the service accepts, whatever its framing (bytes).
 inline constexpr std::size_t kMaxBodyBytes = 4096;
 
-// The most header fields one request may carry; more answer 431.
+// The most header fields one request may carry, and the most bytes they may take (each field
+// counted as "name: value" and its line end); more answer 431.
 inline constexpr std::size_t kMaxHeaderFields = 64;
+inline constexpr std::size_t kMaxHeaderBytes = 8 * 1024;
 
 // A request as the HTTP library has parsed it. Every view points into storage that the caller
 // keeps until the answer has been made.

@@ -29,10 +29,10 @@ namespace {
 // told 503 instead of being dropped unanswered by the library.
 constexpr unsigned kOverLimitMargin = 256;
 
-// The library's pool per connection holds the request's header and a read buffer of the same
-// order; twice the header limit leaves a header of about kMaxHeaderBytes room and refuses a
-// longer one with 431.
-constexpr std::size_t kConnectionMemory = 2 * LookupServer::kMaxHeaderBytes;
+// The library keeps a request's header and its own record of each field in its memory pool per
+// connection, answering 431 itself for a header that does not fit. Twice kMaxHeaderBytes holds
+// every header that answerRequest() takes, and room left to answer one it refuses.
+constexpr std::size_t kConnectionMemory = 2 * kMaxHeaderBytes;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 

@@ -20,13 +20,10 @@ namespace quelmarn::service {
 // One event loop (libmicrohttpd on epoll) serves every connection, so a client that trickles
 // its bytes holds a socket and a little memory, never a thread. Limits, each answered at once
 // and followed by closing the connection: a body over 4 KiB in any framing 413, a header over
-// kMaxHeaderBytes or with too many fields 431, a request not in within its time 408, too many
-// connections 503 (ConnectionLimits).
+// kMaxHeaderBytes or with more than kMaxHeaderFields fields 431, a request not in within its time
+// 408, too many connections 503 (ConnectionLimits).
 class LookupServer {
   public:
-    // The header of one request, request line included, may take at most this many bytes.
-    static constexpr std::size_t kMaxHeaderBytes = 8 * 1024;
-
     // Serves the devices in `store`, which must outlive the server, and hands one line per
     // answered request to `log`, which must not block.
     LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits = {});

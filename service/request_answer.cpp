@@ -94,7 +94,10 @@ std::optional<int> refusalBeforeBody(const HttpRequest& request, const AcceptedH
         if (error != std::errc{} || bytes > kMaxBodyBytes)
             return 413;  // digits only, so the one error left is a value out of range
     }
-    if (request.headers.size() > kMaxHeaderFields)
+    std::size_t headerBytes = 0;
+    for (const auto& [name, value] : request.headers)
+        headerBytes += name.size() + value.size() + 4;
+    if (request.headers.size() > kMaxHeaderFields || headerBytes > kMaxHeaderBytes)
         return 431;
     const auto hostValues = valuesOf(request, "Host");
     if (hostValues.size() > 1)

@@ -17,7 +17,8 @@ using DeviceFinder = std::function<std::optional<Device>(std::string_view serial
 // The whole answer to one request, from what the HTTP library parsed, without any I/O:
 //   framing first: two Content-Length values, a Content-Length beside Transfer-Encoding, or a
 //   transfer coding other than chunked answer 400 (RFC 9112 6.3 treats these as a smuggling
-//   risk); more than kMaxHeaderFields fields answer 431; a Host that is not ours 421, a missing
+//   risk); more than kMaxHeaderFields fields or
+//   kMaxHeaderBytes answer 431; a Host that is not ours 421, a missing
 //   one on HTTP/1.1 400;
 //   then the routes: POST /inapp.php (200 device page, 404 not registered, 400 bad body),
 //   GET or HEAD /kb/HT1349 (200 help page); 405 with Allow for other methods there, 404 for

@@ -2,10 +2,12 @@
 // path and the request log line.
 #include <gtest/gtest.h>
 
+#include "platform/utf8.h"
 #include "service/calendar_date.h"
 #include "service/csv_reader.h"
 #include "service/data_directory.h"
 #include "service/html_escape.h"
+#include "service/log_escape.h"
 #include "service/options.h"
 #include "service/request_log.h"
 
@@ -111,8 +113,31 @@ TEST(RequestLogTest, OneSafeLinePerRequest) {
     EXPECT_EQ(formatRequestLogLine(0, "POST", "/inapp.php", 200, std::chrono::microseconds(1234)),
               "1970-01-01T00:00:00Z POST /inapp.php 200 1.234ms\n");
     EXPECT_EQ(formatRequestLogLine(0, "GET", "/a\nb\x1b[31m", 404, std::nullopt),
-              "1970-01-01T00:00:00Z GET /a?b?[31m 404 -\n");
+              "1970-01-01T00:00:00Z GET /a\\x0Ab\\x1B[31m 404 -\n");
     EXPECT_LT(formatRequestLogLine(0, "GET", std::string(5000, 'x'), 404, {}).size(), 300u);
+}
+
+TEST(LogEscapeTest, LeavesValidUtf8ThatCannotSteerTheReaderAndEscapesTheRest) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"/kb/HT1349?序列号", "/kb/HT1349?序列号"},
+        {"a\\b", "a\\\\b"},                                  // the escape character itself
+        {"\r\n\t\x7F", "\\x0D\\x0A\\x09\\x7F"},              // C0 and DEL
+        {"\xC2\x85\xC2\x9B", "\\u{0085}\\u{009B}"},          // C1 as UTF-8
+        {"\x85\x9B", "\\x85\\x9B"},                          // C1 bytes alone: not UTF-8
+        {"abc\xE2\x80\xAEgpj.exe", "abc\\u{202E}gpj.exe"},   // right-to-left override
+        {"\xE2\x81\xA6\xE2\x80\x8F", "\\u{2066}\\u{200F}"},  // isolate and mark
+        {"\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80", "\\xC0\\xAF\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80"},
+        {"\xE5\xBA", "\\xE5\\xBA"},  // cut off at the end
+    };
+    for (const auto& [bytes, logged] : cases) {
+        std::string line;
+        appendEscapedForLog(line, bytes, 200);
+        EXPECT_EQ(line, logged);
+        EXPECT_TRUE(platform::decodeUtf8(line));
+    }
+    std::string cut;
+    appendEscapedForLog(cut, "ab序列号", 4);  // never half a character
+    EXPECT_EQ(cut, "ab...");
 }
 
 }  // namespace

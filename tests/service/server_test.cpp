@@ -13,7 +13,7 @@
 
 #include "service/lookup_server.h"
 #include "tests/service/http_client.h"
-#include "tests/support/temporary_directory.h"
+#include "tests/service/running_server.h"
 
 namespace quelmarn::service {
 namespace {
@@ -26,16 +26,6 @@ using testing_support::HttpResponse;
 
 class ServerTest : public ::testing::Test {
   protected:
-    ~ServerTest() override { stop(); }
-
-    // Stops serving and closes every connection.
-    void stop() {
-        if (serving_.joinable()) {
-            server_.stop();
-            serving_.join();
-        }
-    }
-
     std::optional<HttpResponse> lookUp(const std::string& body, const char* type = "text/plain") {
         const std::string header = *type ? std::string("Content-Type: ") + type + "\r\n" : "";
         return testing_support::exchange(
@@ -46,17 +36,10 @@ class ServerTest : public ::testing::Test {
         return testing_support::exchange(port_, testing_support::requestText(port_, "GET", path));
     }
 
-    testing_support::TemporaryDirectory directory_;
-    std::string databasePath_ = (directory_.path() / "devices.sqlite3").string();
-    DeviceStore store_{databasePath_};
-    std::mutex logMutex_;
-    std::vector<std::string> logLines_;
-    LookupServer server_{store_, [this](std::string_view line) {
-                             const std::lock_guard lock(logMutex_);
-                             logLines_.emplace_back(line);
-                         }};
-    int port_ = server_.bind("127.0.0.1", 0).value();
-    std::thread serving_{[this] { server_.serve(); }};
+    testing_support::RunningServer running_;
+    DeviceStore& store_ = running_.store;
+    const std::string& databasePath_ = running_.databasePath;
+    const int port_ = running_.port;
 };
 
 TEST_F(ServerTest, RegisteredSerialAnswersTheDevicePageWhateverTheContentType) {
@@ -166,10 +149,10 @@ TEST_F(ServerTest, BadRequestsAnswerAnErrorPageEachLoggedAndTheServiceGoesOn) {
     const auto after = lookUp("sn=QX2K93HT7LMP");
     ASSERT_TRUE(after);
     EXPECT_EQ(after->status, 200);
-    stop();
-    const std::lock_guard lock(logMutex_);
-    EXPECT_EQ(logLines_.size(), std::size(cases) + 1);
-    EXPECT_EQ(std::ranges::count_if(logLines_,
+    running_.stop();
+    const auto logLines = running_.logLines();
+    EXPECT_EQ(logLines.size(), std::size(cases) + 1);
+    EXPECT_EQ(std::ranges::count_if(logLines,
                                     [](const std::string& line) {
                                         return line.find(" POST /inapp.php 413 ") !=
                                                std::string::npos;
