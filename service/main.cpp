@@ -61,7 +61,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (options.command == Command::kImport) {
-        return runImport(options.csvFile, *database, std::cout, std::cerr);
+        return runImport(options.csvFile, *database,
+                         options.skipFaultyLines ? FaultyLines::kSkip : FaultyLines::kRefuseFile,
+                         std::cout, std::cerr);
     }
     return runServer(options.host, options.port, *database);
 }

@@ -31,7 +31,7 @@ TEST(CsvReaderTest, SplitsRecordsAndReportsMalformedOnesWithTheirLine) {
         {"a\rb\n", {{1, {"a\rb"}}}, {}},
         {"a\"b,c\nd\n", {{2, {"d"}}}, {1}},
         {"x\n\"a\"b,c\nd\n", {{1, {"x"}}, {3, {"d"}}}, {2}},
-        {"a\n\"b,c\nd\n", {{1, {"a"}}}, {2}},
+        {"a\n\"b,c\nd\n", {{1, {"a"}}, {3, {"d"}}}, {2}},  // a quote never closed
     };
     for (const auto& [text, records, problemLines] : cases) {
         SCOPED_TRACE(text);
@@ -61,25 +61,37 @@ TEST(HtmlEscapeTest, EscapesMarkupCharactersOnly) {
 }
 
 TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
-    using Read = std::tuple<Command, std::string, int, std::optional<std::string>, std::string>;
+    using Read =
+        std::tuple<Command, std::string, int, std::optional<std::string>, std::string, bool>;
     const std::pair<std::vector<std::string_view>, Read> valid[] = {
-        {{}, {Command::kServe, "127.0.0.1", 47180, std::nullopt, ""}},
-        {{"--port", "0", "--host", "::1"}, {Command::kServe, "::1", 0, std::nullopt, ""}},
-        {{"--port=8080", "--database=/d.db"}, {Command::kServe, "127.0.0.1", 8080, "/d.db", ""}},
+        {{}, {Command::kServe, "127.0.0.1", 47180, std::nullopt, "", false}},
+        {{"--port", "0", "--host", "::1"}, {Command::kServe, "::1", 0, std::nullopt, "", false}},
+        {{"--port=8080", "--database=/d.db"},
+         {Command::kServe, "127.0.0.1", 8080, "/d.db", "", false}},
         {{"--database", "x.db", "import", "in.csv"},
-         {Command::kImport, "127.0.0.1", 47180, "x.db", "in.csv"}},
-        {{"--help", "--verbose"}, {Command::kHelp, "127.0.0.1", 47180, std::nullopt, ""}},
+         {Command::kImport, "127.0.0.1", 47180, "x.db", "in.csv", false}},
+        {{"import", "--skip-faulty-lines", "in.csv"},
+         {Command::kImport, "127.0.0.1", 47180, std::nullopt, "in.csv", true}},
+        {{"--help", "--verbose"}, {Command::kHelp, "127.0.0.1", 47180, std::nullopt, "", false}},
     };
     for (const auto& [arguments, expected] : valid) {
         const auto parsed = parseOptions(arguments);
         ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << arguments.size();
         const auto& o = std::get<Options>(parsed);
-        EXPECT_EQ(Read(o.command, o.host, o.port, o.database, o.csvFile), expected);
+        EXPECT_EQ(Read(o.command, o.host, o.port, o.database, o.csvFile, o.skipFaultyLines),
+                  expected);
     }
     const std::vector<std::vector<std::string_view>> invalid = {
-        {"--port", "65536"}, {"--port", "-1"},     {"--port", "12x"},
-        {"--port"},          {"--verbose"},        {"serve"},
-        {"import"},          {"import", "a", "b"}, {"import", "a.csv", "--port", "1"},
+        {"--port", "65536"},
+        {"--port", "-1"},
+        {"--port", "12x"},
+        {"--port"},
+        {"--verbose"},
+        {"serve"},
+        {"import"},
+        {"import", "a", "b"},
+        {"import", "a.csv", "--port", "1"},
+        {"--skip-faulty-lines"},
     };
     for (const auto& arguments : invalid)
         EXPECT_TRUE(std::holds_alternative<std::string>(parseOptions(arguments))) << arguments[0];
