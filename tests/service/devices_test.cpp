@@ -1,6 +1,8 @@
 // The device database, the CSV import into it and the device pages.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -47,6 +49,61 @@ TEST_F(DevicesTest, FileThatIsNoDatabaseIsRefused) {
     const auto path = directory_.path() / "text.sqlite3";
     std::ofstream(path) << "this is a text file, not a database, and long enough to tell\n";
     EXPECT_THROW(DeviceStore(path.string()), StoreError);
+}
+
+std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+int applicationIdOf(const std::string& path) {
+    sqlite3* connection = nullptr;
+    sqlite3_open(path.c_str(), &connection);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(connection, "PRAGMA application_id", -1, &statement, nullptr);
+    sqlite3_step(statement);
+    const int id = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(connection);
+    return id;
+}
+
+TEST_F(DevicesTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
+    EXPECT_EQ(applicationIdOf(databasePath_), DeviceStore::kApplicationId);
+    const std::pair<const char*, const char*> cases[] = {
+        {"PRAGMA application_id = 42;", "application_id 0x0000002A"},
+        {"CREATE TABLE notes (body TEXT);", "notes"},
+        {"CREATE TABLE devices (id INTEGER);", "devices 表的列不同"},
+        {"PRAGMA application_id = 1363955022; CREATE TABLE devices (id INTEGER);",
+         "devices 表的列不同"},
+    };
+    int index = 0;
+    for (const auto& [sql, reason] : cases) {
+        SCOPED_TRACE(sql);
+        const auto path = directory_.path() / ("other" + std::to_string(index++) + ".db");
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        const std::string before = fileBytes(path);
+        try {
+            DeviceStore store(path.string());
+            ADD_FAILURE() << "opened";
+        } catch (const StoreError& error) {
+            EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(fileBytes(path), before);
+        EXPECT_FALSE(std::filesystem::exists(path.string() + "-wal"));
+    }
+}
+
+TEST_F(DevicesTest, DatabaseFromBeforeTheStampIsStampedOnce) {
+    sqlite3* connection = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath_.c_str(), &connection), SQLITE_OK);
+    sqlite3_exec(connection, "PRAGMA application_id = 0", nullptr, nullptr, nullptr);
+    sqlite3_close(connection);
+    EXPECT_EQ(DeviceStore(databasePath_).find("QX2K93HT7LMP")->serial, "QX2K93HT7LMP");
+    EXPECT_EQ(applicationIdOf(databasePath_), DeviceStore::kApplicationId);
 }
 
 TEST_F(DevicesTest, ImportSavesGoodLinesInAnyColumnOrderAndReportsBadOnes) {

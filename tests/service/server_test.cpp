@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -92,6 +93,30 @@ TEST_F(ServerTest, FailingDatabaseAnswersAnErrorPageWhileOtherPagesWork) {
     const auto help = get("/kb/HT1349");
     ASSERT_TRUE(help);
     EXPECT_EQ(help->status, 200);
+}
+
+TEST(DatabaseFileTest, FileDeletedOrReplacedUnderTheServerIsNoLongerServed) {
+    const std::pair<const char*, const char*> cases[] = {{"deleted", "已被删除"},
+                                                         {"replaced", "已被另一个文件替换"}};
+    for (const auto& [change, reason] : cases) {
+        SCOPED_TRACE(change);
+        testing_support::RunningServer running;
+        const auto before = testing_support::lookUp(running.port, "sn=QX2K93HT7LMP");
+        ASSERT_TRUE(before);
+        EXPECT_EQ(before->status, 200);
+        std::filesystem::remove(running.databasePath);
+        if (std::string_view(change) == "replaced")
+            DeviceStore another(running.databasePath);  // as a later import would make it
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        const auto after = testing_support::lookUp(running.port, "sn=QX2K93HT7LMP");
+        ASSERT_TRUE(after);
+        EXPECT_EQ(after->status, 500);
+        running.stop();
+        const auto log = running.logLines();
+        EXPECT_TRUE(std::ranges::any_of(log, [reason](const std::string& line) {
+            return line.find(reason) != std::string::npos;
+        }));
+    }
 }
 
 TEST_F(ServerTest, HelpPageAnswersWithAndWithoutTheLocaleQuery) {
