@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 
 #include <ctime>
+#include <vector>
 
 #include "service/error_page.h"
 
@@ -27,6 +28,9 @@ namespace {
 // How often the watch thread looks for connections past their time; a request time is thus
 // kept to within this much.
 constexpr auto kWatchInterval = std::chrono::milliseconds(100);
+// How many connections past their time the watch thread answers before it lets others at the
+// guard again.
+constexpr std::size_t kDueBatch = 32;
 
 bool isLoopback(const std::string& address) {
     return address.starts_with("127.") || address == "::1" || address.starts_with("::ffff:127.");
@@ -75,6 +79,7 @@ GuardedConnection* ConnectionGuard::accepted(int fd, const std::string& address)
     auto& connection = connections_.emplace_back();
     connection.fd = fd;
     connection.self = std::prev(connections_.end());
+    live_.insert(&connection);
     connection.deadline = std::chrono::steady_clock::now() + limits_.requestTime;
     bool overLimit = connections_.size() > limits_.connections;
     if (!isLoopback(address)) {
@@ -128,6 +133,7 @@ void ConnectionGuard::closed(GuardedConnection* connection) {
         if (--count->second == 0)
             perAddress_.erase(count);
     }
+    live_.erase(connection);
     connections_.erase(connection->self);
 }
 
@@ -150,15 +156,30 @@ void ConnectionGuard::watch() {
     std::unique_lock lock(mutex_);
     while (!wake_.wait_for(lock, kWatchInterval, [this] { return stopping_; })) {
         const auto now = std::chrono::steady_clock::now();
+        std::vector<GuardedConnection*> due;
         for (auto& connection : connections_) {
-            if (connection.deadline > now)
+            if (connection.deadline <= now)
+                due.push_back(&connection);
+        }
+        // Many connections can fall due at once (clients that all started together): let the
+        // event loop in between small batches, so that it does not wait for all of them.
+        for (std::size_t at = 0; at < due.size(); ++at) {
+            if (at % kDueBatch == 0 && at != 0) {
+                lock.unlock();
+                std::this_thread::yield();
+                lock.lock();
+            }
+            // Looked up again: the connection may have closed while the lock was let go, and
+            // its memory may since hold a newer one, whose deadline then lies ahead.
+            GuardedConnection* connection = due[at];
+            if (!live_.contains(connection) || connection->deadline > now)
                 continue;
-            if (connection.phase == Phase::kReceiving) {
-                sendOutOfTurn(connection, 408);
-            } else if (connection.phase == Phase::kOutOfTurn) {
+            if (connection->phase == Phase::kReceiving) {
+                sendOutOfTurn(*connection, 408);
+            } else if (connection->phase == Phase::kOutOfTurn) {
                 // The library reads the end of the stream and closes the connection.
-                ::shutdown(connection.fd, SHUT_RD);
-                connection.deadline = std::chrono::steady_clock::time_point::max();
+                ::shutdown(connection->fd, SHUT_RD);
+                connection->deadline = std::chrono::steady_clock::time_point::max();
             }
         }
     }

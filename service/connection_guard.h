@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_set>
 
 #include "service/request_log.h"
 
@@ -70,6 +71,7 @@ class ConnectionGuard {
         mutex_;  // guards everything below, and writes to the sockets of connections_
     std::condition_variable wake_;
     std::list<GuardedConnection> connections_;
+    std::unordered_set<const GuardedConnection*> live_;  // those in connections_
     std::map<std::string, std::size_t> perAddress_;
     bool stopping_ = false;
     std::thread watcher_;

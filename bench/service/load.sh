@@ -6,6 +6,8 @@
 #   bench/service/load.sh BUILD/service/quelmarn-lookupd [SECONDS] [CONNECTIONS] [THREADS] [found|missing]
 #
 # "found" (the default) looks up a registered serial (200), "missing" one that is not (404).
+# With SLOW_CLIENTS=N in the environment, N connections that trickle a request one byte a second
+# (slow_clients, beside the server's build folder or in SLOW_CLIENTS_TOOL) are held meanwhile.
 #
 # Builds nothing. Needs wrk. Targets 127.0.0.1 only.
 set -euo pipefail
@@ -55,10 +57,21 @@ if [[ -z $port ]]; then
     exit 1
 fi
 
-echo "quelmarn-lookupd on 127.0.0.1:$port; wrk: ${seconds}s, $connections connections, $threads threads, $kind serial"
+slow_pid=
+if [[ ${SLOW_CLIENTS:-0} -gt 0 ]]; then
+    tool=${SLOW_CLIENTS_TOOL:-$(dirname "$server")/../bench/service/slow_clients}
+    "$tool" "$port" "$SLOW_CLIENTS" $((seconds + 8)) &
+    slow_pid=$!
+    sleep 5  # all connected and trickling
+fi
+
+echo "quelmarn-lookupd on 127.0.0.1:$port; wrk: ${seconds}s, $connections connections, $threads threads, $kind serial, ${SLOW_CLIENTS:-0} slow clients"
 wrk --latency -t "$threads" -c "$connections" -d "${seconds}s" --timeout 2s \
     -s "$here/lookup.lua" "http://127.0.0.1:$port/inapp.php"
 
+if [[ -n $slow_pid ]]; then
+    wait "$slow_pid" || true
+fi
 kill -TERM "$server_pid"
 wait "$server_pid" || true
 server_pid=
