@@ -17,7 +17,7 @@ struct MHD_Connection;
 namespace quelmarn::service {
 
 // The HTTP side of the lookup service; request_answer.h says what each request is answered.
-// One event loop (libmicrohttpd on epoll) serves every connection, so a client that trickles
+// A few event loops (libmicrohttpd on epoll) serve every connection, so a client that trickles
 // its bytes holds a socket and a little memory, never a thread. Limits, each answered at once
 // and followed by closing the connection: a body over 4 KiB in any framing 413, a header over
 // kMaxHeaderBytes or with more than kMaxHeaderFields fields 431, a request not in within its time

@@ -18,7 +18,7 @@
 //   is a self-contained HTML page (inline style, nothing fetched) and every value on it is
 //   escaped.
 //
-// Inside: one event loop (libmicrohttpd on epoll) for every connection, so a client that
+// Inside: four event loops (libmicrohttpd on epoll) for every connection, so a client that
 // trickles its bytes holds a socket and not a thread; limits on the body (4 KiB in any framing),
 // the header, the time to send a request and the number of connections, each answered at once
 // (413, 431, 408, 503); the Host checked against the addresses listened on; one SQLite connection
