@@ -7,6 +7,7 @@ namespace quelmarn::service {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUnclosedQuote = "引号没有闭合";
 
 class CsvParser {
   public:
@@ -21,8 +22,15 @@ class CsvParser {
             if (consumeLineEnd())
                 continue;  // a blank line
             const std::size_t startLine = line_;
+            const std::size_t startPos = pos_;
             CsvRecord record{startLine, {}};
             if (auto problem = readRecord(record.fields)) {
+                if (*problem == kUnclosedQuote) {
+                    // The quote took in the rest of the file: read on from the next line, so
+                    // that the lines below are read (and reported) on their own.
+                    pos_ = startPos;
+                    line_ = startLine;
+                }
                 document.problems.push_back({startLine, std::move(*problem)});
                 skipRestOfLine();
             } else {
@@ -80,7 +88,7 @@ class CsvParser {
         ++pos_;  // the opening quote
         for (;;) {
             if (atEnd())
-                return "引号没有闭合";
+                return std::string(kUnclosedQuote);
             const char c = text_[pos_++];
             if (c == '"') {
                 if (atEnd() || peek() != '"')

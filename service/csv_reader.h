@@ -26,7 +26,8 @@ struct CsvDocument {
 // double quotes may hold commas, line breaks and quotes written twice (""). A leading UTF-8 byte
 // order mark, as spreadsheet programs write it, is skipped. A malformed record (a quote inside an
 // unquoted field, text after a closing quote, a quote never closed) becomes a problem instead of
-// a record, and reading goes on at the next line. Fields are bytes: no trimming, no decoding.
+// a record, and reading goes on at the next line (for a quote never closed, at the line after
+// the one where the record starts). Fields are bytes: no trimming, no decoding.
 CsvDocument parseCsv(std::string_view text);
 
 }  // namespace quelmarn::service

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <variant>
@@ -83,7 +84,7 @@ std::variant<Device, std::string> readDevice(const CsvRecord& record,
 
 }  // namespace
 
-ImportReport importDevices(DeviceStore& store, std::string_view text) {
+ImportReport importDevices(DeviceStore& store, std::string_view text, FaultyLines faultyLines) {
     CsvDocument document = parseCsv(text);
     ImportReport report{0, std::move(document.problems)};
     const bool headerUnreadable = !report.problems.empty() && !document.records.empty() &&
@@ -101,17 +102,29 @@ ImportReport importDevices(DeviceStore& store, std::string_view text) {
         return report;
     }
     std::vector<Device> devices;
+    std::map<std::string, std::size_t> lineOfSerial;
     for (auto record = document.records.begin() + 1; record != document.records.end(); ++record) {
         auto device = readDevice(*record, std::get<ColumnPositions>(positions));
         if (auto* problem = std::get_if<std::string>(&device)) {
             report.problems.push_back({record->line, std::move(*problem)});
-        } else {
-            devices.push_back(std::move(std::get<Device>(device)));
+            continue;
         }
+        const std::string& serial = std::get<Device>(device).serial;
+        const auto [first, isNew] = lineOfSerial.emplace(serial, record->line);
+        if (!isNew) {
+            report.problems.push_back({record->line, "序列号 " + quoted(serial) + " 与第 " +
+                                                         std::to_string(first->second) +
+                                                         " 行重复"});
+            continue;
+        }
+        devices.push_back(std::move(std::get<Device>(device)));
     }
     std::sort(report.problems.begin(), report.problems.end(),
               [](const CsvProblem& a, const CsvProblem& b) { return a.line < b.line; });
+    if (!report.problems.empty() && faultyLines == FaultyLines::kRefuseFile)
+        return report;
     store.saveAll(devices);
+    // One device per distinct serial: what was saved.
     report.imported = devices.size();
     return report;
 }

@@ -11,15 +11,22 @@ namespace quelmarn::service {
 
 struct ImportReport {
     std::size_t imported = 0;          // devices saved, replaced ones included
-    std::vector<CsvProblem> problems;  // lines left out and why, in line order
+    std::vector<CsvProblem> problems;  // faulty lines and why, in line order
+};
+
+// What to do with a file that has faulty lines besides good ones.
+enum class FaultyLines {
+    kRefuseFile,  // save nothing: a file with a mistake is likely to have more
+    kSkip,        // save the good lines
 };
 
 // Registers the devices listed in CSV `text` (UTF-8). Its first record names the columns, in
 // any order: serial, model, model_identifier, manufactured_on, warranty_ends_on (both dates as
 // YYYY-MM-DD) and, optionally, notes. A device replaces one already registered under the same
-// serial. Faulty lines are reported and left out; all the others are saved in one transaction.
-// When the header itself is faulty nothing is saved. Throws StoreError when saving fails, in
-// which case nothing is saved either.
-ImportReport importDevices(DeviceStore& store, std::string_view text);
+// serial. Every faulty line is reported, a serial listed twice included (the later lines);
+// with kRefuseFile nothing is saved when there is one, with kSkip the other lines are saved,
+// in one transaction either way. When the header itself is faulty nothing is saved. Throws
+// StoreError when saving fails, in which case nothing is saved either.
+ImportReport importDevices(DeviceStore& store, std::string_view text, FaultyLines faultyLines);
 
 }  // namespace quelmarn::service

@@ -1,260 +1,263 @@
 #include "service/lookup_server.h"
 
-#include <httplib.h>
+#include <arpa/inet.h>
+#include <microhttpd.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
-#include <algorithm>
-#include <array>
-#include <thread>
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
 
-#include "service/calendar_date.h"
-#include "service/device_pages.h"
 #include "service/error_page.h"
-#include "service/help_page.h"
-#include "service/lookup_body.h"
+#include "service/log_escape.h"
+#include "service/request_answer.h"
 
 namespace quelmarn::service {
 
-namespace {
-
-constexpr const char* kHtml = "text/html; charset=utf-8";
-constexpr std::size_t kMaxBodyBytes = 4096;
-constexpr time_t kReadTimeoutSeconds = 5;
-constexpr time_t kWriteTimeoutSeconds = 5;
-// httplib gives each open connection a worker of its own until it closes, and queues the
-// connections beyond that. 64 keeps the queue empty for as many concurrent clients (a load test,
-// stalled clients); the workers mostly wait on sockets, so two cores serve them all.
-constexpr std::size_t kWorkerThreads = 64;
-constexpr time_t kKeepAliveSeconds = 2;
-constexpr std::size_t kRequestsPerConnection = 100;
-
-struct Route {
-    std::string_view path;
-    std::string_view method;  // the one method the path answers; HEAD goes with GET
-    std::string_view allow;   // for 405's Allow header
+struct LookupServer::Exchange {
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    std::string body;  // at most kMaxBodyBytes
 };
 
-constexpr Route kLookupRoute{"/inapp.php", "POST", "POST"};
-constexpr Route kHelpRoute{"/kb/HT1349", "GET", "GET, HEAD"};
-constexpr std::array kRoutes{kLookupRoute, kHelpRoute};
+namespace {
 
-// When the request on this worker thread began, for the log line; reset once logged, so a
-// request refused before routing (a malformed request line) is logged as untimed.
-thread_local std::optional<std::chrono::steady_clock::time_point> requestStart;
+// Connections over the limit are still accepted up to this many more, so that each can be
+// told 503 instead of being dropped unanswered by the library.
+constexpr unsigned kOverLimitMargin = 256;
 
-void answerPage(httplib::Response& response, int status, std::string page) {
-    response.status = status;
-    response.set_content(std::move(page), kHtml);
-}
+// The library keeps a request's header and its own record of each field in its memory pool per
+// connection, answering 431 itself for a header that does not fit. Twice kMaxHeaderBytes holds
+// every header that answerRequest() takes, and room left to answer one it refuses.
+constexpr std::size_t kConnectionMemory = 2 * kMaxHeaderBytes;
 
-void answerMethodNotAllowed(httplib::Response& response, const Route& route) {
-    response.set_header("Allow", std::string(route.allow));
-    answerPage(response, 405,
-               renderErrorPage(405, "这个地址只接受 " + std::string(route.allow) + " 请求。"));
-}
+constexpr const char* kHtml = "text/html; charset=utf-8";
 
-std::string_view explain(LookupBodyError error) {
-    switch (error) {
-        case LookupBodyError::kMissingPrefix:
-            return "请求内容应当以 “sn=” 开头，后面紧跟序列号。";
-        case LookupBodyError::kEmptySerial:
-            return "序列号为空，请输入序列号后再查询。";
-        case LookupBodyError::kInvalidUtf8:
-            return "序列号不是有效的 UTF-8 文本。";
+// Event loops, each a thread with its own epoll set sharing the listening socket. FIXME: one
+// loop alone (libmicrohttpd 0.9.75) was seen to stop reading its connections, every one with a
+// whole request waiting, once about 128 were busy at once, and to resume only at a time-out;
+// with four, 1024 busy connections and ten thousand trickling ones are served. Four also let a
+// lookup use both cores.
+constexpr unsigned kEventLoops = 4;
+
+std::string addressText(const sockaddr* address) {
+    char text[INET6_ADDRSTRLEN] = "";
+    if (address->sa_family == AF_INET) {
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text,
+                  sizeof text);
+    } else if (address->sa_family == AF_INET6) {
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text,
+                  sizeof text);
     }
-    return {};
+    return text;
 }
 
-// httplib routes only these methods itself; it reads a body for those that may carry one.
-bool isRoutedMethod(const std::string& method) {
-    static const std::array<std::string, 7> kRouted{"GET",   "HEAD",   "POST",   "PUT",
-                                                    "PATCH", "DELETE", "OPTIONS"};
-    return std::find(kRouted.begin(), kRouted.end(), method) != kRouted.end();
+GuardedConnection* guardedOf(MHD_Connection* connection) {
+    const auto* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return static_cast<GuardedConnection*>(info->socket_context);
 }
 
-const Route* findRoute(std::string_view path) {
-    const auto route = std::find_if(kRoutes.begin(), kRoutes.end(),
-                                    [path](const Route& r) { return r.path == path; });
-    return route == kRoutes.end() ? nullptr : &*route;
+MHD_Result collectHeader(void* headers, MHD_ValueKind, const char* name, const char* value) {
+    static_cast<std::vector<std::pair<std::string_view, std::string_view>>*>(headers)->emplace_back(
+        name, value ? value : "");
+    return MHD_YES;
 }
 
-// httplib matches paths as regular expressions; this one matches `path` and nothing else.
-std::string exactPattern(std::string_view path) {
-    std::string pattern;
-    for (const char c : path) {
-        if (std::string_view(R"(.^$|()[]{}*+?\)").find(c) != std::string_view::npos) {
-            pattern += '\\';
-        }
-        pattern += c;
-    }
-    return pattern;
+HttpRequest requestOf(MHD_Connection* connection, const char* method, const char* path,
+                      const char* version, std::string_view body) {
+    HttpRequest request{method, path, version, {}, body};
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, collectHeader, &request.headers);
+    return request;
 }
 
-// Registers 405 answers for the methods that httplib routes and `route` does not take.
-void rejectOtherMethods(httplib::Server& http, const Route& route) {
-    const auto reject = [&route](const httplib::Request&, httplib::Response& response) {
-        answerMethodNotAllowed(response, route);
-    };
-    const std::string pattern = exactPattern(route.path);
-    if (route.method != "GET")
-        http.Get(pattern, reject);
-    if (route.method != "POST")
-        http.Post(pattern, reject);
-    http.Put(pattern, reject);
-    http.Patch(pattern, reject);
-    http.Delete(pattern, reject);
-    http.Options(pattern, reject);
-}
-
-// Like httplib's own defaults, but without SO_REUSEPORT, which would let a second service bind
-// the same port silently instead of failing; and without Nagle, as a response goes out as a
-// header write and a body write that Nagle would hold back for the client's delayed ACK.
-void setSocketOptions(int socket) {
-    const int yes = 1;
-    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-}
-
-// Time-outs, limits and threads: what keeps one client from holding up the others.
-void limitConnections(httplib::Server& http) {
-    http.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-    http.set_socket_options(setSocketOptions);
-    http.set_read_timeout(kReadTimeoutSeconds);
-    http.set_write_timeout(kWriteTimeoutSeconds);
-    http.set_keep_alive_timeout(kKeepAliveSeconds);
-    http.set_keep_alive_max_count(kRequestsPerConnection);
-    http.set_payload_max_length(kMaxBodyBytes);
-    http.set_default_headers({
-        {"Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'"},
-        {"X-Content-Type-Options", "nosniff"},
-    });
-}
-
-void answerLookup(DeviceStore& store, const httplib::Request& request,
-                  httplib::Response& response) {
-    // The body is read raw whatever the Content-Type says: "sn=" and the serial's bytes.
-    const auto parsed = parseLookupBody(request.body);
-    if (const auto* error = std::get_if<LookupBodyError>(&parsed)) {
-        answerPage(response, 400, renderErrorPage(400, explain(*error)));
-        return;
-    }
-    const std::string_view serial = std::get<std::string_view>(parsed);
-    if (const auto device = store.find(serial)) {
-        answerPage(response, 200, renderDevicePage(*device, localToday()));
-    } else {
-        answerPage(response, 404, renderNotRegisteredPage(serial));
-    }
-}
-
-// Answers the methods that httplib does not route (TRACE, CONNECT and the like) before it
-// routes: they carry no body, so none is left unread on the connection.
-httplib::Server::HandlerResponse answerUnroutedMethod(const httplib::Request& request,
-                                                      httplib::Response& response) {
-    if (isRoutedMethod(request.method))
-        return httplib::Server::HandlerResponse::Unhandled;
-    if (const Route* route = findRoute(request.path)) {
-        answerMethodNotAllowed(response, *route);
-    } else {
-        answerPage(response, 404, renderErrorPage(404));
-    }
-    return httplib::Server::HandlerResponse::Handled;
-}
-
-void addRoutes(httplib::Server& http, DeviceStore& store) {
-    http.Post(exactPattern(kLookupRoute.path),
-              [&store](const httplib::Request& request, httplib::Response& response) {
-                  answerLookup(store, request, response);
-              });
-    http.Get(exactPattern(kHelpRoute.path),
-             [](const httplib::Request&, httplib::Response& response) {
-                 answerPage(response, 200, std::string(helpPage()));
-             });
-    rejectOtherMethods(http, kLookupRoute);
-    rejectOtherMethods(http, kHelpRoute);
-    http.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
-        requestStart = std::chrono::steady_clock::now();
-        return answerUnroutedMethod(request, response);
-    });
-}
-
-// Answers that httplib makes itself (unknown path, body too long, malformed request) get a page
-// too, and so does a failed lookup; the handlers' own pages are left as they are.
-void addErrorPages(httplib::Server& http, const LogSink& log) {
-    http.set_error_handler(httplib::Server::HandlerWithResponse(
-        [](const httplib::Request&, httplib::Response& response) {
-            if (!response.body.empty())
-                return httplib::Server::HandlerResponse::Unhandled;
-            response.set_content(renderErrorPage(response.status), kHtml);
-            return httplib::Server::HandlerResponse::Handled;
-        }));
-    http.set_exception_handler(
-        [log](const httplib::Request&, httplib::Response& response, std::exception_ptr thrown) {
-            try {
-                std::rethrow_exception(thrown);
-            } catch (const std::exception& error) {
-                log(std::string("处理请求时出错：") + error.what() + "\n");
-            } catch (...) {
-                log("处理请求时出错：未知异常\n");
-            }
-            answerPage(response, 500, renderErrorPage(500));
-        });
-}
-
-void addRequestLog(httplib::Server& http, const LogSink& log) {
-    http.set_logger([log](const httplib::Request& request, const httplib::Response& response) {
-        std::optional<std::chrono::microseconds> elapsed;
-        if (requestStart) {
-            elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
-                std::chrono::steady_clock::now() - *requestStart);
-            requestStart.reset();
-        }
-        log(formatRequestLogLine(std::time(nullptr), request.method, request.path, response.status,
-                                 elapsed));
-    });
+void queueAnswer(MHD_Connection* connection, const HttpAnswer& answer, bool closeAfter) {
+    MHD_Response* response = MHD_create_response_from_buffer(
+        answer.page.size(), const_cast<char*>(answer.page.data()), MHD_RESPMEM_MUST_COPY);
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, kHtml);
+    MHD_add_response_header(response, "Content-Security-Policy",
+                            "default-src 'none'; style-src 'unsafe-inline'");
+    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    if (!answer.allow.empty())
+        MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, std::string(answer.allow).c_str());
+    if (closeAfter)
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+    MHD_queue_response(connection, static_cast<unsigned>(answer.status), response);
+    MHD_destroy_response(response);
 }
 
 }  // namespace
 
-// httplib listens with a backlog of 5, fixed when the library was built. A burst of new
-// connections overflows that, and the kernel then drops SYNs that the clients resend only a
-// second later. listen(2) on a listening socket changes its backlog (Linux), so widen it.
-class HttpServer final : public httplib::Server {
-  public:
-    void widenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+// The library's callbacks, with access to the server they were registered for.
+struct ServerCallbacks {
+    static MHD_Result onRequest(void* cls, MHD_Connection* connection, const char* path,
+                                const char* method, const char* version, const char* upload,
+                                std::size_t* uploadSize, void** context) {
+        auto& server = *static_cast<LookupServer*>(cls);
+        GuardedConnection* guarded = guardedOf(connection);
+        auto* exchange = static_cast<LookupServer::Exchange*>(*context);
+        if (exchange == nullptr) {
+            // The header is in; refuse now what its header alone rules out, before any body.
+            exchange = new LookupServer::Exchange;
+            *context = exchange;
+            const auto refusal =
+                refusalBeforeBody(requestOf(connection, method, path, version, {}), *server.hosts_);
+            if (!refusal)
+                return MHD_YES;
+            const HttpAnswer answer{*refusal, renderErrorPage(*refusal), {}};
+            return server.answer(connection, guarded, *exchange, method, path, answer, true)
+                       ? MHD_YES
+                       : MHD_NO;
+        }
+        if (*uploadSize != 0) {
+            const std::size_t size = *uploadSize;
+            *uploadSize = 0;
+            if (server.guard_.answeredOutOfTurn(guarded))
+                return MHD_YES;  // dropped until the connection closes
+            if (exchange->body.size() + size > kMaxBodyBytes) {
+                // The library cannot answer while a body is read; the guard can, at once.
+                server.guard_.answerOutOfTurn(guarded, 413);
+                return MHD_YES;
+            }
+            exchange->body.append(upload, size);
+            return MHD_YES;
+        }
+        const HttpRequest request = requestOf(connection, method, path, version, exchange->body);
+        HttpAnswer answer;
+        try {
+            answer = answerRequest(request, *server.hosts_, [&server](std::string_view serial) {
+                return server.store_.find(serial);
+            });
+        } catch (const std::exception& error) {
+            server.log_(std::string("处理请求时出错：") + error.what() + "\n");
+            answer = HttpAnswer{500, renderErrorPage(500), {}};
+        }
+        // MHD_NO closes a connection that the guard has answered already.
+        return server.answer(connection, guarded, *exchange, method, path, answer, false) ? MHD_YES
+                                                                                          : MHD_NO;
+    }
+
+    static void onCompleted(void* cls, MHD_Connection* connection, void** context,
+                            MHD_RequestTerminationCode) {
+        auto& server = *static_cast<LookupServer*>(cls);
+        delete static_cast<LookupServer::Exchange*>(*context);
+        *context = nullptr;
+        server.guard_.answered(guardedOf(connection));
+    }
+
+    static void onConnection(void* cls, MHD_Connection* connection, void** socketContext,
+                             MHD_ConnectionNotificationCode code) {
+        auto& server = *static_cast<LookupServer*>(cls);
+        if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+            server.guard_.closed(static_cast<GuardedConnection*>(*socketContext));
+            return;
+        }
+        const int fd =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd;
+        const sockaddr* address =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS)->client_addr;
+        *socketContext = server.guard_.accepted(fd, addressText(address));
+    }
+
+    // The library's own complaints (a malformed request, a failed accept) go to the same log.
+    static void onLibraryMessage(void* cls, const char* format, va_list arguments) {
+        auto& server = *static_cast<LookupServer*>(cls);
+        char message[512];
+        std::vsnprintf(message, sizeof message, format, arguments);
+        std::string line = "quelmarn-lookupd: ";
+        appendEscapedForLog(line, message, sizeof message);
+        while (line.ends_with("\\x0A"))
+            line.resize(line.size() - 4);
+        server.log_(line + "\n");
+    }
 };
 
-LookupServer::LookupServer(DeviceStore& store, LogSink log)
-    : http_(std::make_unique<HttpServer>()) {
-    limitConnections(*http_);
-    addRoutes(*http_, store);
-    addErrorPages(*http_, log);
-    addRequestLog(*http_, log);
+bool LookupServer::answer(MHD_Connection* connection, GuardedConnection* guarded,
+                          const Exchange& exchange, const char* method, const char* path,
+                          const HttpAnswer& answer, bool closeAfter) {
+    if (!guard_.answering(guarded))
+        return false;
+    queueAnswer(connection, answer, closeAfter);
+    log_(formatRequestLogLine(std::time(nullptr), method, path, answer.status,
+                              std::chrono::duration_cast<std::chrono::microseconds>(
+                                  std::chrono::steady_clock::now() - exchange.start)));
+    return true;
 }
 
-LookupServer::~LookupServer() = default;
+LookupServer::LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits)
+    : store_(store), log_(std::move(log)), limits_(limits), guard_(limits, log_) {}
+
+LookupServer::~LookupServer() {
+    if (listenSocket_ >= 0)
+        ::close(listenSocket_);
+}
 
 std::optional<int> LookupServer::bind(const std::string& host, int port) {
-    const int bound =
-        port == 0 ? http_->bind_to_any_port(host) : (http_->bind_to_port(host, port) ? port : -1);
-    if (bound <= 0)
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
         return std::nullopt;
-    http_->widenBacklog();
-    return bound;
+    const std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> addresses(found, freeaddrinfo);
+    const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return std::nullopt;
+    // SO_REUSEADDR, not SO_REUSEPORT: a second service on the same port must fail, not share it.
+    const int yes = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_storage bound{};
+    socklen_t boundSize = sizeof bound;
+    if (::bind(fd, found->ai_addr, found->ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &boundSize) != 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    listenSocket_ = fd;
+    const int boundPort =
+        ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
+                                          : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    hosts_.emplace(host, boundPort);
+    ipv6_ = bound.ss_family == AF_INET6;
+    return boundPort;
 }
 
 bool LookupServer::serve() {
-    const bool served = http_->listen_after_bind();
-    finished_ = true;
-    return served;
+    // Idle connections, and clients that take no answer, are closed by the library a little
+    // after a request's time; requests still being received are answered 408 by the guard.
+    const auto idleSeconds = static_cast<unsigned>(
+        std::chrono::duration_cast<std::chrono::seconds>(limits_.requestTime).count() + 1);
+    const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_ERROR_LOG |
+                           (ipv6_ ? MHD_USE_IPv6 : 0);
+    MHD_Daemon* daemon = MHD_start_daemon(
+        flags, 0, nullptr, nullptr, &ServerCallbacks::onRequest, this,
+        // First, so that the library's messages about the other options reach the log too.
+        MHD_OPTION_EXTERNAL_LOGGER, &ServerCallbacks::onLibraryMessage, this,
+        MHD_OPTION_LISTEN_SOCKET, listenSocket_, MHD_OPTION_THREAD_POOL_SIZE, kEventLoops,
+        MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limits_.connections) + kOverLimitMargin,
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_CONNECTION_TIMEOUT,
+        idleSeconds, MHD_OPTION_NOTIFY_COMPLETED, &ServerCallbacks::onCompleted, this,
+        MHD_OPTION_NOTIFY_CONNECTION, &ServerCallbacks::onConnection, this, MHD_OPTION_END);
+    if (daemon == nullptr)
+        return false;
+    listenSocket_ = -1;  // the library closes it when it stops
+    {
+        std::unique_lock lock(mutex_);
+        stopped_.wait(lock, [this] { return stopRequested_; });
+    }
+    MHD_stop_daemon(daemon);
+    return true;
 }
 
 void LookupServer::stop() {
-    // httplib ignores a stop before its accept loop runs, which would leave serve() running.
-    while (!http_->is_running() && !finished_)
-        std::this_thread::yield();
-    http_->stop();
+    {
+        const std::lock_guard lock(mutex_);
+        stopRequested_ = true;
+    }
+    stopped_.notify_all();
 }
 
 }  // namespace quelmarn::service

@@ -1,30 +1,32 @@
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
+#include "service/accepted_hosts.h"
+#include "service/connection_guard.h"
 #include "service/device_store.h"
+#include "service/http_exchange.h"
 #include "service/request_log.h"
+
+struct MHD_Connection;
 
 namespace quelmarn::service {
 
-class HttpServer;
-
-// The HTTP side of the lookup service:
-//   POST /inapp.php   body "sn=" + serial: the device page (200), or the not-registered page
-//                     (404); 400 for a body without "sn=", an empty serial or one that is not
-//                     UTF-8; 413 for a body over 4 KiB.
-//   GET  /kb/HT1349   the help page, with or without a query (HEAD too).
-// Every other path answers 404, every other method on these paths 405 with Allow. All answers
-// are Simplified-Chinese HTML pages. Requests are served by a fixed pool of worker threads; a
-// client that stalls holds one worker for the read or write time-out at most.
+// The HTTP side of the lookup service; request_answer.h says what each request is answered.
+// A few event loops (libmicrohttpd on epoll) serve every connection, so a client that trickles
+// its bytes holds a socket and a little memory, never a thread. Limits, each answered at once
+// and followed by closing the connection: a body over 4 KiB in any framing 413, a header over
+// kMaxHeaderBytes or with more than kMaxHeaderFields fields 431, a request not in within its time
+// 408, too many connections 503 (ConnectionLimits).
 class LookupServer {
   public:
     // Serves the devices in `store`, which must outlive the server, and hands one line per
-    // answered request to `log`.
-    LookupServer(DeviceStore& store, LogSink log);
+    // answered request to `log`, which must not block.
+    LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits = {});
     ~LookupServer();
     LookupServer(const LookupServer&) = delete;
     LookupServer& operator=(const LookupServer&) = delete;
@@ -34,16 +36,33 @@ class LookupServer {
     std::optional<int> bind(const std::string& host, int port);
 
     // Answers requests until stop(); call after a successful bind(). Returns false when the
-    // listening socket failed.
+    // event loop could not be started.
     bool serve();
 
-    // Makes serve() return after the requests in progress are answered. May be called from any
-    // thread once serve() has been called or is about to be, and returns at once.
+    // Makes serve() return, closing every connection. May be called from any thread, before
+    // serve() too, and returns at once.
     void stop();
 
+    struct Exchange;  // what one request has sent so far
+
   private:
-    std::unique_ptr<HttpServer> http_;
-    std::atomic<bool> finished_ = false;
+    // Queues `answer` for the request on `connection` and logs it; false when the guard has
+    // answered already and the connection is to be closed.
+    bool answer(MHD_Connection* connection, GuardedConnection* guarded, const Exchange& exchange,
+                const char* method, const char* path, const HttpAnswer& answer, bool closeAfter);
+
+    DeviceStore& store_;
+    LogSink log_;
+    ConnectionLimits limits_;
+    ConnectionGuard guard_;
+    int listenSocket_ = -1;
+    bool ipv6_ = false;
+    std::optional<AcceptedHosts> hosts_;
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stopRequested_ = false;
+
+    friend struct ServerCallbacks;
 };
 
 }  // namespace quelmarn::service

@@ -18,13 +18,16 @@
 //   is a self-contained HTML page (inline style, nothing fetched) and every value on it is
 //   escaped.
 //
-// Inside: a fixed pool of worker threads (cpp-httplib) with read and write time-outs of a few
-// seconds, so a stalled client holds one worker for a while and no more; one SQLite connection
+// Inside: four event loops (libmicrohttpd on epoll) for every connection, so a client that
+// trickles its bytes holds a socket and not a thread; limits on the body (4 KiB in any framing),
+// the header, the time to send a request and the number of connections, each answered at once
+// (413, 431, 408, 503); the Host checked against the addresses listened on; one SQLite connection
 // in WAL mode behind a mutex with a prepared lookup statement, as a lookup holds it for
-// microseconds; one line per request on standard error (time, method, path, status, duration).
+// microseconds; one line per request on standard error (time, method, path, status, duration),
+// written by a thread of its own so that a log nobody reads holds up no request.
 // The database is created with a few sample devices on first use; `import` adds devices from a
-// CSV file while the service may be running. SIGINT and SIGTERM stop the service after the
-// requests in progress.
+// CSV file while the service may be running. SIGINT and SIGTERM stop the service at once,
+// closing every connection.
 
 #include <cstdlib>
 #include <iostream>
@@ -58,7 +61,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (options.command == Command::kImport) {
-        return runImport(options.csvFile, *database, std::cout, std::cerr);
+        return runImport(options.csvFile, *database,
+                         options.skipFaultyLines ? FaultyLines::kSkip : FaultyLines::kRefuseFile,
+                         std::cout, std::cerr);
     }
     return runServer(options.host, options.port, *database);
 }

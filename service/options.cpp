@@ -29,12 +29,16 @@ class ArgumentReader {
                 options.command = Command::kHelp;
                 return options;
             }
-            if (!argument.starts_with("-")) {
+            if (argument == "--skip-faulty-lines") {
+                options.skipFaultyLines = true;
+            } else if (!argument.starts_with("-")) {
                 positionals.push_back(argument);
             } else if (auto problem = readOption(argument, options)) {
                 return *problem;
             }
         }
+        if (positionals.empty() && options.skipFaultyLines)
+            return std::string("--skip-faulty-lines 只用于 import");
         if (positionals.empty())
             return options;
         if (positionals[0] != "import")
@@ -97,15 +101,17 @@ std::string_view usageText() {
     return R"(用法：
   quelmarn-lookupd [--host 地址] [--port 端口] [--database 文件]
       启动序列号查询服务，直到收到 SIGINT 或 SIGTERM。
-  quelmarn-lookupd import 文件.csv [--database 文件]
-      从 CSV 文件导入设备，序列号相同的设备会被替换。
+  quelmarn-lookupd import 文件.csv [--database 文件] [--skip-faulty-lines]
+      从 CSV 文件导入设备，序列号相同的设备会被替换。文件中只要有一行有误
+      （包括同一序列号出现两次），就不导入任何设备，并列出每一处错误；
+      加上 --skip-faulty-lines 则只导入正确的行。
   quelmarn-lookupd --help
       显示本说明。
 
 选项：
   --host 地址       监听的地址，默认 127.0.0.1（只接受本机连接）
   --port 端口       监听的端口，默认 47180；0 表示任选一个空闲端口
-  --database 文件   设备数据库，默认 $XDG_DATA_HOME/quelmarn/devices.sqlite3，
+  --database 文件   设备数据库（只接受本服务的数据库，或一个空文件），默认 $XDG_DATA_HOME/quelmarn/devices.sqlite3，
                     未设置 XDG_DATA_HOME 时为 ~/.local/share/quelmarn/devices.sqlite3；
                     首次使用时自动创建，并写入几台示例设备
 
@@ -113,7 +119,7 @@ CSV 文件第一行为列名（顺序不限）：serial, model, model_identifier
 manufactured_on, warranty_ends_on（日期格式 YYYY-MM-DD），以及可选的 notes。
 字段可以用双引号括起，其中的双引号写作 ""。
 
-退出码：0 成功；1 数据库、端口或文件出错，或导入时有行被跳过；2 参数有误。
+退出码：0 成功；1 数据库、端口或文件出错，或导入的文件中有错误；2 参数有误。
 )";
 }
 

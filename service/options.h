@@ -23,11 +23,12 @@ struct Options {
     int port = kDefaultPort;              // 0 asks for any free port
     std::optional<std::string> database;  // absent: the file in the user's data directory
     std::string csvFile;                  // kImport only
+    bool skipFaultyLines = false;         // kImport only: save the good lines of a faulty file
 };
 
 // Reads the arguments that follow the program name:
 //   [--host ADDR] [--port N] [--database PATH]
-//   import FILE.csv [--database PATH]
+//   import FILE.csv [--database PATH] [--skip-faulty-lines]
 //   --help
 // Options may also be written --name=value. Returns the options, or a message (Chinese, one
 // line) naming what is wrong.

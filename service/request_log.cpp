@@ -1,8 +1,8 @@
 #include "service/request_log.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "service/log_escape.h"
 
 namespace quelmarn::service {
 
@@ -10,15 +10,6 @@ namespace {
 
 // Paths can be kilobytes long; the log needs only enough to recognise the request.
 constexpr std::size_t kMaxLoggedBytes = 200;
-
-void appendPrintable(std::string& line, std::string_view text) {
-    for (const char c : text.substr(0, kMaxLoggedBytes)) {
-        const auto byte = static_cast<unsigned char>(c);
-        line += (byte < 0x20 || byte == 0x7F) ? '?' : c;
-    }
-    if (text.size() > kMaxLoggedBytes)
-        line += "...";
-}
 
 }  // namespace
 
@@ -31,9 +22,9 @@ std::string formatRequestLogLine(std::time_t sentAt, std::string_view method, st
 
     std::string line(stamp, stampLength);
     line += ' ';
-    appendPrintable(line, method);
+    appendEscapedForLog(line, method, kMaxLoggedBytes);
     line += ' ';
-    appendPrintable(line, path);
+    appendEscapedForLog(line, path, kMaxLoggedBytes);
     line += ' ';
     line += std::to_string(status);
     line += ' ';
@@ -47,11 +38,6 @@ std::string formatRequestLogLine(std::time_t sentAt, std::string_view method, st
     }
     line += '\n';
     return line;
-}
-
-void writeToStandardError(std::string_view line) {
-    // A failed or short write of a log line is not worth failing a request for.
-    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
 }
 
 }  // namespace quelmarn::service

@@ -9,19 +9,15 @@
 
 namespace quelmarn::service {
 
-// Receives finished log lines (each ends in "\n"). Called from the server's worker threads at
-// once, so it must be thread-safe.
+// Receives finished log lines (each ends in "\n"). Called from the server's threads at once, so
+// it must be thread-safe, and it must not block: it is called while a request is answered.
 using LogSink = std::function<void(std::string_view line)>;
 
 // One line of the request log, e.g. "2026-12-06T08:15:02Z POST /inapp.php 200 0.183ms\n":
 // the time the answer was sent (UTC), method, path, status and time spent on the request, or "-"
-// when the request was refused before it could be timed. Control bytes in the method or path
-// become '?', so that a client can neither forge log lines nor send terminal escapes.
+// when the request was refused before it could be timed. The method and path are escaped
+// (appendEscapedForLog), so that a client can neither forge log lines nor send terminal escapes.
 std::string formatRequestLogLine(std::time_t sentAt, std::string_view method, std::string_view path,
                                  int status, std::optional<std::chrono::microseconds> elapsed);
-
-// Writes `line` to standard error in one write(2), so that lines of concurrent requests never
-// interleave (lines shorter than PIPE_BUF are atomic on a pipe).
-void writeToStandardError(std::string_view line);
 
 }  // namespace quelmarn::service

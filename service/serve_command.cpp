@@ -2,16 +2,44 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <iostream>
 #include <optional>
 #include <thread>
 
 #include "service/device_store.h"
+#include "service/log_writer.h"
 #include "service/lookup_server.h"
-#include "service/request_log.h"
 
 namespace quelmarn::service {
+
+namespace {
+
+// File descriptors kept for the database, the log and the listening socket.
+constexpr rlim_t kReservedDescriptors = 64;
+
+// Each connection takes a descriptor: raise the soft limit to the hard one (getrlimit(2)) and
+// take no more connections than that allows.
+ConnectionLimits limitsForThisProcess() {
+    ConnectionLimits limits;
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+        getrlimit(RLIMIT_NOFILE, &files);
+        const rlim_t usable = files.rlim_cur > 2 * kReservedDescriptors
+                                  ? files.rlim_cur - 2 * kReservedDescriptors
+                                  : kReservedDescriptors;
+        limits.connections = std::min<std::size_t>(limits.connections, usable);
+    }
+    return limits;
+}
+
+}  // namespace
 
 int runServer(const std::string& host, int port, const std::string& databasePath) {
     // Blocked before any thread starts, so that every thread inherits the mask and the signals
@@ -21,6 +49,8 @@ int runServer(const std::string& host, int port, const std::string& databasePath
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // A log reader that went away must not end the service: write(2) then fails with EPIPE.
+    signal(SIGPIPE, SIG_IGN);
 
     std::optional<DeviceStore> store;
     try {
@@ -30,16 +60,20 @@ int runServer(const std::string& host, int port, const std::string& databasePath
                   << "\n";
         return 1;
     }
-    LookupServer server(*store, writeToStandardError);
+    LogWriter log(STDERR_FILENO);
+    LookupServer server(
+        *store, [&log](std::string_view line) { log.post(line); }, limitsForThisProcess());
     const auto bound = server.bind(host, port);
     if (!bound) {
         std::cerr << "quelmarn-lookupd: 无法在 " << host << " 端口 " << port
                   << " 上监听：端口已被占用，或地址无效\n";
         return 1;
     }
+    // From here on everything goes through the log writer: a log pipe that nobody reads must
+    // hold up neither the requests nor the exit.
     const bool ipv6 = host.find(':') != std::string::npos;
-    std::cerr << "quelmarn-lookupd: 正在监听 http://" << (ipv6 ? "[" + host + "]" : host) << ":"
-              << *bound << "/ ，数据库 " << databasePath << std::endl;
+    log.post("quelmarn-lookupd: 正在监听 http://" + (ipv6 ? "[" + host + "]" : host) + ":" +
+             std::to_string(*bound) + "/ ，数据库 " + databasePath + "\n");
 
     std::thread stopper([&server, &stopSignals] {
         int signal = 0;
@@ -51,11 +85,11 @@ int runServer(const std::string& host, int port, const std::string& databasePath
         // serve() ended by itself, as the listening socket failed: the stopper still waits.
         pthread_kill(stopper.native_handle(), SIGTERM);
         stopper.join();
-        std::cerr << "quelmarn-lookupd: 监听失败\n";
+        log.post("quelmarn-lookupd: 监听失败\n");
         return 1;
     }
     stopper.join();
-    std::cerr << "quelmarn-lookupd: 已停止\n";
+    log.post("quelmarn-lookupd: 已停止\n");
     return 0;
 }
 

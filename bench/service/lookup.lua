@@ -1,4 +1,4 @@
--- wrk script: every request is the application's lookup of one registered serial, and the
+-- wrk script: every request is the application's lookup of one serial (registered or not), and the
 -- summary at the end gives the figures the service is held to.
 -- The serial comes from the environment so that load.sh and this script share one value.
 local serial = os.getenv("QUELMARN_BENCH_SERIAL") or "QX2K93HT7LMP"

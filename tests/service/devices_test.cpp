@@ -1,6 +1,8 @@
 // The device database, the CSV import into it and the device pages.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -49,6 +51,61 @@ TEST_F(DevicesTest, FileThatIsNoDatabaseIsRefused) {
     EXPECT_THROW(DeviceStore(path.string()), StoreError);
 }
 
+std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+int applicationIdOf(const std::string& path) {
+    sqlite3* connection = nullptr;
+    sqlite3_open(path.c_str(), &connection);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(connection, "PRAGMA application_id", -1, &statement, nullptr);
+    sqlite3_step(statement);
+    const int id = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(connection);
+    return id;
+}
+
+TEST_F(DevicesTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
+    EXPECT_EQ(applicationIdOf(databasePath_), DeviceStore::kApplicationId);
+    const std::pair<const char*, const char*> cases[] = {
+        {"PRAGMA application_id = 42;", "application_id 0x0000002A"},
+        {"CREATE TABLE notes (body TEXT);", "notes"},
+        {"CREATE TABLE devices (id INTEGER);", "devices 表的列不同"},
+        {"PRAGMA application_id = 1363955022; CREATE TABLE devices (id INTEGER);",
+         "devices 表的列不同"},
+    };
+    int index = 0;
+    for (const auto& [sql, reason] : cases) {
+        SCOPED_TRACE(sql);
+        const auto path = directory_.path() / ("other" + std::to_string(index++) + ".db");
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        const std::string before = fileBytes(path);
+        try {
+            DeviceStore store(path.string());
+            ADD_FAILURE() << "opened";
+        } catch (const StoreError& error) {
+            EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(fileBytes(path), before);
+        EXPECT_FALSE(std::filesystem::exists(path.string() + "-wal"));
+    }
+}
+
+TEST_F(DevicesTest, DatabaseFromBeforeTheStampIsStampedOnce) {
+    sqlite3* connection = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath_.c_str(), &connection), SQLITE_OK);
+    sqlite3_exec(connection, "PRAGMA application_id = 0", nullptr, nullptr, nullptr);
+    sqlite3_close(connection);
+    EXPECT_EQ(DeviceStore(databasePath_).find("QX2K93HT7LMP")->serial, "QX2K93HT7LMP");
+    EXPECT_EQ(applicationIdOf(databasePath_), DeviceStore::kApplicationId);
+}
+
 TEST_F(DevicesTest, ImportSavesGoodLinesInAnyColumnOrderAndReportsBadOnes) {
     const auto report = importDevices(store_,
                                       "notes,warranty_ends_on,manufactured_on,model_identifier,"
@@ -59,9 +116,12 @@ TEST_F(DevicesTest, ImportSavesGoodLinesInAnyColumnOrderAndReportsBadOnes) {
                                       ",2030-01-01,2025-02-01,X1,型号\n"
                                       ",2030-01-01,2025-02-01,X1,型号,\n"
                                       ",2030-01-01,2025-02-01,X1,\xFF,BADUTF8\n"
-                                      ",2030-01-01,2025-02-01,X1,型号,QX2K93HT7LMP\n");
+                                      ",2030-01-01,2025-02-01,X1,型号,QX2K93HT7LMP\n"
+                                      ",2031-01-01,2025-02-01,X2,再次,QX2K93HT7LMP\n",
+                                      FaultyLines::kSkip);
     EXPECT_EQ(report.imported, 2u);
-    EXPECT_EQ(problemLines(report), (std::vector<std::size_t>{3, 4, 5, 6}));
+    EXPECT_EQ(problemLines(report), (std::vector<std::size_t>{3, 4, 5, 6, 8}));
+    EXPECT_NE(report.problems.back().message.find("第 7 行重复"), std::string::npos);
     const auto imported = store_.find("AB 12&=%");
     ASSERT_TRUE(imported);
     EXPECT_EQ(imported->notes, "带 \"引号\"，和逗号");
@@ -75,26 +135,58 @@ TEST_F(DevicesTest, ImportWithAFaultyHeaderSavesNothing) {
          {"serial,model,model_identifier,manufactured_on",
           "serial,model,model_identifier,manufactured_on,warranty_ends_on,colour",
           "serial,serial,model,model_identifier,manufactured_on,warranty_ends_on", "\"serial"}) {
-        const auto report = importDevices(store_, header + "\nX,a,b,2020-01-01,2021-01-01\n");
+        const auto report =
+            importDevices(store_, header + "\nX,a,b,2020-01-01,2021-01-01\n", FaultyLines::kSkip);
         EXPECT_EQ(report.imported, 0u) << header;
         EXPECT_EQ(problemLines(report), std::vector<std::size_t>{1}) << header;
     }
     EXPECT_EQ(store_.find("X"), std::nullopt);
-    EXPECT_EQ(problemLines(importDevices(store_, "")), std::vector<std::size_t>{1});
+    EXPECT_EQ(problemLines(importDevices(store_, "", FaultyLines::kSkip)),
+              std::vector<std::size_t>{1});
 }
 
-TEST_F(DevicesTest, ImportCommandReportsCountAndLinesLeftOut) {
+TEST_F(DevicesTest, ImportOfAFileWithAnyFaultSavesNothingAndListsEveryFault) {
+    const std::string header = "serial,model,model_identifier,manufactured_on,warranty_ends_on\n";
+    const std::string cases[] = {
+        header + "A1,迷你主机,Mini9,2020-01-01,2023-01-01\nA2,迷你主机,Mini9,2020-01-01,someday\n",
+        header +
+            "A1,迷你主机,Mini9,2020-01-01,2023-01-01\nA1,迷你主机,Mini9,2020-01-01,2024-01-01\n",
+        header +
+            "A1,迷你主机,Mini9,2020-01-01,2023-01-01\n\"A2,迷你主机,Mini9,2020-01-01,2023-01-01\n"
+            "A3,迷你主机,Mini9,2020-01-01,2023-01-01\n",
+    };
+    for (const auto& text : cases) {
+        SCOPED_TRACE(text);
+        const auto report = importDevices(store_, text, FaultyLines::kRefuseFile);
+        EXPECT_EQ(report.imported, 0u);
+        EXPECT_EQ(problemLines(report), std::vector<std::size_t>{3});
+        EXPECT_EQ(store_.find("A1"), std::nullopt);
+    }
+}
+
+TEST_F(DevicesTest, ImportCommandReportsWhatWasStoredAndEveryFaultyLine) {
     const auto csv = directory_.path() / "devices.csv";
     std::ofstream(csv) << "serial,model,model_identifier,manufactured_on,warranty_ends_on\n"
                           "A1,迷你主机,Mini9,2020-01-01,2023-01-01\n"
-                          "A2,迷你主机,Mini9,2020-01-01,someday\n";
+                          "A2,迷你主机,Mini9,2020-01-01,someday\n"
+                          "A1,迷你主机,Mini9,2020-01-01,2023-01-01\n";
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(runImport(csv.string(), databasePath_, out, err), 1);
-    EXPECT_NE(out.str().find("已导入 1 台设备"), std::string::npos) << out.str();
+    EXPECT_EQ(runImport(csv.string(), databasePath_, FaultyLines::kRefuseFile, out, err), 1);
+    EXPECT_NE(out.str().find("已导入 0 台设备"), std::string::npos) << out.str();
     EXPECT_NE(err.str().find("第 3 行"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("第 4 行"), std::string::npos) << err.str();
+    EXPECT_EQ(store_.find("A1"), std::nullopt);
+    out.str("");
+    EXPECT_EQ(runImport(csv.string(), databasePath_, FaultyLines::kSkip, out, err), 1);
+    EXPECT_NE(out.str().find("已导入 1 台设备"), std::string::npos) << out.str();
     EXPECT_EQ(store_.find("A1")->notes, "");  // the notes column is optional
-    EXPECT_EQ(runImport((directory_.path() / "missing.csv").string(), databasePath_, out, err), 1);
+    for (const auto& unreadable : {directory_.path() / "missing.csv", directory_.path()}) {
+        err.str("");
+        EXPECT_EQ(runImport(unreadable.string(), databasePath_, FaultyLines::kSkip, out, err), 1);
+        EXPECT_NE(err.str().find("无法读取文件"), std::string::npos) << err.str();
+    }
+    EXPECT_NE(err.str().find("不是普通文件"), std::string::npos) << err.str();
 }
 
 TEST(DevicePagesTest, WarrantyCoversUpToItsLastDayAndAnUnreadableSerialIsExplained) {

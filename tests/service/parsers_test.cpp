@@ -2,10 +2,12 @@
 // path and the request log line.
 #include <gtest/gtest.h>
 
+#include "platform/utf8.h"
 #include "service/calendar_date.h"
 #include "service/csv_reader.h"
 #include "service/data_directory.h"
 #include "service/html_escape.h"
+#include "service/log_escape.h"
 #include "service/options.h"
 #include "service/request_log.h"
 
@@ -29,7 +31,7 @@ TEST(CsvReaderTest, SplitsRecordsAndReportsMalformedOnesWithTheirLine) {
         {"a\rb\n", {{1, {"a\rb"}}}, {}},
         {"a\"b,c\nd\n", {{2, {"d"}}}, {1}},
         {"x\n\"a\"b,c\nd\n", {{1, {"x"}}, {3, {"d"}}}, {2}},
-        {"a\n\"b,c\nd\n", {{1, {"a"}}}, {2}},
+        {"a\n\"b,c\nd\n", {{1, {"a"}}, {3, {"d"}}}, {2}},  // a quote never closed
     };
     for (const auto& [text, records, problemLines] : cases) {
         SCOPED_TRACE(text);
@@ -59,25 +61,37 @@ TEST(HtmlEscapeTest, EscapesMarkupCharactersOnly) {
 }
 
 TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
-    using Read = std::tuple<Command, std::string, int, std::optional<std::string>, std::string>;
+    using Read =
+        std::tuple<Command, std::string, int, std::optional<std::string>, std::string, bool>;
     const std::pair<std::vector<std::string_view>, Read> valid[] = {
-        {{}, {Command::kServe, "127.0.0.1", 47180, std::nullopt, ""}},
-        {{"--port", "0", "--host", "::1"}, {Command::kServe, "::1", 0, std::nullopt, ""}},
-        {{"--port=8080", "--database=/d.db"}, {Command::kServe, "127.0.0.1", 8080, "/d.db", ""}},
+        {{}, {Command::kServe, "127.0.0.1", 47180, std::nullopt, "", false}},
+        {{"--port", "0", "--host", "::1"}, {Command::kServe, "::1", 0, std::nullopt, "", false}},
+        {{"--port=8080", "--database=/d.db"},
+         {Command::kServe, "127.0.0.1", 8080, "/d.db", "", false}},
         {{"--database", "x.db", "import", "in.csv"},
-         {Command::kImport, "127.0.0.1", 47180, "x.db", "in.csv"}},
-        {{"--help", "--verbose"}, {Command::kHelp, "127.0.0.1", 47180, std::nullopt, ""}},
+         {Command::kImport, "127.0.0.1", 47180, "x.db", "in.csv", false}},
+        {{"import", "--skip-faulty-lines", "in.csv"},
+         {Command::kImport, "127.0.0.1", 47180, std::nullopt, "in.csv", true}},
+        {{"--help", "--verbose"}, {Command::kHelp, "127.0.0.1", 47180, std::nullopt, "", false}},
     };
     for (const auto& [arguments, expected] : valid) {
         const auto parsed = parseOptions(arguments);
         ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << arguments.size();
         const auto& o = std::get<Options>(parsed);
-        EXPECT_EQ(Read(o.command, o.host, o.port, o.database, o.csvFile), expected);
+        EXPECT_EQ(Read(o.command, o.host, o.port, o.database, o.csvFile, o.skipFaultyLines),
+                  expected);
     }
     const std::vector<std::vector<std::string_view>> invalid = {
-        {"--port", "65536"}, {"--port", "-1"},     {"--port", "12x"},
-        {"--port"},          {"--verbose"},        {"serve"},
-        {"import"},          {"import", "a", "b"}, {"import", "a.csv", "--port", "1"},
+        {"--port", "65536"},
+        {"--port", "-1"},
+        {"--port", "12x"},
+        {"--port"},
+        {"--verbose"},
+        {"serve"},
+        {"import"},
+        {"import", "a", "b"},
+        {"import", "a.csv", "--port", "1"},
+        {"--skip-faulty-lines"},
     };
     for (const auto& arguments : invalid)
         EXPECT_TRUE(std::holds_alternative<std::string>(parseOptions(arguments))) << arguments[0];
@@ -111,8 +125,31 @@ TEST(RequestLogTest, OneSafeLinePerRequest) {
     EXPECT_EQ(formatRequestLogLine(0, "POST", "/inapp.php", 200, std::chrono::microseconds(1234)),
               "1970-01-01T00:00:00Z POST /inapp.php 200 1.234ms\n");
     EXPECT_EQ(formatRequestLogLine(0, "GET", "/a\nb\x1b[31m", 404, std::nullopt),
-              "1970-01-01T00:00:00Z GET /a?b?[31m 404 -\n");
+              "1970-01-01T00:00:00Z GET /a\\x0Ab\\x1B[31m 404 -\n");
     EXPECT_LT(formatRequestLogLine(0, "GET", std::string(5000, 'x'), 404, {}).size(), 300u);
+}
+
+TEST(LogEscapeTest, LeavesValidUtf8ThatCannotSteerTheReaderAndEscapesTheRest) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"/kb/HT1349?序列号", "/kb/HT1349?序列号"},
+        {"a\\b", "a\\\\b"},                                  // the escape character itself
+        {"\r\n\t\x7F", "\\x0D\\x0A\\x09\\x7F"},              // C0 and DEL
+        {"\xC2\x85\xC2\x9B", "\\u{0085}\\u{009B}"},          // C1 as UTF-8
+        {"\x85\x9B", "\\x85\\x9B"},                          // C1 bytes alone: not UTF-8
+        {"abc\xE2\x80\xAEgpj.exe", "abc\\u{202E}gpj.exe"},   // right-to-left override
+        {"\xE2\x81\xA6\xE2\x80\x8F", "\\u{2066}\\u{200F}"},  // isolate and mark
+        {"\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80", "\\xC0\\xAF\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80"},
+        {"\xE5\xBA", "\\xE5\\xBA"},  // cut off at the end
+    };
+    for (const auto& [bytes, logged] : cases) {
+        std::string line;
+        appendEscapedForLog(line, bytes, 200);
+        EXPECT_EQ(line, logged);
+        EXPECT_TRUE(platform::decodeUtf8(line));
+    }
+    std::string cut;
+    appendEscapedForLog(cut, "ab序列号", 4);  // never half a character
+    EXPECT_EQ(cut, "ab...");
 }
 
 }  // namespace

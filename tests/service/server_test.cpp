@@ -2,18 +2,19 @@
 // database of its own (the sample devices) and talks to it over real HTTP.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <netinet/in.h>
 #include <sqlite3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
 #include "service/lookup_server.h"
-#include "tests/support/temporary_directory.h"
+#include "tests/service/http_client.h"
+#include "tests/service/running_server.h"
 
 namespace quelmarn::service {
 namespace {
@@ -22,38 +23,24 @@ using std::chrono::year;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 
+using testing_support::HttpResponse;
+
 class ServerTest : public ::testing::Test {
   protected:
-    ~ServerTest() override { stop(); }
-
-    // Stops serving once the requests in progress are answered and logged.
-    void stop() {
-        if (serving_.joinable()) {
-            server_.stop();
-            serving_.join();
-        }
+    std::optional<HttpResponse> lookUp(const std::string& body, const char* type = "text/plain") {
+        const std::string header = *type ? std::string("Content-Type: ") + type + "\r\n" : "";
+        return testing_support::exchange(
+            port_, testing_support::requestText(port_, "POST", "/inapp.php", body, header));
     }
 
-    httplib::Result lookUp(const std::string& body, const char* type = "text/plain") {
-        return client_.Post("/inapp.php", body, type);
+    std::optional<HttpResponse> get(const std::string& path) {
+        return testing_support::exchange(port_, testing_support::requestText(port_, "GET", path));
     }
 
-    bool bodyHas(const httplib::Result& answer, std::string_view text) {
-        return answer && answer->body.find(text) != std::string::npos;
-    }
-
-    testing_support::TemporaryDirectory directory_;
-    std::string databasePath_ = (directory_.path() / "devices.sqlite3").string();
-    DeviceStore store_{databasePath_};
-    std::mutex logMutex_;
-    std::vector<std::string> logLines_;
-    LookupServer server_{store_, [this](std::string_view line) {
-                             const std::lock_guard lock(logMutex_);
-                             logLines_.emplace_back(line);
-                         }};
-    int port_ = server_.bind("127.0.0.1", 0).value();
-    std::thread serving_{[this] { server_.serve(); }};
-    httplib::Client client_{"127.0.0.1", port_};
+    testing_support::RunningServer running_;
+    DeviceStore& store_ = running_.store;
+    const std::string& databasePath_ = running_.databasePath;
+    const int port_ = running_.port;
 };
 
 TEST_F(ServerTest, RegisteredSerialAnswersTheDevicePageWhateverTheContentType) {
@@ -62,10 +49,10 @@ TEST_F(ServerTest, RegisteredSerialAnswersTheDevicePageWhateverTheContentType) {
         const auto answer = lookUp("sn=QX2K93HT7LMP", type);
         ASSERT_TRUE(answer);
         EXPECT_EQ(answer->status, 200);
-        EXPECT_EQ(answer->get_header_value("Content-Type"), kHtml);
-        EXPECT_TRUE(bodyHas(answer, "笔记本电脑 15 英寸"));
-        EXPECT_TRUE(bodyHas(answer, "Notebook15,1"));
-        EXPECT_TRUE(bodyHas(answer, "2023 年 3 月 14 日"));
+        EXPECT_EQ(answer->header("content-type"), kHtml);
+        EXPECT_TRUE(answer->bodyHas("笔记本电脑 15 英寸"));
+        EXPECT_TRUE(answer->bodyHas("Notebook15,1"));
+        EXPECT_TRUE(answer->bodyHas("2023 年 3 月 14 日"));
     }
 }
 
@@ -73,9 +60,9 @@ TEST_F(ServerTest, UnregisteredSerialAnswersNotRegisteredWithTheSerialEscaped) {
     const auto answer = lookUp("sn=<script>alert(1)</script>&amp;");
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, 404);
-    EXPECT_TRUE(bodyHas(answer, "未找到该序列号"));
-    EXPECT_FALSE(bodyHas(answer, "<script>"));
-    EXPECT_TRUE(bodyHas(answer, "&lt;script&gt;alert(1)&lt;/script&gt;&amp;amp;"));
+    EXPECT_TRUE(answer->bodyHas("未找到该序列号"));
+    EXPECT_FALSE(answer->bodyHas("<script>"));
+    EXPECT_TRUE(answer->bodyHas("&lt;script&gt;alert(1)&lt;/script&gt;&amp;amp;"));
 }
 
 TEST_F(ServerTest, SerialIsFoundOnlyWhenExactAndItsDeviceIsEscaped) {
@@ -85,8 +72,8 @@ TEST_F(ServerTest, SerialIsFoundOnlyWhenExactAndItsDeviceIsEscaped) {
     const auto found = lookUp("sn=" + serial);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->status, 200);
-    EXPECT_FALSE(bodyHas(found, "<img"));
-    EXPECT_TRUE(bodyHas(found, "&lt;img src=x onerror=y&gt;"));
+    EXPECT_FALSE(found->bodyHas("<img"));
+    EXPECT_TRUE(found->bodyHas("&lt;img src=x onerror=y&gt;"));
     for (const std::string near : {"A&b=1 %41+x", " A&b=1 AA+x ", " A&b=1 %41 x "}) {
         const auto missed = lookUp("sn=" + near);
         ASSERT_TRUE(missed);
@@ -102,20 +89,44 @@ TEST_F(ServerTest, FailingDatabaseAnswersAnErrorPageWhileOtherPagesWork) {
     const auto failed = lookUp("sn=QX2K93HT7LMP");
     ASSERT_TRUE(failed);
     EXPECT_EQ(failed->status, 500);
-    EXPECT_TRUE(bodyHas(failed, "服务内部错误"));
-    const auto help = client_.Get("/kb/HT1349");
+    EXPECT_TRUE(failed->bodyHas("服务内部错误"));
+    const auto help = get("/kb/HT1349");
     ASSERT_TRUE(help);
     EXPECT_EQ(help->status, 200);
+}
+
+TEST(DatabaseFileTest, FileDeletedOrReplacedUnderTheServerIsNoLongerServed) {
+    const std::pair<const char*, const char*> cases[] = {{"deleted", "已被删除"},
+                                                         {"replaced", "已被另一个文件替换"}};
+    for (const auto& [change, reason] : cases) {
+        SCOPED_TRACE(change);
+        testing_support::RunningServer running;
+        const auto before = testing_support::lookUp(running.port, "sn=QX2K93HT7LMP");
+        ASSERT_TRUE(before);
+        EXPECT_EQ(before->status, 200);
+        std::filesystem::remove(running.databasePath);
+        if (std::string_view(change) == "replaced")
+            DeviceStore another(running.databasePath);  // as a later import would make it
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        const auto after = testing_support::lookUp(running.port, "sn=QX2K93HT7LMP");
+        ASSERT_TRUE(after);
+        EXPECT_EQ(after->status, 500);
+        running.stop();
+        const auto log = running.logLines();
+        EXPECT_TRUE(std::ranges::any_of(log, [reason](const std::string& line) {
+            return line.find(reason) != std::string::npos;
+        }));
+    }
 }
 
 TEST_F(ServerTest, HelpPageAnswersWithAndWithoutTheLocaleQuery) {
     for (const char* path : {"/kb/HT1349?viewlocale=zh_CN", "/kb/HT1349"}) {
         SCOPED_TRACE(path);
-        const auto answer = client_.Get(path);
+        const auto answer = get(path);
         ASSERT_TRUE(answer);
         EXPECT_EQ(answer->status, 200);
-        EXPECT_EQ(answer->get_header_value("Content-Type"), kHtml);
-        EXPECT_TRUE(bodyHas(answer, "/sys/class/dmi/id/product_serial"));
+        EXPECT_EQ(answer->header("content-type"), kHtml);
+        EXPECT_TRUE(answer->bodyHas("/sys/class/dmi/id/product_serial"));
     }
 }
 
@@ -150,26 +161,23 @@ TEST_F(ServerTest, BadRequestsAnswerAnErrorPageEachLoggedAndTheServiceGoesOn) {
     };
     for (const auto& bad : cases) {
         SCOPED_TRACE(std::string(bad.method) + " " + bad.path + " " + bad.body.substr(0, 20));
-        httplib::Request request;
-        request.method = bad.method;
-        request.path = bad.path;
-        request.body = bad.body;
-        const auto answer = client_.send(request);
+        const auto answer = testing_support::exchange(
+            port_, testing_support::requestText(port_, bad.method, bad.path, bad.body));
         ASSERT_TRUE(answer);
         EXPECT_EQ(answer->status, bad.status);
-        EXPECT_EQ(answer->get_header_value("Content-Type"), kHtml);
+        EXPECT_EQ(answer->header("content-type"), kHtml);
         if (bad.status == 405)
-            EXPECT_EQ(answer->get_header_value("Allow"), bad.explanation);
+            EXPECT_EQ(answer->header("allow"), bad.explanation);
         else
-            EXPECT_TRUE(bodyHas(answer, bad.explanation));
+            EXPECT_TRUE(answer->bodyHas(bad.explanation));
     }
     const auto after = lookUp("sn=QX2K93HT7LMP");
     ASSERT_TRUE(after);
     EXPECT_EQ(after->status, 200);
-    stop();
-    const std::lock_guard lock(logMutex_);
-    EXPECT_EQ(logLines_.size(), std::size(cases) + 1);
-    EXPECT_EQ(std::ranges::count_if(logLines_,
+    running_.stop();
+    const auto logLines = running_.logLines();
+    EXPECT_EQ(logLines.size(), std::size(cases) + 1);
+    EXPECT_EQ(std::ranges::count_if(logLines,
                                     [](const std::string& line) {
                                         return line.find(" POST /inapp.php 413 ") !=
                                                std::string::npos;
@@ -200,7 +208,6 @@ TEST_F(ServerTest, StalledOrCutOffClientsDoNotHoldUpOthers) {
                        "Content-Length: 15\r\n\r\nsn=QX2K"),
         connectAndSend(port_, ""),
     };
-    client_.set_read_timeout(10);
     const auto answer = lookUp("sn=QX2K93HT7LMP");
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, 200);

@@ -1,0 +1,101 @@
+#include "service/accepted_hosts.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <charconv>
+
+namespace quelmarn::service {
+
+namespace {
+
+std::string lowerCase(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return lower;
+}
+
+bool isIpv4(const std::string& text) {
+    in_addr address{};
+    return inet_pton(AF_INET, text.c_str(), &address) == 1;
+}
+
+bool isIpv6(const std::string& text) {
+    in6_addr address{};
+    return inet_pton(AF_INET6, text.c_str(), &address) == 1;
+}
+
+bool isLoopback(const std::string& host) {
+    return host == "localhost" || host.starts_with("127.") || host == "::1";
+}
+
+struct HostAndPort {
+    std::string name;  // lower case, IPv6 without brackets
+    std::optional<int> port;
+};
+
+// Splits "name", "name:port", "[v6]" or "[v6]:port"; nothing when the value is malformed.
+std::optional<HostAndPort> splitHost(std::string_view value) {
+    std::string_view name = value;
+    std::string_view port;
+    if (value.starts_with('[')) {
+        const auto close = value.find(']');
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        name = value.substr(1, close - 1);
+        const std::string_view rest = value.substr(close + 1);
+        if (!rest.empty() && !rest.starts_with(':'))
+            return std::nullopt;
+        port = rest.empty() ? rest : rest.substr(1);
+        if (!isIpv6(std::string(name)))
+            return std::nullopt;
+    } else if (const auto colon = value.rfind(':'); colon != std::string_view::npos) {
+        name = value.substr(0, colon);
+        port = value.substr(colon + 1);
+        if (name.find(':') != std::string_view::npos)
+            return std::nullopt;  // an IPv6 literal must be bracketed
+    }
+    if (name.empty())
+        return std::nullopt;
+    HostAndPort split{lowerCase(name), std::nullopt};
+    if (value.size() > name.size() + (value.starts_with('[') ? 2 : 0)) {
+        int number = 0;
+        const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
+        if (error != std::errc{} || end != port.data() + port.size() || number <= 0 ||
+            number > 65535)
+            return std::nullopt;
+        split.port = number;
+    }
+    return split;
+}
+
+}  // namespace
+
+AcceptedHosts::AcceptedHosts(std::string_view listenHost, int port) : port_(port) {
+    std::string host = lowerCase(listenHost);
+    if (host.size() > 1 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    anyAddress_ = host == "0.0.0.0" || host == "::" || host.empty();
+    names_.push_back(host);
+    if (anyAddress_ || isLoopback(host)) {
+        for (const char* loopback : {"localhost", "127.0.0.1", "::1"})
+            names_.emplace_back(loopback);
+    }
+}
+
+bool AcceptedHosts::accepts(std::optional<std::string_view> host, bool http10) const {
+    if (!host)
+        return http10;
+    const auto split = splitHost(*host);
+    if (!split)
+        return false;
+    if (split->port.value_or(80) != port_)
+        return false;
+    if (std::find(names_.begin(), names_.end(), split->name) != names_.end())
+        return true;
+    return anyAddress_ && (isIpv4(split->name) || isIpv6(split->name));
+}
+
+}  // namespace quelmarn::service

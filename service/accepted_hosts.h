@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quelmarn::service {
+
+// The Host header values that name this service. A page elsewhere that points its own name at
+// 127.0.0.1 makes the browser send that name as Host; answering only to the names and addresses
+// the service listens on keeps such a page from reading lookups (DNS rebinding).
+class AcceptedHosts {
+  public:
+    // For a service listening on `listenHost` (as given to --host: an address or a name) at
+    // `port`. A loopback address also accepts "localhost" and the other loopback spellings; a
+    // wildcard address (0.0.0.0, ::) accepts any address literal and "localhost".
+    AcceptedHosts(std::string_view listenHost, int port);
+
+    // Whether a request with this Host value (absent when the request had none) is for this
+    // service. HTTP/1.0 clients may leave Host out; HTTP/1.1 ones must send it (RFC 9112 3.2).
+    // The port, when given, must be the one listened on; without one it must be 80.
+    bool accepts(std::optional<std::string_view> host, bool http10) const;
+
+  private:
+    std::vector<std::string> names_;  // lower case, IPv6 without brackets
+    bool anyAddress_ = false;
+    int port_;
+};
+
+}  // namespace quelmarn::service

@@ -1,0 +1,97 @@
+#include "service/log_writer.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <optional>
+
+namespace quelmarn::service {
+
+namespace {
+
+// How long the writer waits for a full descriptor before it looks at whether it should stop.
+constexpr int kPollMilliseconds = 100;
+// How long the destructor lets a full descriptor hold up the lines still queued.
+constexpr auto kFlushTime = std::chrono::milliseconds(500);
+
+}  // namespace
+
+LogWriter::LogWriter(int fd) : fd_(fd), thread_([this] { run(); }) {}
+
+LogWriter::~LogWriter() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+void LogWriter::post(std::string_view line) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (queuedBytes_ + line.size() > kMaxQueuedBytes) {
+            ++dropped_;
+            return;
+        }
+        queue_.emplace_back(line);
+        queuedBytes_ += line.size();
+    }
+    wake_.notify_one();
+}
+
+void LogWriter::run() {
+    std::optional<std::chrono::steady_clock::time_point> giveUpAt;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (queue_.empty())
+            return;
+        if (stopping_ && !giveUpAt)
+            giveUpAt = std::chrono::steady_clock::now() + kFlushTime;
+        if (giveUpAt && std::chrono::steady_clock::now() > *giveUpAt)
+            return;
+        std::string text = std::move(queue_.front());
+        queue_.pop_front();
+        queuedBytes_ -= text.size();
+        if (dropped_ > 0) {
+            // Said once per stretch of lost lines, ahead of the first line that follows it.
+            text = "quelmarn-lookupd: 日志输出受阻，丢弃了 " + std::to_string(dropped_) +
+                   " 行日志\n" + text;
+            dropped_ = 0;
+        }
+        lock.unlock();
+        const bool written = writeWhole(text);
+        lock.lock();
+        if (!written && stopping_)
+            return;
+    }
+}
+
+bool LogWriter::writeWhole(std::string_view text) {
+    while (!text.empty()) {
+        pollfd ready{fd_, POLLOUT, 0};
+        const int polled = ::poll(&ready, 1, kPollMilliseconds);
+        if (polled == 0) {
+            const std::lock_guard lock(mutex_);
+            if (stopping_)
+                return false;
+            continue;
+        }
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled < 0 || (ready.revents & (POLLERR | POLLNVAL)))
+            return false;
+        const ssize_t written = ::write(fd_, text.data(), text.size());
+        if (written < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (written < 0)
+            return false;  // a log line is not worth more than trying
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace quelmarn::service
