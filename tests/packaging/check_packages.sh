@@ -51,8 +51,8 @@ e2e_wait_for_line "$out/lookupd.log" 10 'http://127\.0\.0\.1:[0-9]+/'
 port="$(grep -oE 'http://127\.0\.0\.1:[0-9]+/' "$out/lookupd.log" | head -1 | grep -oE '[0-9]+/$' | tr -d /)"
 body="sn=QX2K93HT7LMP"
 exec 3<>"/dev/tcp/127.0.0.1/$port"
-printf 'POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: %d\r\nConnection: close\r\n\r\n%s' \
-    "${#body}" "$body" >&3
+printf 'POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nContent-Length: %d\r\nConnection: close\r\n\r\n%s' \
+    "$port" "${#body}" "$body" >&3
 answer="$(cat <&3)"
 exec 3<&-
 [[ "$answer" == "HTTP/1.1 200"* ]] || e2e_fail "the lookup answered: ${answer:0:200}"
