@@ -73,7 +73,9 @@ std::optional<HostAndPort> splitHost(std::string_view value) {
 
 }  // namespace
 
-AcceptedHosts::AcceptedHosts(std::string_view listenHost, int port) : port_(port) {
+AcceptedHosts::AcceptedHosts(std::string_view listenHost, int port,
+                             const std::vector<std::string>& serverNames)
+    : port_(port) {
     std::string host = lowerCase(listenHost);
     if (host.size() > 1 && host.front() == '[' && host.back() == ']')
         host = host.substr(1, host.size() - 2);
@@ -83,6 +85,8 @@ AcceptedHosts::AcceptedHosts(std::string_view listenHost, int port) : port_(port
         for (const char* loopback : {"localhost", "127.0.0.1", "::1"})
             names_.emplace_back(loopback);
     }
+    for (const std::string& name : serverNames)
+        names_.push_back(lowerCase(name));
 }
 
 bool AcceptedHosts::accepts(std::optional<std::string_view> host, bool http10) const {

@@ -14,8 +14,10 @@ class AcceptedHosts {
   public:
     // For a service listening on `listenHost` (as given to --host: an address or a name) at
     // `port`. A loopback address also accepts "localhost" and the other loopback spellings; a
-    // wildcard address (0.0.0.0, ::) accepts any address literal and "localhost".
-    AcceptedHosts(std::string_view listenHost, int port);
+    // wildcard address (0.0.0.0, ::) accepts any address literal and "localhost". `serverNames`
+    // are further names clients reach the service by (a site's own host name, for instance).
+    AcceptedHosts(std::string_view listenHost, int port,
+                  const std::vector<std::string>& serverNames = {});
 
     // Whether a request with this Host value (absent when the request had none) is for this
     // service. HTTP/1.0 clients may leave Host out; HTTP/1.1 ones must send it (RFC 9112 3.2).

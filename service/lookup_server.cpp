@@ -194,7 +194,8 @@ LookupServer::~LookupServer() {
         ::close(listenSocket_);
 }
 
-std::optional<int> LookupServer::bind(const std::string& host, int port) {
+std::optional<int> LookupServer::bind(const std::string& host, int port,
+                                      const std::vector<std::string>& serverNames) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -220,7 +221,7 @@ std::optional<int> LookupServer::bind(const std::string& host, int port) {
     const int boundPort =
         ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
                                           : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
-    hosts_.emplace(host, boundPort);
+    hosts_.emplace(host, boundPort, serverNames);
     ipv6_ = bound.ss_family == AF_INET6;
     return boundPort;
 }

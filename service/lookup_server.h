@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "service/accepted_hosts.h"
 #include "service/connection_guard.h"
@@ -33,7 +34,9 @@ class LookupServer {
 
     // Listens on `host` (an IPv4 or IPv6 address or a name) and `port`, 0 meaning any free port.
     // Returns the port listened on, or nothing when the address is taken or cannot be used.
-    std::optional<int> bind(const std::string& host, int port);
+    // Requests are answered when their Host names `host` or one of `serverNames`.
+    std::optional<int> bind(const std::string& host, int port,
+                            const std::vector<std::string>& serverNames = {});
 
     // Answers requests until stop(); call after a successful bind(). Returns false when the
     // event loop could not be started.

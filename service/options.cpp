@@ -46,7 +46,7 @@ class ArgumentReader {
         if (positionals.size() != 2)
             return std::string("import 需要且只需要一个 CSV 文件");
         if (hostOrPortGiven_)
-            return std::string("import 不接受 --host 或 --port");
+            return std::string("import 不接受 --host、--port 或 --server-name");
         options.command = Command::kImport;
         options.csvFile = std::string(positionals[1]);
         return options;
@@ -57,7 +57,8 @@ class ArgumentReader {
     std::optional<std::string> readOption(std::string_view argument, Options& options) {
         const auto equals = argument.find('=');
         const std::string_view name = argument.substr(0, equals);
-        if (name != "--host" && name != "--port" && name != "--database") {
+        if (name != "--host" && name != "--port" && name != "--server-name" &&
+            name != "--database") {
             return "未知的选项 “" + std::string(name) + "”";
         }
         const auto value =
@@ -69,6 +70,10 @@ class ArgumentReader {
             return std::nullopt;
         }
         hostOrPortGiven_ = true;
+        if (name == "--server-name") {
+            options.serverNames.emplace_back(*value);
+            return std::nullopt;
+        }
         if (name == "--host") {
             options.host = std::string(*value);
             return std::nullopt;
@@ -99,7 +104,7 @@ std::variant<Options, std::string> parseOptions(std::span<const std::string_view
 
 std::string_view usageText() {
     return R"(用法：
-  quelmarn-lookupd [--host 地址] [--port 端口] [--database 文件]
+  quelmarn-lookupd [--host 地址] [--port 端口] [--server-name 名称]... [--database 文件]
       启动序列号查询服务，直到收到 SIGINT 或 SIGTERM。
   quelmarn-lookupd import 文件.csv [--database 文件] [--skip-faulty-lines]
       从 CSV 文件导入设备，序列号相同的设备会被替换。文件中只要有一行有误
@@ -111,6 +116,9 @@ std::string_view usageText() {
 选项：
   --host 地址       监听的地址，默认 127.0.0.1（只接受本机连接）
   --port 端口       监听的端口，默认 47180；0 表示任选一个空闲端口
+  --server-name 名称
+                    客户端访问本服务时使用的主机名（可重复）；请求的 Host 须为监听地址
+                    或这些名称之一
   --database 文件   设备数据库（只接受本服务的数据库，或一个空文件），默认 $XDG_DATA_HOME/quelmarn/devices.sqlite3，
                     未设置 XDG_DATA_HOME 时为 ~/.local/share/quelmarn/devices.sqlite3；
                     首次使用时自动创建，并写入几台示例设备

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace quelmarn::service {
 
@@ -19,15 +20,16 @@ constexpr int kDefaultPort = 47180;
 
 struct Options {
     Command command = Command::kServe;
-    std::string host = "127.0.0.1";       // loopback unless asked otherwise
-    int port = kDefaultPort;              // 0 asks for any free port
-    std::optional<std::string> database;  // absent: the file in the user's data directory
-    std::string csvFile;                  // kImport only
-    bool skipFaultyLines = false;         // kImport only: save the good lines of a faulty file
+    std::string host = "127.0.0.1";        // loopback unless asked otherwise
+    int port = kDefaultPort;               // 0 asks for any free port
+    std::optional<std::string> database;   // absent: the file in the user's data directory
+    std::string csvFile;                   // kImport only
+    std::vector<std::string> serverNames;  // further names clients reach the service by
+    bool skipFaultyLines = false;          // kImport only: save the good lines of a faulty file
 };
 
 // Reads the arguments that follow the program name:
-//   [--host ADDR] [--port N] [--database PATH]
+//   [--host ADDR] [--port N] [--server-name NAME]... [--database PATH]
 //   import FILE.csv [--database PATH] [--skip-faulty-lines]
 //   --help
 // Options may also be written --name=value. Returns the options, or a message (Chinese, one

@@ -41,7 +41,8 @@ ConnectionLimits limitsForThisProcess() {
 
 }  // namespace
 
-int runServer(const std::string& host, int port, const std::string& databasePath) {
+int runServer(const std::string& host, int port, const std::vector<std::string>& serverNames,
+              const std::string& databasePath) {
     // Blocked before any thread starts, so that every thread inherits the mask and the signals
     // reach only the sigwait below, where stopping the server is safe (it is not from a handler).
     sigset_t stopSignals;
@@ -63,7 +64,7 @@ int runServer(const std::string& host, int port, const std::string& databasePath
     LogWriter log(STDERR_FILENO);
     LookupServer server(
         *store, [&log](std::string_view line) { log.post(line); }, limitsForThisProcess());
-    const auto bound = server.bind(host, port);
+    const auto bound = server.bind(host, port, serverNames);
     if (!bound) {
         std::cerr << "quelmarn-lookupd: 无法在 " << host << " 端口 " << port
                   << " 上监听：端口已被占用，或地址无效\n";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/utf8.h"
+#include "service/accepted_hosts.h"
 #include "service/calendar_date.h"
 #include "service/csv_reader.h"
 #include "service/data_directory.h"
@@ -95,6 +96,24 @@ TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
     };
     for (const auto& arguments : invalid)
         EXPECT_TRUE(std::holds_alternative<std::string>(parseOptions(arguments))) << arguments[0];
+}
+
+// A site's service listens on every address and is reached by its own name.
+TEST(OptionsTest, ServerNamesAreFurtherHostsRequestsMayName) {
+    const std::vector<std::string_view> arguments = {"--host", "0.0.0.0", "--server-name",
+                                                     "lookup.example.org", "--server-name=lookup"};
+    const auto parsed = parseOptions(arguments);
+    ASSERT_TRUE(std::holds_alternative<Options>(parsed));
+    const Options& options = std::get<Options>(parsed);
+    EXPECT_EQ(options.serverNames, (std::vector<std::string>{"lookup.example.org", "lookup"}));
+    const AcceptedHosts hosts(options.host, 47180, options.serverNames);
+    const std::pair<std::string_view, bool> cases[] = {
+        {"Lookup.Example.ORG:47180", true}, {"lookup:47180", true},
+        {"192.0.2.7:47180", true},          {"localhost:47180", true},
+        {"other.example.org:47180", false}, {"lookup.example.org:8080", false},
+    };
+    for (const auto& [host, accepted] : cases)
+        EXPECT_EQ(hosts.accepts(host, false), accepted) << host;
 }
 
 TEST(CalendarDateTest, ReadsOnlyRealDaysWrittenAsIso) {
