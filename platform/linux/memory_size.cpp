@@ -30,7 +30,11 @@ std::optional<std::uint64_t> onlineBlockBytes(const RootFiles& files) {
             ++online;
         }
     }
-    return online > 0 ? std::optional<std::uint64_t>(online * *blockSize) : std::nullopt;
+    std::uint64_t bytes = 0;
+    if (online == 0 || __builtin_mul_overflow(online, *blockSize, &bytes)) {
+        return std::nullopt;  // a block size no machine has: no size rather than a wrapped one
+    }
+    return bytes;
 }
 
 std::uint64_t liveTotalRam() {
@@ -57,7 +61,11 @@ std::optional<std::uint64_t> memTotalBytes(std::string_view meminfo) {
         }
         line.remove_suffix(3);
         const auto kibibytes = parseUnsigned(line);
-        return kibibytes ? std::optional<std::uint64_t>(*kibibytes * kKibibyte) : std::nullopt;
+        std::uint64_t bytes = 0;
+        if (!kibibytes || __builtin_mul_overflow(*kibibytes, kKibibyte, &bytes)) {
+            return std::nullopt;
+        }
+        return bytes;
     }
     return std::nullopt;
 }
