@@ -1,7 +1,10 @@
 // /proc/cpuinfo as any architecture's kernel, or a broken one, might write it: the blocks, the
 // processor name, the core count and the clocks read from them.
+#include <algorithm>
+
 #include "fuzz/fuzz_input.h"
 #include "platform/linux/clock_text.h"
+#include "platform/linux/cpu_list.h"
 #include "platform/linux/cpuinfo.h"
 #include "platform/linux/text_fields.h"
 
@@ -12,6 +15,15 @@ using namespace platform::linux_backend;
 bool pointsInto(std::string_view part, std::string_view whole) {
     return part.empty() || (part.data() >= whole.data() &&
                             part.data() + part.size() <= whole.data() + whole.size());
+}
+
+std::uint64_t processorBlocks(const std::vector<CpuInfoBlock>& blocks) {
+    std::uint64_t count = 0;
+    for (const auto& block : blocks) {
+        count += std::ranges::any_of(block,
+                                     [](const auto& entry) { return entry.first == "processor"; });
+    }
+    return count;
 }
 
 }  // namespace
@@ -29,7 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::require(key.find_first_of(":\n") == key.npos, "a key holds no ':' or line end");
         }
     }
-    physicalCoresFromCpuInfo(blocks);
+    const std::uint64_t processors = processorBlocks(blocks);
+    const unsigned cores = physicalCoresFromCpuInfo(blocks);
+    fuzz::require((cores > 0) == (processors > 0),
+                  "processors have at least one core, and no processor none");
+    fuzz::require(
+        cores <= std::max(kMostCpus, processors),
+        "no more cores than a kernel can have CPUs, unless as many processors are listed");
     if (const auto name = processorNameFromCpuInfo(blocks)) {
         hertzFromNameSuffix(*name);
     }
