@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (fuzz/) with clang and runs each one over its seed corpus for a
-# bounded time, two at a time per core pair; fails when any target finds a crash, a sanitizer
-# report, a broken property, a time-out or runaway memory.
+# Builds the libFuzzer targets (fuzz/) with clang and runs each one, one per core at a time,
+# over its seed corpus for a bounded time, with its dictionary (fuzz/dict/<name>.dict) where it
+# has one. Fails when any target finds a crash, a sanitizer report, a broken property, a
+# time-out or runaway memory.
 #   scripts/fuzz.sh [seconds-per-target]      (default 10; the test command uses the default)
 # An input that broke a target is kept in <build>/findings/<name>/ and named in the output.
 # Once the fault is fixed, copy the input into fuzz/corpus/<name>/ so every run repeats it.
@@ -28,11 +29,15 @@ run_target() {
     local name
     name="$(basename "$executable" _fuzz)"
     mkdir -p "$build/corpus/$name" "$build/findings/$name" "$build/logs"
+    local dictionary=()
+    if [[ -f "$root/fuzz/dict/$name.dict" ]]; then
+        dictionary=(-dict="$root/fuzz/dict/$name.dict")
+    fi
     local status=0
     # Inputs of at most 4 KiB: a sysfs file is one page, and every parser here reads texts of
     # that order. -timeout catches a slow input, -rss_limit_mb runaway memory.
     "$executable" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$build/findings/$name/" \
+        -print_final_stats=1 -artifact_prefix="$build/findings/$name/" "${dictionary[@]}" \
         "$build/corpus/$name" "$root/fuzz/corpus/$name" >"$build/logs/$name.log" 2>&1 ||
         status=$?
     echo "$status" >"$build/logs/$name.status"
