@@ -1,11 +1,14 @@
 // The numbers of sysfs and /proc files: decimal readings (hwmon millidegrees and rpm, cpufreq
-// kHz), hexadecimal sizes (memory block_size_bytes), decimal fractions (clocks) and MemTotal.
+// kHz), hexadecimal sizes (memory block_size_bytes), decimal fractions (clocks) and MemTotal,
+// and temperatures in the form the stand-in SMC reports them.
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <string>
 
 #include "fuzz/fuzz_input.h"
 #include "platform/linux/memory_size.h"
+#include "platform/linux/smc_keys.h"
 #include "platform/linux/text_fields.h"
 
 namespace {
@@ -37,6 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (const auto value = parseSigned(text)) {
         fuzz::require(parseSigned(written(*value, 10)) == value, "signed decimal reads back");
+        // As a hwmon temperature the reading becomes the stand-in controller's sp78 value: its
+        // 1/256 degrees rounded down, held to what 16 bits can say.
+        const auto sp78 = platform::linux_backend::smc_keys::sp78Bytes(*value);
+        const auto steps = static_cast<std::int16_t>((sp78[0] << 8) | sp78[1]);
+        const __int128 scaled = static_cast<__int128>(*value) * 256;
+        const __int128 floored = scaled / 1000 - (scaled % 1000 < 0 ? 1 : 0);
+        fuzz::require(steps == std::clamp<__int128>(floored, -32768, 32767),
+                      "a temperature is its 1/256 degrees rounded down, held to 16 bits");
     }
     // Kilohertz, megahertz and gigahertz texts scaled to hertz keep their whole part.
     std::uint64_t scale = 1;

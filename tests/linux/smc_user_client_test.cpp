@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -132,6 +133,9 @@ TEST(SmcKeysTest, EncodesSp78AndFpe2RoundedDownAndClamped) {
         {45000, {0x2D, 0x00}},  {45999, {0x2D, 0xFF}},   {0, {0x00, 0x00}},
         {-500, {0xFF, 0x80}},   {-1500, {0xFE, 0x80}},   {127999, {0x7F, 0xFF}},
         {200000, {0x7F, 0xFF}}, {-128000, {0x80, 0x00}}, {-200000, {0x80, 0x00}},
+        // A broken sensor file: far past the ends, where scaling to 1/256 would overflow.
+        {std::numeric_limits<std::int64_t>::max(), {0x7F, 0xFF}},
+        {std::numeric_limits<std::int64_t>::min(), {0x80, 0x00}},
     };
     for (const auto& [millidegrees, bytes] : sp78) {
         EXPECT_EQ(linux_backend::smc_keys::sp78Bytes(millidegrees), bytes) << millidegrees;
