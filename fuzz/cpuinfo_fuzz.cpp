@@ -4,7 +4,6 @@
 
 #include "fuzz/fuzz_input.h"
 #include "platform/linux/clock_text.h"
-#include "platform/linux/cpu_list.h"
 #include "platform/linux/cpuinfo.h"
 #include "platform/linux/text_fields.h"
 
@@ -41,13 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::require(key.find_first_of(":\n") == key.npos, "a key holds no ':' or line end");
         }
     }
-    const std::uint64_t processors = processorBlocks(blocks);
-    const unsigned cores = physicalCoresFromCpuInfo(blocks);
-    fuzz::require((cores > 0) == (processors > 0),
-                  "processors have at least one core, and no processor none");
-    fuzz::require(
-        cores <= std::max(kMostCpus, processors),
-        "no more cores than a kernel can have CPUs, unless as many processors are listed");
+    fuzz::require(processorBlocks(blocks) > 0 || physicalCoresFromCpuInfo(blocks) == 0,
+                  "without a processor there is no core");
     if (const auto name = processorNameFromCpuInfo(blocks)) {
         hertzFromNameSuffix(*name);
     }

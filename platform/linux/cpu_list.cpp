@@ -3,6 +3,12 @@
 #include "platform/linux/text_fields.h"
 
 namespace platform::linux_backend {
+namespace {
+
+// CONFIG_NR_CPUS stops at 8192; a larger number is a broken file, not a CPU.
+constexpr std::uint64_t kMostCpus = 8192;
+
+}  // namespace
 
 std::optional<std::vector<unsigned>> parseCpuList(std::string_view text) {
     std::vector<unsigned> cpus;

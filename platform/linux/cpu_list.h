@@ -1,15 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 namespace platform::linux_backend {
-
-// The most CPUs a kernel can have: CONFIG_NR_CPUS stops at 8192. A larger CPU number or count
-// is a broken file, not a machine.
-inline constexpr std::uint64_t kMostCpus = 8192;
 
 // The CPU numbers of a sysfs CPU list such as "0-3,8" (Documentation/ABI/testing/
 // sysfs-devices-system-cpu), ascending as written. The empty text is the empty list.

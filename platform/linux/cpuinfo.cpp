@@ -4,7 +4,6 @@
 #include <set>
 
 #include "platform/linux/arm_core_names.h"
-#include "platform/linux/cpu_list.h"
 #include "platform/linux/text_fields.h"
 
 namespace platform::linux_backend {
@@ -98,8 +97,7 @@ unsigned physicalCoresFromCpuInfo(const std::vector<CpuInfoBlock>& blocks) {
     for (const auto& [package, count] : coresPerPackage) {
         total += count;
     }
-    // More cores than a kernel can have CPUs means a broken "cpu cores": count processors.
-    return total > 0 && total <= kMostCpus ? static_cast<unsigned>(total) : processors;
+    return total > 0 ? static_cast<unsigned>(total) : processors;
 }
 
 }  // namespace platform::linux_backend

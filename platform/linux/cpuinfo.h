@@ -26,8 +26,7 @@ std::optional<std::string> processorNameFromCpuInfo(const std::vector<CpuInfoBlo
 
 // Physical cores by cpuinfo alone: distinct ("physical id", "core id") pairs when every
 // processor has both (core ids repeat across packages), else the sum of "cpu cores" over
-// distinct physical ids (when that sum is one a kernel can have), else the number of
-// processors. 0 when there is no processor block.
+// distinct physical ids, else the number of processors. 0 when there is no processor block.
 unsigned physicalCoresFromCpuInfo(const std::vector<CpuInfoBlock>& blocks);
 
 }  // namespace platform::linux_backend

@@ -32,7 +32,7 @@ std::optional<std::uint64_t> onlineBlockBytes(const RootFiles& files) {
     }
     std::uint64_t bytes = 0;
     if (online == 0 || __builtin_mul_overflow(online, *blockSize, &bytes)) {
-        return std::nullopt;  // a block size no machine has: no size rather than a wrapped one
+        return std::nullopt;  // a size past 64 bits is a broken file: MemTotal tells instead
     }
     return bytes;
 }
