@@ -13,9 +13,14 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-10}"
 build="${QUELMARN_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUELMARN_FUZZ=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" >/dev/null
+mkdir -p "$build"
+if ! { CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELMARN_FUZZ=ON &&
+    cmake --build "$build" -j "$(nproc)"; } >"$build/build.log" 2>&1; then
+    tail -n 60 "$build/build.log" >&2
+    echo "fuzz: the build failed; all of it is in $build/build.log" >&2
+    exit 1
+fi
 
 mapfile -t targets < <(find "$build/fuzz" -maxdepth 1 -type f -name '*_fuzz' -perm -u+x | sort)
 if ((${#targets[@]} == 0)); then
