@@ -3,15 +3,76 @@
 #include <locale.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+
+#include "platform/utf8.h"
 
 namespace platform {
 namespace {
 
 constexpr std::string_view kAbsent = "(null)";
 
-bool isConversion(char c) {
-    return std::string_view("@dDiuxXfFeEgGsc").find(c) != std::string_view::npos;
+// printf(3): flags, then a field width, a precision and a length modifier, then the conversion.
+// '*' widths and the thousands flag are left out: no format of this system uses them.
+constexpr std::string_view kFlags = "-+ #0";
+constexpr std::string_view kConversions = "@dDiuUoOxXcfFeEgGaAs";
+// More digits than this in a width or precision make no conversion: no text of this system
+// needs them, and a width of a billion would ask for a billion bytes.
+constexpr std::size_t kMostFieldDigits = 3;
+
+// One conversion as written, such as "%-08.3lx".
+struct Conversion {
+    std::string_view flags;
+    std::string_view width;
+    std::string_view precision;  // with its '.', empty when there is none
+    char conversion = '\0';
+    std::size_t length = 0;  // bytes from the '%' to the conversion character, both included
+};
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The run of characters at `at` that satisfy `accepted`, taken off the front.
+template <typename Predicate>
+std::string_view takeWhile(std::string_view text, std::size_t& at, Predicate accepted) {
+    const std::size_t start = at;
+    while (at < text.size() && accepted(text[at])) {
+        ++at;
+    }
+    return text.substr(start, at - start);
+}
+
+// The conversion that starts with the '%' at the front of `text`; std::nullopt when what
+// follows the '%' is not one.
+std::optional<Conversion> parseConversion(std::string_view text) {
+    Conversion parsed;
+    std::size_t at = 1;
+    parsed.flags = takeWhile(text, at, [](char c) { return kFlags.find(c) != kFlags.npos; });
+    parsed.width = takeWhile(text, at, isDigit);
+    if (at < text.size() && text[at] == '.') {
+        const std::size_t dot = at++;
+        takeWhile(text, at, isDigit);
+        parsed.precision = text.substr(dot, at - dot);
+    }
+    if (parsed.width.size() > kMostFieldDigits || parsed.precision.size() > kMostFieldDigits + 1) {
+        return std::nullopt;
+    }
+    // The length modifier only says how wide the caller's value was; the value's own kind,
+    // which the argument carries, decides that here.
+    for (const std::string_view modifier : {"hh", "ll", "h", "l", "q", "L", "j", "z", "t"}) {
+        if (text.substr(at).starts_with(modifier)) {
+            at += modifier.size();
+            break;
+        }
+    }
+    if (at >= text.size() || kConversions.find(text[at]) == kConversions.npos) {
+        return std::nullopt;
+    }
+    parsed.conversion = text[at];
+    parsed.length = at + 1;
+    return parsed;
 }
 
 // The "C" locale, made once: the formats of this system are fixed texts, and printf(3) would
@@ -35,16 +96,17 @@ class CNumbers {
     locale_t previous_;
 };
 
-// Formats one numeric or C-string conversion with the C library, which knows every flag.
+// Formats one value with the C library, which knows every flag; `printfText` is a complete
+// conversion whose length modifier matches `value`.
 template <typename T>
-std::string cFormat(const std::string& conversionText, T value) {
+std::string cFormat(const std::string& printfText, T value) {
     const CNumbers cNumbers;
-    const int length = std::snprintf(nullptr, 0, conversionText.c_str(), value);
+    const int length = std::snprintf(nullptr, 0, printfText.c_str(), value);
     if (length <= 0) {
         return {};
     }
     std::string out(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(out.data(), out.size(), conversionText.c_str(), value);
+    std::snprintf(out.data(), out.size(), printfText.c_str(), value);
     out.pop_back();
     return out;
 }
@@ -62,41 +124,66 @@ std::string objectText(const FormatArgument& argument) {
     return {};
 }
 
-// `conversionText` is the conversion as written, flags and length modifiers included, e.g. "%08x".
-std::string convert(std::string conversionText, char conversion, const FormatArgument& argument) {
-    if (conversion == '@') {
-        return objectText(argument);
+// "%c": the character whose code is the value's low 8 bits, in UTF-8 so that codes 0x80 to 0xFF
+// (Latin-1) keep the text valid, padded to the field width.
+std::string characterText(const Conversion& parsed, std::uint64_t value) {
+    std::string character;
+    appendUtf8(character, static_cast<char32_t>(value & 0xFF));
+    const std::size_t width = parsed.width.empty() ? 0 : std::stoul(std::string(parsed.width));
+    const std::string padding(width > 1 ? width - 1 : 0, ' ');
+    return parsed.flags.find('-') != parsed.flags.npos ? character + padding : padding + character;
+}
+
+std::optional<std::uint64_t> integerBits(const FormatArgument& argument) {
+    if (const auto* signedValue = std::get_if<std::int64_t>(&argument)) {
+        return static_cast<std::uint64_t>(*signedValue);
     }
-    // Normalise the length modifier to the width of the value actually passed.
-    const auto stem = conversionText.find_first_of("hlLqjzt");
-    if (stem != std::string::npos) {
-        conversionText.erase(stem, conversionText.size() - 1 - stem);
+    if (const auto* unsignedValue = std::get_if<std::uint64_t>(&argument)) {
+        return *unsignedValue;
     }
-    const std::string body = conversionText.substr(0, conversionText.size() - 1);
-    switch (conversion) {
+    return std::nullopt;
+}
+
+std::string convert(const Conversion& parsed, const FormatArgument& argument) {
+    std::string stem = "%";
+    stem.append(parsed.flags).append(parsed.width).append(parsed.precision);
+    switch (parsed.conversion) {
+        case '@':
+            return objectText(argument);
         case 's':
             if (const auto* text = std::get_if<const char*>(&argument)) {
-                return *text != nullptr ? cFormat(conversionText, *text) : std::string(kAbsent);
+                return *text != nullptr ? cFormat(stem + 's', *text) : std::string(kAbsent);
             }
             return {};
+        case 'c': {
+            const auto bits = integerBits(argument);
+            return bits ? characterText(parsed, *bits) : std::string();
+        }
         case 'f':
         case 'F':
         case 'e':
         case 'E':
         case 'g':
         case 'G':
+        case 'a':
+        case 'A':
             if (const auto* real = std::get_if<double>(&argument)) {
-                return cFormat(conversionText, *real);
+                return cFormat(stem + parsed.conversion, *real);
             }
             return {};
         default:
             break;
     }
+    // "%D", "%U" and "%O" are the long forms of "%d", "%u" and "%o".
+    const char conversion = parsed.conversion == 'D'   ? 'd'
+                            : parsed.conversion == 'U' ? 'u'
+                            : parsed.conversion == 'O' ? 'o'
+                                                       : parsed.conversion;
     if (const auto* signedValue = std::get_if<std::int64_t>(&argument)) {
-        return cFormat(body + "ll" + conversion, static_cast<long long>(*signedValue));
+        return cFormat(stem + "ll" + conversion, static_cast<long long>(*signedValue));
     }
     if (const auto* unsignedValue = std::get_if<std::uint64_t>(&argument)) {
-        return cFormat(body + "ll" + conversion, static_cast<unsigned long long>(*unsignedValue));
+        return cFormat(stem + "ll" + conversion, static_cast<unsigned long long>(*unsignedValue));
     }
     return {};
 }
@@ -113,23 +200,20 @@ std::string stringWithFormat(std::string_view format,
             out.push_back(format[i]);
             continue;
         }
-        if (i + 1 < format.size() && format[i + 1] == '%') {
+        if (format.substr(i + 1).starts_with('%')) {
             out.push_back('%');
             ++i;
             continue;
         }
-        std::size_t end = i + 1;
-        while (end < format.size() && !isConversion(format[end])) {
-            ++end;
-        }
-        if (end == format.size()) {
-            out.append(format.substr(i));
-            break;
+        const auto parsed = parseConversion(format.substr(i));
+        if (!parsed) {
+            out.push_back('%');  // not a conversion: the '%' and what follows are text
+            continue;
         }
         if (next != arguments.end()) {
-            out += convert(std::string(format.substr(i, end - i + 1)), format[end], *next++);
+            out += convert(*parsed, *next++);
         }
-        i = end;
+        i += parsed->length - 1;
     }
     return out;
 }

@@ -22,3 +22,8 @@ for suite in platform/platform_tests sysinfo/sysinfo_tests smc/smc_tests linux/l
     echo "sanitized: $suite"
     "$sanitized/tests/$suite" --gtest_brief=1
 done
+
+# Fuzzing: every reader of bytes from outside under libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer, each target for a short bounded time over its seeds; any finding
+# fails the run. A developer runs them longer with scripts/fuzz.sh <seconds-per-target>.
+QUELMARN_FUZZ_BUILD_DIR="${build}-fuzz" "$root/scripts/fuzz.sh" 10

@@ -40,8 +40,12 @@ KeyValue valueOf(std::string_view type, const std::array<std::uint8_t, N>& bytes
 std::array<std::uint8_t, 2> sp78Bytes(std::int64_t millidegrees) {
     constexpr std::int64_t kSteps = 256;
     constexpr std::int64_t kMilli = 1000;
+    // Past the ends of sp78 every reading gives the same bytes: holding it to them first keeps
+    // the scaling from overflowing, whatever a broken sensor file says.
+    constexpr std::int64_t kBeyondEnds = 129 * kMilli;
+    const std::int64_t held = std::clamp(millidegrees, -kBeyondEnds, kBeyondEnds);
     // Floor division: -0.5 degrees is -1 whole degree and a fraction of 128/256.
-    const std::int64_t scaled = millidegrees * kSteps;
+    const std::int64_t scaled = held * kSteps;
     const std::int64_t steps = scaled / kMilli - (scaled % kMilli < 0 ? 1 : 0);
     const auto clamped = std::clamp<std::int64_t>(steps, std::numeric_limits<std::int16_t>::min(),
                                                   std::numeric_limits<std::int16_t>::max());

@@ -95,6 +95,17 @@ TEST(InstalledMemoryTest, CountsOnlyOnlineBlocksElseMemTotal) {
     EXPECT_EQ(memTotalBytes("MemTotal: 18014398509481984 kB\n"), std::nullopt);
 }
 
+// A size past 64 bits of bytes is a broken file: it tells nothing rather than a wrapped size.
+TEST(InstalledMemoryTest, SizesBeyondSixtyFourBitsTellNothing) {
+    TempTree tree;
+    tree.file("/proc/meminfo", "MemTotal:         999 kB\n")
+        .files("/sys/devices/system/memory/",
+               "block_size_bytes=8000000000000000\n;memory0/online=1\n;memory1/online=1\n");
+    EXPECT_EQ(installedMemoryBytes(RootFiles(tree.root())), 999u * 1024);
+    EXPECT_EQ(memTotalBytes("MemTotal: 18014398509481983 kB\n"), 18014398509481983ull * 1024);
+    EXPECT_EQ(memTotalBytes("MemTotal: 18014398509481984 kB\n"), std::nullopt);
+}
+
 TEST(ProcessorFactsTest, FallsBackSourceBySource) {
     const std::tuple<std::string_view, std::optional<std::string>, std::optional<std::uint64_t>,
                      std::optional<std::uint32_t>>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -130,10 +131,14 @@ TEST_F(SmcTest, OpensOnlyAsTypeZeroAndRefusesMalformedRequests) {
 
 TEST(SmcKeysTest, EncodesSp78AndFpe2RoundedDownAndClamped) {
     using Bytes = std::array<std::uint8_t, 2>;
+    // Broken sensor files, so far past the ends that scaling them to 1/256 would overflow.
+    constexpr std::int64_t kBrokenHigh = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kBrokenLow = std::numeric_limits<std::int64_t>::min();
     const std::pair<std::int64_t, Bytes> sp78[] = {
-        {45000, {0x2D, 0x00}},  {45999, {0x2D, 0xFF}},   {0, {0x00, 0x00}},
-        {-500, {0xFF, 0x80}},   {-1500, {0xFE, 0x80}},   {127999, {0x7F, 0xFF}},
-        {200000, {0x7F, 0xFF}}, {-128000, {0x80, 0x00}}, {-200000, {0x80, 0x00}},
+        {45000, {0x2D, 0x00}},       {45999, {0x2D, 0xFF}},      {0, {0x00, 0x00}},
+        {-500, {0xFF, 0x80}},        {-1500, {0xFE, 0x80}},      {127999, {0x7F, 0xFF}},
+        {200000, {0x7F, 0xFF}},      {-128000, {0x80, 0x00}},    {-200000, {0x80, 0x00}},
+        {kBrokenHigh, {0x7F, 0xFF}}, {kBrokenLow, {0x80, 0x00}},
     };
     for (const auto& [millidegrees, bytes] : sp78) {
         EXPECT_EQ(linux_backend::smc_keys::sp78Bytes(millidegrees), bytes) << millidegrees;

@@ -30,6 +30,20 @@ TEST(StringWithFormat, PrintfConversions) {
     EXPECT_EQ(stringWithFormat("100%%"), "100%");
 }
 
+TEST(StringWithFormat, CharacterConversionPrintsTheCharacter) {
+    EXPECT_EQ(stringWithFormat("[%c]", {arg('A')}), "[A]");
+    EXPECT_EQ(stringWithFormat("[%3c|%-3c]", {arg('x'), arg(0x79u)}), "[  x|y  ]");
+    EXPECT_EQ(stringWithFormat("%c", {arg(0xE9)}), "\xc3\xa9");  // Latin-1 é, kept valid UTF-8
+}
+
+// A '%' that starts no conversion is text: neither it nor what follows may be lost, and it
+// leaves the argument to the conversion that comes next.
+TEST(StringWithFormat, PercentWithoutConversionKeepsTheTextAfterIt) {
+    EXPECT_EQ(stringWithFormat("up 50%! then %d", {arg(7)}), "up 50%! then 7");
+    EXPECT_EQ(stringWithFormat("%-Z %% %.2f", {arg(1.5)}), "%-Z % 1.50");
+    EXPECT_EQ(stringWithFormat("%1234d|%.1234f|%d", {arg(3)}), "%1234d|%.1234f|3");
+}
+
 TEST(StringWithFormat, MissingOrMismatchedArgumentsPrintNothingOfTheirOwn) {
     EXPECT_EQ(stringWithFormat("a %d b"), "a  b");
     EXPECT_EQ(stringWithFormat("a %d b", {arg(1.5)}), "a  b");
