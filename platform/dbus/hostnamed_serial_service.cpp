@@ -21,7 +21,7 @@ HardwareSerialAnswer answerOf(const QDBusMessage& reply) {
         }
         return {Outcome::Unavailable, {}};
     }
-    // polkit's refusal and a refusal to ask reach us as these two (the D-Bus specification's
+    // polkit's refusal and a refusal to ask reach us as these two (D-Bus's own
     // standard error names); anything else, time-out included, means the service is not there
     // for us now.
     const QString error = reply.errorName();
