@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -125,10 +126,15 @@ int NSApplicationMain(int argc, char** argv) {
     // The first panel is in place before the window first paints.
     application.delegate()->applicationDidFinishLaunching();
     window->makeKeyAndOrderFront(nullptr);
-    // Asking for the tray may mean a round trip to the desktop's bus: it waits until the window
-    // is on screen.
+    // Asking for the tray may mean a round trip to the desktop's bus, and a text field's clear
+    // button looks its icon up in the desktop's icon theme, a walk through the theme's folders
+    // that costs more than laying out a whole panel: both wait until the window is on screen.
     std::unique_ptr<StatusIcon> statusIcon;
-    afterFirstPaint(*window->native().window, [&application, &statusIcon] {
+    QWidget& mainWindow = *window->native().window;
+    afterFirstPaint(mainWindow, [&application, &statusIcon, &mainWindow] {
+        for (auto* field : mainWindow.findChildren<QLineEdit*>()) {
+            field->setClearButtonEnabled(true);
+        }
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             // Nothing would be left to bring a closed window back or to quit from.
             QApplication::setQuitOnLastWindowClosed(true);
