@@ -126,14 +126,15 @@ int NSApplicationMain(int argc, char** argv) {
     // The first panel is in place before the window first paints.
     application.delegate()->applicationDidFinishLaunching();
     window->makeKeyAndOrderFront(nullptr);
-    // Asking for the tray may mean a round trip to the desktop's bus, and a text field's clear
+    // Asking for the tray may mean a round trip to the desktop's bus, and the search field's clear
     // button looks its icon up in the desktop's icon theme, a walk through the theme's folders
     // that costs more than laying out a whole panel: both wait until the window is on screen.
     std::unique_ptr<StatusIcon> statusIcon;
     QWidget& mainWindow = *window->native().window;
     afterFirstPaint(mainWindow, [&application, &statusIcon, &mainWindow] {
-        for (auto* field : mainWindow.findChildren<QLineEdit*>()) {
-            field->setClearButtonEnabled(true);
+        // The toolbar's search field only: the panels' labels are text fields too.
+        if (auto* searchField = mainWindow.findChild<QLineEdit*>(QStringLiteral("searchField"))) {
+            searchField->setClearButtonEnabled(true);
         }
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             // Nothing would be left to bring a closed window back or to quit from.
