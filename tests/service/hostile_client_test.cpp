@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -21,11 +22,14 @@ using namespace std::chrono_literals;
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 using testing_support::HttpResponse;
+using testing_support::parseResponses;
 using testing_support::RawConnection;
 using testing_support::RunningServer;
 
 // Short enough to keep the tests quick, long enough for a loaded machine to be in time.
 constexpr auto kRequestTime = 800ms;
+const std::string kSerial = "sn=QX2K93HT7LMP";
+const std::string kHelpText = "/sys/class/dmi/id/product_serial";
 
 ConnectionLimits testLimits() {
     ConnectionLimits limits;
@@ -37,105 +41,180 @@ ConnectionLimits testLimits() {
 
 class HostileClientTest : public ::testing::Test {
   protected:
-    std::string header(std::string_view method, std::string_view extra) {
-        return std::string(method) +
-               " /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server_.port) + "\r\n" +
-               std::string(extra) + "\r\n";
-    }
-
-    // The one answer on `connection`, which must then be closed.
-    std::optional<HttpResponse> answerThenClose(RawConnection& connection) {
-        const auto responses = testing_support::parseResponses(connection.receiveAll(3s));
-        EXPECT_EQ(responses.size(), 1u);
-        if (responses.empty())
-            return std::nullopt;
-        return responses.front();
-    }
-
     RunningServer server_{testLimits()};
+    const int port_ = server_.port;
+    const std::string host_ = "Host: 127.0.0.1:" + std::to_string(port_) + "\r\n";
+
+    // POST /inapp.php with Host, `fields` and then `rest`, as is: no Connection: close.
+    std::string post(std::string_view fields, std::string_view rest) const {
+        return "POST /inapp.php HTTP/1.1\r\n" + host_ + std::string(fields) + "\r\n" +
+               std::string(rest);
+    }
+    std::string closing(std::string_view method, std::string_view path, std::string_view body = {},
+                        std::string_view fields = {}) const {
+        return testing_support::requestText(port_, method, path, body, fields);
+    }
+    // A lookup in `version` with `host` ("" for no Host field) as its Host.
+    std::string hostIs(std::string_view version, const std::string& host) const {
+        return "POST /inapp.php " + std::string(version) + "\r\n" +
+               (host.empty() ? "" : "Host: " + host + "\r\n") +
+               "Connection: close\r\nContent-Length: 15\r\n\r\n" + kSerial;
+    }
 };
 
-struct Framed {
-    const char* framing;
-    std::string headers;  // after the request line and Host
-    std::string body;     // sent at once; the request is left unfinished
-    int status;
+// What is sent on one connection, and what must come back before the service closes it.
+struct Exchange {
+    std::string sent;
+    std::vector<int> statuses;  // of the answers, in order
+    std::string shows = {};     // in the last answer's page; for a 405 its Allow field
+    bool halfClose = false;     // shutdown(SHUT_WR) once sent
 };
 
-TEST_F(HostileClientTest, BodyOverFourKibibytesAnswers413AtOnceInEveryFraming) {
+// The answers to `exchange` on a connection of its own, which must have their statuses and
+// come at once: one not given before the request time would be a 408.
+std::vector<HttpResponse> answersTo(int port, const Exchange& exchange) {
+    RawConnection connection(port);
+    connection.send(exchange.sent);
+    if (exchange.halfClose)
+        connection.finishSending();
+    auto responses = parseResponses(connection.receiveAll(2s), exchange.sent.starts_with("HEAD "));
+    EXPECT_TRUE(connection.closed());
+    std::vector<int> statuses;
+    for (const auto& response : responses)
+        statuses.push_back(response.status);
+    EXPECT_EQ(statuses, exchange.statuses);
+    return statuses == exchange.statuses ? responses : std::vector<HttpResponse>{};
+}
+
+TEST_F(HostileClientTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
+    const std::string at = ":" + std::to_string(port_);
+    const std::string smuggled = "POST /inapp.php HTTP/1.1\r\n\r\n";
+    const Exchange cases[] = {
+        // What may be asked, and where.
+        {closing("POST", "/inapp.php", "serial=QX2K93HT7LMP"), {400}, "sn="},
+        {closing("POST", "/inapp.php", "SN=QX2K93HT7LMP"), {400}, "sn="},
+        {closing("POST", "/inapp.php", ""), {400}, "sn="},
+        {closing("POST", "/inapp.php", "sn="), {400}, "序列号为空"},
+        {closing("POST", "/inapp.php", "sn=AB\xC3\x28"), {400}, "UTF-8"},
+        {closing("POST", "/inapp.php", "sn=\xED\xA0\x80"), {400}, "UTF-8"},
+        {closing("POST", "/inapp.php", "sn=" + std::string(4093, 'A')), {404}, "未找到该序列号"},
+        {closing("POST", "/inapp.php", "sn=" + std::string(4094, 'A')), {413}, "4 KiB"},
+        {closing("GET", "/"), {404}},
+        {closing("GET", "/kb/HT1349/more"), {404}},
+        {closing("POST", "/inapp.php/", "sn=A"), {404}},
+        {closing("POST", "/inappXphp", "sn=A"), {404}},
+        {closing("TRACE", "/nowhere"), {404}},
+        {closing("GET", "/inapp.php"), {405}, "POST"},
+        {closing("HEAD", "/inapp.php"), {405}, "POST"},
+        {closing("PUT", "/inapp.php", "sn=A"), {405}, "POST"},
+        {closing("POST", "/kb/HT1349", "sn=A"), {405}, "GET, HEAD"},
+        {closing("PATCH", "/kb/HT1349"), {405}, "GET, HEAD"},
+        {closing("GET", "/kb/HT1349?viewlocale=zh_CN"), {200}, kHelpText},
+        {closing("GET", "/kb/HT1349", "", "Range: bytes=0-10,0-,5-9\r\n"), {200}, kHelpText},
+        {closing("GET", "/inapp.php", "", "X-Long: " + std::string(6000, 'a') + "\r\n"),
+         {405},
+         "POST"},
+        // The Host must name the service itself.
+        {hostIs("HTTP/1.1", "127.0.0.1" + at), {200}},
+        {hostIs("HTTP/1.1", "localhost" + at), {200}},
+        {hostIs("HTTP/1.1", "LocalHost" + at), {200}},
+        {hostIs("HTTP/1.1", "[::1]" + at), {200}},
+        {hostIs("HTTP/1.0", ""), {200}},
+        {hostIs("HTTP/1.1", ""), {400}},
+        {hostIs("HTTP/1.1", "rebound.example" + at), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.1:1"), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.1"), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.2" + at), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.1" + at + "x"), {421}},
+        {hostIs("HTTP/1.1", "::1" + at), {421}},
+        {closing("GET", "/kb/HT1349", "", host_), {400}},
+        // Several requests on one connection, pipelined, or a body that reads like a request.
+        {post("Content-Length: 15\r\n", kSerial) + post("Content-Length: 10\r\n", "sn=MISSING") +
+             closing("GET", "/kb/HT1349"),
+         {200, 404, 200},
+         kHelpText},
+        {"GET /kb/HT1349 HTTP/1.1\r\n" + host_ + "Content-Length: " +
+             std::to_string(smuggled.size()) + "\r\n\r\n" + smuggled + closing("GET", "/nowhere"),
+         {200, 404}},
+        {post("Content-Length: 15\r\n", kSerial), {200}, "", true},
+    };
+    std::size_t answers = 0;
+    for (const auto& exchange : cases) {
+        SCOPED_TRACE(exchange.sent.substr(0, 90));
+        const auto responses = answersTo(port_, exchange);
+        answers += responses.size();
+        if (responses.empty())
+            continue;
+        EXPECT_EQ(responses.back().header("Content-Type"), "text/html; charset=utf-8");
+        if (responses.back().status == 405)
+            EXPECT_EQ(responses.back().header("Allow"), exchange.shows);
+        else
+            EXPECT_TRUE(responses.back().bodyHas(exchange.shows));
+    }
+    const auto after = testing_support::lookUp(port_, kSerial);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->status, 200);
+    server_.stop();
+    EXPECT_EQ(server_.logLines().size(), answers + 1);
+}
+
+TEST_F(HostileClientTest, OversizedOrDoubtfullyFramedRequestIsRefusedAtOnce) {
     std::string smallChunks;
     for (int i = 0; i < 80; ++i)
         smallChunks += "40\r\n" + std::string(64, 'A') + "\r\n";
-    const Framed cases[] = {
-        {"length", "Content-Length: 5000\r\n", "", 413},
-        {"length, leading zeros", "Content-Length: 0000000000004097\r\n", "", 413},
-        {"one chunk", "Transfer-Encoding: chunked\r\n", "1388\r\nsn=" + std::string(4997, 'A'),
-         413},
-        {"small chunks", "Transfer-Encoding: chunked\r\n", smallChunks, 413},
-        // No length on a request means no body (RFC 9112 6.3): "sn=..." is a malformed second
-        // request, and the first has no "sn=".
-        {"none", "", "sn=" + std::string(5000, 'A'), 400},
-    };
-    for (const auto& request : cases) {
-        SCOPED_TRACE(request.framing);
-        RawConnection connection(server_.port);
-        const auto sentAt = steady_clock::now();
-        ASSERT_TRUE(connection.send(header("POST", request.headers) + request.body));
-        const auto answer = testing_support::parseResponses(connection.receiveAll(200ms));
-        ASSERT_FALSE(answer.empty());
-        EXPECT_LT(steady_clock::now() - sentAt, kRequestTime / 2);
-        EXPECT_EQ(answer.front().status, request.status);
-        EXPECT_LE(answer.front().body.size(), 4096u);
-        EXPECT_TRUE(connection.closedWithin(2s));
-    }
-}
-
-TEST_F(HostileClientTest, HeaderOfUsualSizeIsAnsweredAndOversizedOneAnswers431) {
-    RawConnection usual(server_.port);
-    usual.send(header("GET", "X-Long: " + std::string(6000, 'a') + "\r\nConnection: close\r\n"));
-    const auto answer = answerThenClose(usual);
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(answer->status, 405);
-
     std::string manyFields;
     for (int i = 0; i < 100; ++i)
         manyFields += "X-Field-" + std::to_string(i) + ": 1\r\n";
     std::string manyRanges;
     for (int i = 0; i < 1200; ++i)
         manyRanges += "Range: bytes=0-\r\n";
-    const std::string cases[] = {
-        "X-Long: " + std::string(10000, 'a') + "\r\n",
-        manyFields,
-        manyRanges,
+    const Exchange cases[] = {
+        // A body over 4 KiB in any framing, refused before it is in.
+        {post("Content-Length: 5000\r\n", ""), {413}},
+        {post("Content-Length: 0000000000004097\r\n", ""), {413}},
+        {post("Transfer-Encoding: chunked\r\n", "1388\r\nsn=" + std::string(4997, 'A')), {413}},
+        {post("Transfer-Encoding: chunked\r\n", smallChunks), {413}},
+        // No length on a request means no body (RFC 9112 6.3): the request has no "sn=".
+        {post("Connection: close\r\n", "sn=" + std::string(5000, 'A')), {400}},
+        // Framing that two readers could take differently.
+        {post("Content-Length: 15\r\nContent-Length: 16\r\n", kSerial), {400}},
+        {post("Content-Length: 15\r\nTransfer-Encoding: chunked\r\n", kSerial), {400}},
+        {post("Transfer-Encoding: chunked\r\nContent-Length: 15\r\n", kSerial), {400}},
+        {post("Content-Length: abc\r\n", kSerial), {400}},
+        {post("Content-Length: -1\r\n", kSerial), {400}},
+        {post("Content-Length: 15, 15\r\n", kSerial), {400}},
+        {post("Transfer-Encoding: gzip\r\n", kSerial), {400}},
+        {post("Transfer-Encoding: gzip, chunked\r\n", kSerial), {400}},
+        // Headers too long or of too many fields.
+        {post("X-Long: " + std::string(10000, 'a') + "\r\nContent-Length: 0\r\n", ""), {431}},
+        {post(manyFields + "Content-Length: 0\r\n", ""), {431}},
+        {post(manyRanges + "Content-Length: 0\r\n", ""), {431}},
     };
-    for (const auto& fields : cases) {
-        SCOPED_TRACE(fields.substr(0, 20));
-        RawConnection connection(server_.port);
-        connection.send(header("GET", fields + "Content-Length: 0\r\n"));
-        const auto answer = answerThenClose(connection);
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->status, 431);
+    for (const auto& exchange : cases) {
+        SCOPED_TRACE(exchange.sent.substr(0, 90));
+        answersTo(port_, exchange);
     }
 }
 
-TEST_F(HostileClientTest, RequestNotInWithinItsTimeAnswers408WhateverIsTrickled) {
-    const std::string cases[] = {
-        header("POST", "Content-Length: 15\r\n") + "sn=QX2K93HT7LMP",
-        header("POST", "Transfer-Encoding: chunked\r\n") + "F\r\nsn=QX2K93HT7LMP\r\n0\r\n\r\n",
+TEST_F(HostileClientTest, RequestNotInWithinItsTimeAnswers408WhereverItIsTrickled) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", post("Content-Length: 15\r\n", kSerial)},                       // the header
+        {post("Content-Length: 40\r\n", ""), "sn=" + std::string(37, 'A')},  // the body
     };
-    for (const auto& request : cases) {
-        RawConnection connection(server_.port);
+    for (const auto& [atOnce, trickled] : cases) {
+        SCOPED_TRACE(trickled.substr(0, 20));
+        RawConnection connection(port_);
         const auto start = steady_clock::now();
+        connection.send(atOnce);
         std::string received;
         // One byte every 50 ms: never idle, never done in time.
-        for (std::size_t i = 0; i < request.size() && received.empty(); ++i) {
-            if (!connection.send(request.substr(i, 1)))
+        for (std::size_t i = 0; i < trickled.size() && received.empty(); ++i) {
+            if (!connection.send(trickled.substr(i, 1)))
                 break;
             received = connection.receiveAll(50ms);
         }
-        received += connection.receiveAll(1s);
-        const auto responses = testing_support::parseResponses(received);
-        ASSERT_EQ(responses.size(), 1u) << request.substr(0, 60);
+        const auto responses = parseResponses(received + connection.receiveAll(1s));
+        ASSERT_EQ(responses.size(), 1u);
         EXPECT_EQ(responses.front().status, 408);
         const auto took = steady_clock::now() - start;
         EXPECT_GE(took, kRequestTime);
@@ -146,16 +225,16 @@ TEST_F(HostileClientTest, RequestNotInWithinItsTimeAnswers408WhateverIsTrickled)
 TEST_F(HostileClientTest, ConnectionsOverTheLimitAnswer503AndLookupsResumeAfter) {
     std::vector<std::unique_ptr<RawConnection>> idle;
     for (std::size_t i = 0; i < testLimits().connections; ++i)
-        idle.push_back(std::make_unique<RawConnection>(server_.port));
+        idle.push_back(std::make_unique<RawConnection>(port_));
     std::this_thread::sleep_for(100ms);  // all accepted
-    const auto refused = testing_support::lookUp(server_.port, "sn=QX2K93HT7LMP");
+    const auto refused = testing_support::lookUp(port_, kSerial);
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->status, 503);
     idle.clear();
     std::optional<HttpResponse> answered;
     for (int attempt = 0; attempt < 20 && (!answered || answered->status == 503); ++attempt) {
         std::this_thread::sleep_for(50ms);
-        answered = testing_support::lookUp(server_.port, "sn=QX2K93HT7LMP");
+        answered = testing_support::lookUp(port_, kSerial);
     }
     ASSERT_TRUE(answered);
     EXPECT_EQ(answered->status, 200);
@@ -165,23 +244,19 @@ TEST(ConnectionGuardTest, EachAddressButLoopbackIsLimitedOnItsOwn) {
     ConnectionLimits limits;
     limits.connectionsPerAddress = 2;
     ConnectionGuard guard(limits, [](std::string_view) {});
-    struct Accepted {
-        const char* address;
-        bool refused;
-    };
-    const Accepted cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"192.0.2.7", false}, {"192.0.2.7", false}, {"192.0.2.7", true},  {"198.51.100.1", false},
         {"127.0.0.1", false}, {"127.0.0.1", false}, {"127.0.0.1", false}, {"::1", false},
     };
     std::vector<std::pair<GuardedConnection*, std::array<int, 2>>> open;
-    for (const auto& accepted : cases) {
-        SCOPED_TRACE(accepted.address);
+    for (const auto& [address, refused] : cases) {
+        SCOPED_TRACE(address);
         std::array<int, 2> ends{};
         ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends.data()), 0);
-        open.emplace_back(guard.accepted(ends[0], accepted.address), ends);
+        open.emplace_back(guard.accepted(ends[0], address), ends);
         char first[16] = "";
         const ssize_t got = recv(ends[1], first, sizeof first - 1, MSG_DONTWAIT);
-        EXPECT_EQ(got > 0 && std::string_view(first).starts_with("HTTP/1.1 503"), accepted.refused);
+        EXPECT_EQ(got > 0 && std::string_view(first).starts_with("HTTP/1.1 503"), refused);
     }
     for (const auto& [connection, ends] : open) {
         guard.closed(connection);
@@ -190,124 +265,12 @@ TEST(ConnectionGuardTest, EachAddressButLoopbackIsLimitedOnItsOwn) {
     }
 }
 
-TEST_F(HostileClientTest, PipelinedRequestsAreAnsweredInOrder) {
-    const std::string keepAlive =
-        "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server_.port) +
-        "\r\nContent-Length: ";
-    RawConnection connection(server_.port);
-    connection.send(keepAlive + "15\r\n\r\nsn=QX2K93HT7LMP" + keepAlive + "10\r\n\r\nsn=MISSING" +
-                    testing_support::requestText(server_.port, "GET", "/kb/HT1349"));
-    const auto responses = testing_support::parseResponses(connection.receiveAll(3s));
-    ASSERT_EQ(responses.size(), 3u);
-    EXPECT_EQ(responses[0].status, 200);
-    EXPECT_EQ(responses[1].status, 404);
-    EXPECT_EQ(responses[2].status, 200);
-    EXPECT_TRUE(responses[2].bodyHas("/sys/class/dmi/id/product_serial"));
-}
-
-TEST_F(HostileClientTest, RequestFollowedByHalfCloseIsAnswered) {
-    RawConnection connection(server_.port);
-    connection.send("POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server_.port) +
-                    "\r\nContent-Length: 15\r\n\r\nsn=QX2K93HT7LMP");
-    connection.finishSending();
-    const auto answer = answerThenClose(connection);
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(answer->status, 200);
-}
-
-TEST_F(HostileClientTest, BodyOfAGetIsReadAsBodyNotAsTheNextRequest) {
-    const std::string smuggled = "POST /inapp.php HTTP/1.1\r\n\r\n";
-    RawConnection connection(server_.port);
-    connection.send("GET /kb/HT1349 HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server_.port) +
-                    "\r\nContent-Length: " + std::to_string(smuggled.size()) + "\r\n\r\n" +
-                    smuggled + testing_support::requestText(server_.port, "GET", "/nowhere"));
-    const auto responses = testing_support::parseResponses(connection.receiveAll(3s));
-    ASSERT_EQ(responses.size(), 2u);
-    EXPECT_EQ(responses[0].status, 200);
-    EXPECT_EQ(responses[1].status, 404);
-}
-
-TEST_F(HostileClientTest, DoubtfulLengthsAnswer400AndClose) {
-    const std::string cases[] = {
-        "Content-Length: 15\r\nContent-Length: 16\r\n",
-        "Content-Length: 15\r\nTransfer-Encoding: chunked\r\n",
-        "Transfer-Encoding: chunked\r\nContent-Length: 15\r\n",
-        "Content-Length: abc\r\n",
-        "Content-Length: -1\r\n",
-        "Content-Length: 15, 15\r\n",
-        "Transfer-Encoding: gzip\r\n",
-        "Transfer-Encoding: gzip, chunked\r\n",
-    };
-    for (const auto& fields : cases) {
-        SCOPED_TRACE(fields);
-        RawConnection connection(server_.port);
-        connection.send(header("POST", fields) + "sn=QX2K93HT7LMP");
-        const auto answer = answerThenClose(connection);
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->status, 400);
-    }
-}
-
-TEST_F(HostileClientTest, RangesAreIgnoredAndThePageAnsweredWhole) {
-    const auto whole = testing_support::exchange(
-        server_.port, testing_support::requestText(server_.port, "GET", "/kb/HT1349"));
-    const auto ranged = testing_support::exchange(
-        server_.port, testing_support::requestText(server_.port, "GET", "/kb/HT1349", {},
-                                                   "Range: bytes=0-10,0-,5-9\r\n"));
-    ASSERT_TRUE(whole && ranged);
-    EXPECT_EQ(ranged->status, 200);
-    EXPECT_EQ(ranged->body, whole->body);
-    EXPECT_EQ(ranged->header("content-range"), "");
-}
-
-struct HostCase {
-    const char* version;
-    std::string host;  // "" for no Host field; "PORT" stands for the port listened on
-    int status;
-};
-
-TEST_F(HostileClientTest, HostMustNameTheServiceItself) {
-    const HostCase cases[] = {
-        {"HTTP/1.1", "127.0.0.1:PORT", 200},
-        {"HTTP/1.1", "localhost:PORT", 200},
-        {"HTTP/1.1", "LocalHost:PORT", 200},
-        {"HTTP/1.1", "[::1]:PORT", 200},
-        {"HTTP/1.0", "", 200},
-        {"HTTP/1.1", "", 400},
-        {"HTTP/1.1", "rebound.example:PORT", 421},
-        {"HTTP/1.1", "127.0.0.1:1", 421},
-        {"HTTP/1.1", "127.0.0.1", 421},
-        {"HTTP/1.1", "127.0.0.2:PORT", 421},
-        {"HTTP/1.1", "127.0.0.1:PORTx", 421},
-        {"HTTP/1.1", "::1:PORT", 421},
-    };
-    for (const auto& request : cases) {
-        std::string host = request.host;
-        if (const auto at = host.find("PORT"); at != std::string::npos)
-            host.replace(at, 4, std::to_string(server_.port));
-        SCOPED_TRACE(std::string(request.version) + " " + host);
-        const std::string field = host.empty() ? "" : "Host: " + host + "\r\n";
-        const auto answer = testing_support::exchange(
-            server_.port, std::string("POST /inapp.php ") + request.version + "\r\n" + field +
-                              "Connection: close\r\nContent-Length: 15\r\n\r\nsn=QX2K93HT7LMP");
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->status, request.status);
-    }
-    const auto twice = testing_support::exchange(
-        server_.port,
-        testing_support::requestText(server_.port, "GET", "/kb/HT1349", {},
-                                     "Host: 127.0.0.1:" + std::to_string(server_.port) + "\r\n"));
-    ASSERT_TRUE(twice);
-    EXPECT_EQ(twice->status, 400);
-}
-
 // The time target itself (p99 under 50 ms with ten thousand of them) is measured by the load
 // benchmark; here a few hundred trickling clients must not hold up any lookup noticeably.
 TEST(SlowClientTest, TricklingConnectionsDoNotHoldUpLookups) {
-    constexpr int kTricklers = 300;
     RunningServer server;
     std::vector<std::unique_ptr<RawConnection>> tricklers;
-    for (int i = 0; i < kTricklers; ++i)
+    for (int i = 0; i < 300; ++i)
         tricklers.push_back(std::make_unique<RawConnection>(server.port));
     const std::string request =
         "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 15\r\n\r\nsn=";
@@ -322,11 +285,10 @@ TEST(SlowClientTest, TricklingConnectionsDoNotHoldUpLookups) {
     std::vector<milliseconds::rep> took;
     for (int i = 0; i < 200; ++i) {
         const auto start = steady_clock::now();
-        const auto answer = testing_support::lookUp(server.port, "sn=QX2K93HT7LMP");
+        const auto answer = testing_support::lookUp(server.port, kSerial);
         took.push_back(
             std::chrono::duration_cast<milliseconds>(steady_clock::now() - start).count());
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->status, 200);
+        EXPECT_EQ(answer ? answer->status : 0, 200);
     }
     done = true;
     trickle.join();
