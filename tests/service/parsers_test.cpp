@@ -1,4 +1,4 @@
-// The service's pure functions: CSV reading, HTML escaping, options, dates, the default database
+// The service's pure functions: CSV reading, options, dates, the default database
 // path and the request log line.
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include "service/calendar_date.h"
 #include "service/csv_reader.h"
 #include "service/data_directory.h"
-#include "service/html_escape.h"
 #include "service/log_escape.h"
 #include "service/options.h"
 #include "service/request_log.h"
@@ -46,19 +45,6 @@ TEST(CsvReaderTest, SplitsRecordsAndReportsMalformedOnesWithTheirLine) {
             lines.push_back(problem.line);
         EXPECT_EQ(lines, problemLines);
     }
-}
-
-TEST(HtmlEscapeTest, EscapesMarkupCharactersOnly) {
-    const std::pair<std::string_view, std::string_view> cases[] = {
-        {"", ""},
-        {"<script>alert('x')</script>", "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;"},
-        {"a & b", "a &amp; b"},
-        {"&amp;", "&amp;amp;"},
-        {"say \"hi\"", "say &quot;hi&quot;"},
-        {"保修中 = 1", "保修中 = 1"},
-    };
-    for (const auto& [text, escaped] : cases)
-        EXPECT_EQ(escapeHtml(text), escaped) << text;
 }
 
 TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
