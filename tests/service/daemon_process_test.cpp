@@ -33,44 +33,40 @@ std::size_t countOf(std::string_view text, std::string_view part) {
 
 // The service on a free port with a database of its own, its standard error a pipe that the
 // test reads only when it chooses to.
-class DaemonProcess {
-  public:
+struct DaemonProcess {
     DaemonProcess() {
         int ends[2];
         EXPECT_EQ(pipe2(ends, O_CLOEXEC), 0);
-        const std::string database = "--database=" + (directory_.path() / "d.sqlite3").string();
-        if ((pid_ = fork()) == 0) {
+        const std::string database = "--database=" + (directory.path() / "d.sqlite3").string();
+        if ((pid = fork()) == 0) {
             dup2(ends[1], STDERR_FILENO);
             execl(QUELMARN_LOOKUPD, QUELMARN_LOOKUPD, "--port", "0", database.c_str(), nullptr);
             _exit(127);
         }
-        log_ = ends[0];
+        log = ends[0];
         close(ends[1]);
         std::string first;
         std::smatch port;
         while (!std::regex_search(first, port, std::regex(R"(http://127\.0\.0\.1:(\d+)/)")) &&
                readSome(first, 5s)) {
         }
-        port_ = port.empty() ? 0 : std::stoi(port[1]);
+        this->port = port.empty() ? 0 : std::stoi(port[1]);
     }
 
     ~DaemonProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
         }
-        close(log_);
+        close(log);
     }
-
-    int port() const { return port_; }
-    int logFd() const { return log_; }
 
     // Appends what the log pipe holds within `timeout`; false at its end or when it is empty.
     bool readSome(std::string& text, std::chrono::milliseconds timeout) {
-        pollfd ready{log_, POLLIN, 0};
+        pollfd ready{log, POLLIN, 0};
         char buffer[65536];
         const ssize_t got = poll(&ready, 1, static_cast<int>(timeout.count())) > 0
-                                ? read(log_, buffer, sizeof buffer)
+                                ? read(log, buffer, sizeof buffer)
                                 : 0;
         text.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
         return got > 0;
@@ -78,11 +74,11 @@ class DaemonProcess {
 
     // Sends SIGTERM; the exit status, or nothing when the process is still there after `limit`.
     std::optional<int> terminate(std::chrono::milliseconds limit) {
-        kill(pid_, SIGTERM);
+        kill(pid, SIGTERM);
         for (const auto until = steady_clock::now() + limit; steady_clock::now() < until;) {
             int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = 0;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             }
             std::this_thread::sleep_for(10ms);
@@ -90,24 +86,23 @@ class DaemonProcess {
         return std::nullopt;
     }
 
-  private:
-    testing_support::TemporaryDirectory directory_;
-    pid_t pid_ = 0;
-    int log_ = -1;
-    int port_ = 0;
+    testing_support::TemporaryDirectory directory;
+    pid_t pid = 0;
+    int log = -1;  // the read end of its standard error
+    int port = 0;  // listened on; 0 when it did not start
 };
 
 // The time target itself (p99 under 50 ms with ten thousand stalled clients) is measured by the
 // load benchmark; here a few hundred must not hold up any lookup noticeably, nor the end.
 TEST(DaemonProcessTest, StalledClientsHoldUpNeitherLookupsNorTheEndOnSigterm) {
     DaemonProcess daemon;
-    ASSERT_NE(daemon.port(), 0);
+    ASSERT_NE(daemon.port, 0);
     const std::string request =
         "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 15\r\n\r\n" + kLookup;
     std::vector<std::unique_ptr<RawConnection>> stalled;
     for (std::size_t i = 0; i < 300; ++i) {
         // Stopped anywhere from before the request line to inside the body; every tenth cut off.
-        stalled.push_back(std::make_unique<RawConnection>(daemon.port()));
+        stalled.push_back(std::make_unique<RawConnection>(daemon.port));
         stalled.back()->send(request.substr(0, i * 7 % request.size()));
         if (i % 10 == 9)
             stalled.pop_back();
@@ -115,7 +110,7 @@ TEST(DaemonProcessTest, StalledClientsHoldUpNeitherLookupsNorTheEndOnSigterm) {
     std::vector<std::chrono::milliseconds> took;
     for (int i = 0; i < 200; ++i) {
         const auto start = steady_clock::now();
-        const auto answer = testing_support::lookUp(daemon.port(), kLookup);
+        const auto answer = testing_support::lookUp(daemon.port, kLookup);
         took.push_back(
             std::chrono::duration_cast<std::chrono::milliseconds>(steady_clock::now() - start));
         EXPECT_EQ(answer ? answer->status : 0, 200);
@@ -132,13 +127,13 @@ TEST(DaemonProcessTest, FullLogPipeHoldsUpNeitherLookupsNorTheEndAndLossIsReport
     for (const bool drained : {false, true}) {
         SCOPED_TRACE(drained ? "drained" : "full to the end");
         DaemonProcess daemon;
-        ASSERT_NE(daemon.port(), 0);
-        fcntl(daemon.logFd(), F_SETPIPE_SZ, 4096);
+        ASSERT_NE(daemon.port, 0);
+        fcntl(daemon.log, F_SETPIPE_SZ, 4096);
         constexpr std::size_t kLookups = 8000;
         const std::string request =
-            "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(daemon.port()) +
+            "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(daemon.port) +
             "\r\nContent-Length: 15\r\n\r\n" + kLookup;
-        RawConnection connection(daemon.port());
+        RawConnection connection(daemon.port);
         std::thread sender([&] {
             for (std::size_t i = 0; i < kLookups; ++i)
                 connection.send(request);
@@ -165,7 +160,7 @@ TEST(DaemonProcessTest, FullLogPipeHoldsUpNeitherLookupsNorTheEndAndLossIsReport
             }
         });
         std::this_thread::sleep_for(300ms);
-        EXPECT_TRUE(testing_support::lookUp(daemon.port(), kLookup));
+        EXPECT_TRUE(testing_support::lookUp(daemon.port, kLookup));
         std::this_thread::sleep_for(300ms);
         EXPECT_EQ(daemon.terminate(2s), 0);
         reader.join();

@@ -45,41 +45,31 @@ TEST_F(DevicesTest, NewDatabaseInMissingDirectoriesHoldsTheSamplesAndKeepsWhatIs
     EXPECT_EQ(DeviceStore(path).find("QX2K93HT7LMP"), replaced);
 }
 
-TEST_F(DevicesTest, FileThatIsNoDatabaseIsRefused) {
-    const auto path = directory_.path() / "text.sqlite3";
-    std::ofstream(path) << "this is a text file, not a database, and long enough to tell\n";
-    EXPECT_THROW(DeviceStore(path.string()), StoreError);
-}
-
 std::string fileBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Runs `sql` on the database at `path`, as another program would.
-void execute(const std::filesystem::path& path, const char* sql) {
+// Runs `sql` on the database at `path`, as another program would; the first value it yields.
+std::string execute(const std::filesystem::path& path, const char* sql) {
     sqlite3* connection = nullptr;
     EXPECT_EQ(sqlite3_open(path.c_str(), &connection), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(connection, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(connection);
-}
-
-int applicationIdOf(const std::string& path) {
-    sqlite3* connection = nullptr;
-    sqlite3_open(path.c_str(), &connection);
-    int id = 0;
-    const auto read = [](void* out, int, char** values, char**) {
-        *static_cast<int*>(out) = std::atoi(values[0]);
+    std::string first;
+    const auto keep = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) = values[0] ? values[0] : "";
         return 0;
     };
-    sqlite3_exec(connection, "PRAGMA application_id", read, &id, nullptr);
+    EXPECT_EQ(sqlite3_exec(connection, sql, keep, &first, nullptr), SQLITE_OK);
     sqlite3_close(connection);
-    return id;
+    return first;
 }
 
+const std::string kOwnId = std::to_string(DeviceStore::kApplicationId);
+
 TEST_F(DevicesTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
-    EXPECT_EQ(applicationIdOf(databasePath_), DeviceStore::kApplicationId);
+    EXPECT_EQ(execute(databasePath_, "PRAGMA application_id"), kOwnId);
     const std::pair<const char*, const char*> cases[] = {
+        {nullptr, "file is not a database"},  // a text file
         {"PRAGMA application_id = 42;", "application_id 0x0000002A"},
         {"CREATE TABLE notes (body TEXT);", "notes"},
         {"CREATE TABLE devices (id INTEGER);", "devices 表的列不同"},
@@ -88,9 +78,12 @@ TEST_F(DevicesTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
     };
     int index = 0;
     for (const auto& [sql, reason] : cases) {
-        SCOPED_TRACE(sql);
+        SCOPED_TRACE(index);
         const auto path = directory_.path() / ("other" + std::to_string(index++) + ".db");
-        execute(path, sql);
+        if (sql)
+            execute(path, sql);
+        else
+            std::ofstream(path) << "this is a text file, not a database, and long enough to tell\n";
         const std::string before = fileBytes(path);
         try {
             DeviceStore store(path.string());
@@ -106,7 +99,7 @@ TEST_F(DevicesTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
 TEST_F(DevicesTest, DatabaseFromBeforeTheStampIsStampedOnce) {
     execute(databasePath_, "PRAGMA application_id = 0");
     EXPECT_EQ(DeviceStore(databasePath_).find("QX2K93HT7LMP")->serial, "QX2K93HT7LMP");
-    EXPECT_EQ(applicationIdOf(databasePath_), DeviceStore::kApplicationId);
+    EXPECT_EQ(execute(databasePath_, "PRAGMA application_id"), kOwnId);
 }
 
 TEST_F(DevicesTest, ImportSavesGoodLinesInAnyColumnOrderAndReportsBadOnes) {

@@ -95,16 +95,22 @@ std::vector<HttpResponse> answersTo(int port, const Exchange& exchange) {
 TEST_F(ServerTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
     const std::string at = ":" + std::to_string(port_);
     const std::string smuggled = "POST /inapp.php HTTP/1.1\r\n\r\n";
+    const std::string odd = "sn= A&b=1 %41+x ";  // found only as these very bytes
+    server_.store.saveAll(std::vector{Device{odd.substr(3), "型号", "X1", year(2012) / 6 / 11,
+                                             year(2099) / 6 / 10, "<img src=x onerror=y>"}});
     const Exchange cases[] = {
-        // Lookups, whatever the body's type, and the serial shown back escaped when unknown.
+        // Lookups, whatever the body's type; the devices and unknown serials shown escaped.
         {lookup(kSerial, "Content-Type: application/x-www-form-urlencoded\r\n"),
          {200},
          "笔记本电脑 15 英寸"},
         {lookup(kSerial, "Content-Type: text/plain\r\n"), {200}, "Notebook15,1"},
         {lookup(kSerial), {200}, "2023 年 3 月 14 日"},
         {lookup("sn=\"'<script>&amp;"), {404}, "&quot;&#39;&lt;script&gt;&amp;amp;"},
+        {lookup(odd), {200}, "&lt;img src=x onerror=y&gt;"},
+        {lookup("sn=A&b=1 %41+x"), {404}},
+        {lookup("sn= A&b=1 AA+x "), {404}},
+        {lookup("sn= A&b=1 %41 x "), {404}},
         // What may be asked, and where.
-        {lookup("serial=QX2K93HT7LMP"), {400}, "sn="},
         {lookup("SN=QX2K93HT7LMP"), {400}, "sn="},
         {lookup(""), {400}, "sn="},
         {lookup("sn="), {400}, "序列号为空"},
@@ -119,9 +125,7 @@ TEST_F(ServerTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
         {closing("TRACE", "/nowhere"), {404}},
         {closing("GET", "/inapp.php"), {405}, "POST"},
         {closing("HEAD", "/inapp.php"), {405}, "POST"},
-        {closing("PUT", "/inapp.php", "sn=A"), {405}, "POST"},
         {closing("POST", "/kb/HT1349", "sn=A"), {405}, "GET, HEAD"},
-        {closing("PATCH", "/kb/HT1349"), {405}, "GET, HEAD"},
         {closing("GET", "/kb/HT1349?viewlocale=zh_CN"), {200}, kHelpText},
         {closing("GET", "/inapp.php", "", "X-Long: " + std::string(6000, 'a') + "\r\n"),
          {405},
@@ -157,7 +161,7 @@ TEST_F(ServerTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
         answers += responses.size();
         if (responses.empty())
             continue;
-        EXPECT_FALSE(responses.back().bodyHas("<script"));
+        EXPECT_FALSE(responses.back().bodyHas("<script") || responses.back().bodyHas("<img"));
         EXPECT_EQ(responses.back().header("Content-Type"), "text/html; charset=utf-8");
         if (responses.back().status == 405)
             EXPECT_EQ(responses.back().header("Allow"), exchange.shows);
@@ -248,22 +252,6 @@ TEST_F(ServerTest, ConnectionsOverTheLimitAnswer503AndLookupsResumeAfter) {
     }
     ASSERT_TRUE(answered);
     EXPECT_EQ(answered->status, 200);
-}
-
-TEST_F(ServerTest, SerialIsFoundOnlyWhenExactAndItsDeviceIsEscaped) {
-    const std::string serial = " A&b=1 %41+x ";
-    server_.store.saveAll(std::vector{Device{serial, "型号", "X1", year(2012) / 6 / 11,
-                                             year(2099) / 6 / 10, "<img src=x onerror=y>"}});
-    const auto found = lookUp(port_, "sn=" + serial);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->status, 200);
-    EXPECT_FALSE(found->bodyHas("<img"));
-    EXPECT_TRUE(found->bodyHas("&lt;img src=x onerror=y&gt;"));
-    for (const std::string near : {"A&b=1 %41+x", " A&b=1 AA+x ", " A&b=1 %41 x "}) {
-        const auto missed = lookUp(port_, "sn=" + near);
-        ASSERT_TRUE(missed);
-        EXPECT_EQ(missed->status, 404) << near;
-    }
 }
 
 TEST(DatabaseFileTest, DatabaseEmptiedDeletedOrReplacedUnderTheServerIsNoLongerServed) {
