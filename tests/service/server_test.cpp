@@ -34,17 +34,19 @@ constexpr auto kRequestTime = 800ms;
 const std::string kSerial = "sn=QX2K93HT7LMP";
 const std::string kHelpText = "/sys/class/dmi/id/product_serial";
 
-ConnectionLimits testLimits() {
-    ConnectionLimits limits;
-    limits.connections = 48;
-    limits.requestTime = kRequestTime;
-    limits.linger = 200ms;
-    return limits;
+const ConnectionLimits kLimits{.connections = 48, .requestTime = kRequestTime, .linger = 200ms};
+
+// `part` `count` times over.
+std::string times(int count, std::string_view part) {
+    std::string text;
+    while (count-- > 0)
+        text += part;
+    return text;
 }
 
 class ServerTest : public ::testing::Test {
   protected:
-    RunningServer server_{testLimits()};
+    RunningServer server_{kLimits};
     const int port_ = server_.port;
     const std::string host_ = "Host: 127.0.0.1:" + std::to_string(port_) + "\r\n";
 
@@ -130,7 +132,7 @@ TEST_F(ServerTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
         {closing("GET", "/inapp.php", "", "X-Long: " + std::string(6000, 'a') + "\r\n"),
          {405},
          "POST"},
-        // The Host must name the service itself.
+        // The Host must name the service itself; HTTP/1.0 clients may leave it out.
         {hostIs("HTTP/1.1", "127.0.0.1" + at), {200}},
         {hostIs("HTTP/1.1", "localhost" + at), {200}},
         {hostIs("HTTP/1.1", "LocalHost" + at), {200}},
@@ -143,7 +145,7 @@ TEST_F(ServerTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
         {hostIs("HTTP/1.1", "127.0.0.2" + at), {421}},
         {hostIs("HTTP/1.1", "127.0.0.1" + at + "x"), {421}},
         {hostIs("HTTP/1.1", "::1" + at), {421}},
-        {closing("GET", "/kb/HT1349", "", host_), {400}},
+        {closing("GET", "/kb/HT1349", "", host_), {400}},  // a second Host
         // Several requests on one connection, pipelined, or a body that reads like a request.
         {post("Content-Length: 15\r\n", kSerial) + post("Content-Length: 10\r\n", "sn=MISSING") +
              closing("GET", "/kb/HT1349"),
@@ -176,21 +178,14 @@ TEST_F(ServerTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
 }
 
 TEST_F(ServerTest, OversizedOrDoubtfullyFramedRequestIsRefusedAtOnce) {
-    std::string smallChunks;
-    for (int i = 0; i < 80; ++i)
-        smallChunks += "40\r\n" + std::string(64, 'A') + "\r\n";
-    std::string manyFields;
-    for (int i = 0; i < 100; ++i)
-        manyFields += "X-Field-" + std::to_string(i) + ": 1\r\n";
-    std::string manyRanges;
-    for (int i = 0; i < 1200; ++i)
-        manyRanges += "Range: bytes=0-\r\n";
     const Exchange cases[] = {
         // A body over 4 KiB in any framing, refused before it is in.
         {post("Content-Length: 5000\r\n", ""), {413}},
         {post("Content-Length: 0000000000004097\r\n", ""), {413}},
         {post("Transfer-Encoding: chunked\r\n", "1388\r\nsn=" + std::string(4997, 'A')), {413}},
-        {post("Transfer-Encoding: chunked\r\n", smallChunks), {413}},
+        {post("Transfer-Encoding: chunked\r\n",
+              times(80, "40\r\n" + std::string(64, 'A') + "\r\n")),
+         {413}},
         // No length on a request means no body (RFC 9112 6.3): the request has no "sn=".
         {post("Connection: close\r\n", "sn=" + std::string(5000, 'A')), {400}},
         // Framing that two readers could take differently.
@@ -201,8 +196,8 @@ TEST_F(ServerTest, OversizedOrDoubtfullyFramedRequestIsRefusedAtOnce) {
         {post("Transfer-Encoding: gzip, chunked\r\n", kSerial), {400}},
         // Headers too long or of too many fields.
         {post("X-Long: " + std::string(10000, 'a') + "\r\nContent-Length: 0\r\n", ""), {431}},
-        {post(manyFields + "Content-Length: 0\r\n", ""), {431}},
-        {post(manyRanges + "Content-Length: 0\r\n", ""), {431}},
+        {post(times(100, "X-Field: 1\r\n") + "Content-Length: 0\r\n", ""), {431}},
+        {post(times(1200, "Range: bytes=0-\r\n") + "Content-Length: 0\r\n", ""), {431}},
     };
     for (const auto& exchange : cases) {
         SCOPED_TRACE(exchange.sent.substr(0, 90));
@@ -238,7 +233,7 @@ TEST_F(ServerTest, RequestNotInWithinItsTimeAnswers408WhereverItIsTrickled) {
 
 TEST_F(ServerTest, ConnectionsOverTheLimitAnswer503AndLookupsResumeAfter) {
     std::vector<std::unique_ptr<RawConnection>> idle;
-    for (std::size_t i = 0; i < testLimits().connections; ++i)
+    for (std::size_t i = 0; i < kLimits.connections; ++i)
         idle.push_back(std::make_unique<RawConnection>(port_));
     std::this_thread::sleep_for(100ms);  // all accepted
     const auto refused = lookUp(port_, kSerial);
