@@ -122,9 +122,12 @@ inline std::optional<HttpResponse> exchange(int port, std::string_view request) 
     RawConnection connection(port);
     connection.send(request);
     auto responses = parseResponses(connection.receiveAll(), request.starts_with("HEAD "));
-    if (responses.empty())
-        return std::nullopt;
-    return std::move(responses.front());
+    return responses.empty() ? std::nullopt : std::optional(std::move(responses.front()));
+}
+
+// The status of `response`; 0 when there was none.
+inline int statusOf(const std::optional<HttpResponse>& response) {
+    return response ? response->status : 0;
 }
 
 // POST /inapp.php with `body`, as the application sends it.
