@@ -31,20 +31,6 @@ std::vector<std::size_t> problemLines(const ImportReport& report) {
     return lines;
 }
 
-TEST_F(DevicesTest, NewDatabaseInMissingDirectoriesHoldsTheSamplesAndKeepsWhatIsSaved) {
-    const std::string path = (directory_.path() / "a" / "b" / "devices.sqlite3").string();
-    Device replaced{"QX2K93HT7LMP",     "迷你主机",         "Mini9,1",
-                    year(2020) / 1 / 2, year(2023) / 1 / 1, "已更换电源"};
-    {
-        DeviceStore store(path);
-        ASSERT_GE(sampleDevices().size(), 5u);
-        for (const Device& sample : sampleDevices())
-            EXPECT_EQ(store.find(sample.serial), sample);
-        store.saveAll(std::vector{replaced});
-    }
-    EXPECT_EQ(DeviceStore(path).find("QX2K93HT7LMP"), replaced);
-}
-
 std::string fileBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -65,6 +51,22 @@ std::string execute(const std::filesystem::path& path, const char* sql) {
 }
 
 const std::string kOwnId = std::to_string(DeviceStore::kApplicationId);
+
+TEST_F(DevicesTest, NewDatabaseInMissingDirectoriesHoldsTheSamplesAndKeepsWhatIsSavedAndStamped) {
+    const std::string path = (directory_.path() / "a" / "b" / "devices.sqlite3").string();
+    Device replaced{"QX2K93HT7LMP",     "迷你主机",         "Mini9,1",
+                    year(2020) / 1 / 2, year(2023) / 1 / 1, "已更换电源"};
+    {
+        DeviceStore store(path);
+        ASSERT_GE(sampleDevices().size(), 5u);
+        for (const Device& sample : sampleDevices())
+            EXPECT_EQ(store.find(sample.serial), sample);
+        store.saveAll(std::vector{replaced});
+    }
+    execute(path, "PRAGMA application_id = 0");  // as a file from before the stamp
+    EXPECT_EQ(DeviceStore(path).find("QX2K93HT7LMP"), replaced);
+    EXPECT_EQ(execute(path, "PRAGMA application_id"), kOwnId);  // stamped on opening
+}
 
 TEST_F(DevicesTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
     EXPECT_EQ(execute(databasePath_, "PRAGMA application_id"), kOwnId);
@@ -94,12 +96,6 @@ TEST_F(DevicesTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
         EXPECT_EQ(fileBytes(path), before);
         EXPECT_FALSE(std::filesystem::exists(path.string() + "-wal"));
     }
-}
-
-TEST_F(DevicesTest, DatabaseFromBeforeTheStampIsStampedOnce) {
-    execute(databasePath_, "PRAGMA application_id = 0");
-    EXPECT_EQ(DeviceStore(databasePath_).find("QX2K93HT7LMP")->serial, "QX2K93HT7LMP");
-    EXPECT_EQ(execute(databasePath_, "PRAGMA application_id"), kOwnId);
 }
 
 TEST_F(DevicesTest, ImportSavesGoodLinesInAnyColumnOrderAndReportsBadOnes) {
@@ -169,9 +165,7 @@ TEST_F(DevicesTest, ImportCommandReportsWhatWasStoredAndEveryFaultyLine) {
 TEST(DevicePagesTest, WarrantyCoversUpToItsLastDayAndAnUnreadableSerialIsExplained) {
     const Device device{"C1", "台式工作站", "W7,1", year(2020) / 3 / 1, year(2023) / 2 / 28, ""};
     const std::tuple<std::chrono::year_month_day, const char*, const char*> cases[] = {
-        {year(2023) / 2 / 28, "保修中", "已过保"},
-        {year(2023) / 3 / 1, "已过保", "保修中"},
-    };
+        {year(2023) / 2 / 28, "保修中", "已过保"}, {year(2023) / 3 / 1, "已过保", "保修中"}};
     for (const auto& [today, shown, notShown] : cases) {
         const std::string page = renderDevicePage(device, today);
         EXPECT_NE(page.find(shown), std::string::npos) << shown;

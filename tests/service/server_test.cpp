@@ -211,11 +211,9 @@ TEST_F(ServerTest, RequestNotInWithinItsTimeAnswers408WhereverItIsTrickled) {
         connection.send(atOnce);
         std::string received;
         // One byte every 50 ms: never idle, never done in time.
-        for (std::size_t i = 0; i < trickled.size() && received.empty(); ++i) {
-            if (!connection.send(trickled.substr(i, 1)))
-                break;
+        for (std::size_t i = 0;
+             i < trickled.size() && received.empty() && connection.send(trickled.substr(i, 1)); ++i)
             received = connection.receiveAll(50ms);
-        }
         const auto responses = parseResponses(received + connection.receiveAll(1s));
         ASSERT_EQ(responses.size(), 1u);
         EXPECT_EQ(responses.front().status, 408);
@@ -263,9 +261,10 @@ TEST(DatabaseFileTest, DatabaseEmptiedDeletedOrReplacedUnderTheServerIsNoLongerS
         ASSERT_TRUE(after);
         EXPECT_EQ(after->status, 500);
         EXPECT_TRUE(after->bodyHas("服务内部错误"));
-        const auto help = testing_support::exchange(
-            running.port, testing_support::requestText(running.port, "GET", "/kb/HT1349"));
-        EXPECT_EQ(statusOf(help), 200);
+        EXPECT_EQ(
+            statusOf(testing_support::exchange(
+                running.port, testing_support::requestText(running.port, "GET", "/kb/HT1349"))),
+            200);
         running.stop();
         EXPECT_TRUE(std::ranges::any_of(running.logLines(), [reason](const std::string& line) {
             return line.find(reason) != std::string::npos;
