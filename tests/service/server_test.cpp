@@ -219,7 +219,7 @@ TEST_F(ServerTest, RequestNotInWithinItsTimeAnswers408WhereverItIsTrickled) {
         EXPECT_EQ(responses.front().status, 408);
         const auto took = steady_clock::now() - start;
         EXPECT_GE(took, kRequestTime);
-        EXPECT_LT(took, kRequestTime + 1500ms);
+        EXPECT_LT(took, kRequestTime + 600ms);
     }
 }
 
