@@ -24,6 +24,7 @@ using testing_support::RawConnection;
 
 const std::string kLookup = "sn=QX2K93HT7LMP";
 
+// How often `part` occurs in `text`.
 std::size_t countOf(std::string_view text, std::string_view part) {
     std::size_t count = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -46,11 +47,11 @@ struct DaemonProcess {
         log = ends[0];
         close(ends[1]);
         std::string first;
-        std::smatch port;
-        while (!std::regex_search(first, port, std::regex(R"(http://127\.0\.0\.1:(\d+)/)")) &&
+        std::smatch found;
+        while (!std::regex_search(first, found, std::regex(R"(http://127\.0\.0\.1:(\d+)/)")) &&
                readSome(first, 5s)) {
         }
-        this->port = port.empty() ? 0 : std::stoi(port[1]);
+        port = found.empty() ? 0 : std::stoi(found[1]);
     }
 
     ~DaemonProcess() {

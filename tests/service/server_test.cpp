@@ -56,10 +56,12 @@ class ServerTest : public ::testing::Test {
         return "POST /inapp.php HTTP/1.1\r\n" + host_ + std::string(fields) + "\r\n" +
                std::string(rest);
     }
+    // A request after which the service closes the connection (requestText()).
     std::string closing(std::string_view method, std::string_view path, std::string_view body = {},
                         std::string_view fields = {}) const {
         return testing_support::requestText(port_, method, path, body, fields);
     }
+    // A lookup, as closing() makes it.
     std::string lookup(std::string_view body, std::string_view fields = {}) const {
         return closing("POST", "/inapp.php", body, fields);
     }
