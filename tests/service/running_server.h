@@ -1,7 +1,8 @@
 #pragma once
 
 // A lookup server on a free loopback port with a database of its own (the sample devices),
-// serving on a thread of its own from construction until stop() or destruction.
+// serving on a thread of its own from construction until stop() or destruction. The members
+// are made in the order they are declared, each from those before it.
 #include <mutex>
 #include <string>
 #include <thread>
@@ -12,46 +13,38 @@
 
 namespace testing_support {
 
-class RunningServer {
-  public:
+struct RunningServer {
     explicit RunningServer(quelmarn::service::ConnectionLimits limits = {})
-        : server_(
+        : server(
               store,
               [this](std::string_view line) {
-                  const std::lock_guard lock(logMutex_);
-                  logLines_.emplace_back(line);
+                  const std::lock_guard lock(logMutex);
+                  logged.emplace_back(line);
               },
               limits) {}
     ~RunningServer() { stop(); }
 
     // Stops serving and closes every connection.
     void stop() {
-        if (serving_.joinable()) {
-            server_.stop();
-            serving_.join();
+        if (serving.joinable()) {
+            server.stop();
+            serving.join();
         }
     }
 
     std::vector<std::string> logLines() {
-        const std::lock_guard lock(logMutex_);
-        return logLines_;
+        const std::lock_guard lock(logMutex);
+        return logged;
     }
 
     TemporaryDirectory directory;
     std::string databasePath = (directory.path() / "devices.sqlite3").string();
     quelmarn::service::DeviceStore store{databasePath};
-
-  private:
-    std::mutex logMutex_;
-    std::vector<std::string> logLines_;
-    quelmarn::service::LookupServer server_;
-
-  public:
-    // Declared after server_, which they need made first.
-    const int port = server_.bind("127.0.0.1", 0).value();
-
-  private:
-    std::thread serving_{[this] { server_.serve(); }};
+    std::mutex logMutex;
+    std::vector<std::string> logged;
+    quelmarn::service::LookupServer server;
+    const int port = server.bind("127.0.0.1", 0).value();
+    std::thread serving{[this] { server.serve(); }};
 };
 
 }  // namespace testing_support

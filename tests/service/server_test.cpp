@@ -1,224 +1,308 @@
-// The lookup service end to end: each test starts its own server on a free loopback port with a
-// database of its own (the sample devices) and talks to it over real HTTP.
-#include <arpa/inet.h>
+// The lookup service end to end over real HTTP on loopback, each test with a server and a
+// database (the sample devices) of its own: what each request is answered, also when clients
+// break the rules (oversized or trickled requests, doubtful framing, foreign Host names, too
+// many connections), and when the database fails under the server.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sqlite3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
-#include <mutex>
+#include <memory>
 #include <thread>
 
-#include "service/lookup_server.h"
+#include "service/connection_guard.h"
 #include "tests/service/http_client.h"
 #include "tests/service/running_server.h"
 
 namespace quelmarn::service {
 namespace {
 
+using namespace std::chrono_literals;
+using std::chrono::steady_clock;
 using std::chrono::year;
-
-constexpr const char* kHtml = "text/html; charset=utf-8";
-
 using testing_support::HttpResponse;
+using testing_support::lookUp;
+using testing_support::parseResponses;
+using testing_support::RawConnection;
+using testing_support::RunningServer;
+using testing_support::statusOf;
+
+// Short enough to keep the tests quick, long enough for a loaded machine to be in time.
+constexpr auto kRequestTime = 800ms;
+const std::string kSerial = "sn=QX2K93HT7LMP";
+const std::string kHelpText = "/sys/class/dmi/id/product_serial";
+
+const ConnectionLimits kLimits{.connections = 48, .requestTime = kRequestTime, .linger = 200ms};
+
+// `part` `count` times over.
+std::string times(int count, std::string_view part) {
+    std::string text;
+    while (count-- > 0)
+        text += part;
+    return text;
+}
 
 class ServerTest : public ::testing::Test {
   protected:
-    std::optional<HttpResponse> lookUp(const std::string& body, const char* type = "text/plain") {
-        const std::string header = *type ? std::string("Content-Type: ") + type + "\r\n" : "";
-        return testing_support::exchange(
-            port_, testing_support::requestText(port_, "POST", "/inapp.php", body, header));
-    }
+    RunningServer server_{kLimits};
+    const int port_ = server_.port;
+    const std::string host_ = "Host: 127.0.0.1:" + std::to_string(port_) + "\r\n";
 
-    std::optional<HttpResponse> get(const std::string& path) {
-        return testing_support::exchange(port_, testing_support::requestText(port_, "GET", path));
+    // POST /inapp.php with Host, `fields` and then `rest`, as is: no Connection: close.
+    std::string post(std::string_view fields, std::string_view rest) const {
+        return "POST /inapp.php HTTP/1.1\r\n" + host_ + std::string(fields) + "\r\n" +
+               std::string(rest);
     }
-
-    testing_support::RunningServer running_;
-    DeviceStore& store_ = running_.store;
-    const std::string& databasePath_ = running_.databasePath;
-    const int port_ = running_.port;
+    // A request after which the service closes the connection (requestText()).
+    std::string closing(std::string_view method, std::string_view path, std::string_view body = {},
+                        std::string_view fields = {}) const {
+        return testing_support::requestText(port_, method, path, body, fields);
+    }
+    // A lookup, as closing() makes it.
+    std::string lookup(std::string_view body, std::string_view fields = {}) const {
+        return closing("POST", "/inapp.php", body, fields);
+    }
+    // A lookup in `version` with `host` ("" for no Host field) as its Host.
+    std::string hostIs(std::string_view version, const std::string& host) const {
+        return "POST /inapp.php " + std::string(version) + "\r\n" +
+               (host.empty() ? "" : "Host: " + host + "\r\n") +
+               "Connection: close\r\nContent-Length: 15\r\n\r\n" + kSerial;
+    }
 };
 
-TEST_F(ServerTest, RegisteredSerialAnswersTheDevicePageWhateverTheContentType) {
-    for (const char* type : {"application/x-www-form-urlencoded", "text/plain", ""}) {
-        SCOPED_TRACE(type);
-        const auto answer = lookUp("sn=QX2K93HT7LMP", type);
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->status, 200);
-        EXPECT_EQ(answer->header("content-type"), kHtml);
-        EXPECT_TRUE(answer->bodyHas("笔记本电脑 15 英寸"));
-        EXPECT_TRUE(answer->bodyHas("Notebook15,1"));
-        EXPECT_TRUE(answer->bodyHas("2023 年 3 月 14 日"));
+// What is sent on one connection, and what must come back before the service closes it.
+struct Exchange {
+    std::string sent;
+    std::vector<int> statuses;  // of the answers, in order
+    std::string shows = {};     // in the last answer's page; for a 405 its Allow field
+    bool halfClose = false;     // shutdown(SHUT_WR) once sent
+};
+
+// The answers to `exchange` on a connection of its own, which must have their statuses and
+// come at once: one not given before the request time would be a 408.
+std::vector<HttpResponse> answersTo(int port, const Exchange& exchange) {
+    SCOPED_TRACE(exchange.sent.substr(0, 90));
+    RawConnection connection(port);
+    connection.send(exchange.sent);
+    if (exchange.halfClose)
+        connection.finishSending();
+    auto responses = parseResponses(connection.receiveAll(2s), exchange.sent.starts_with("HEAD "));
+    EXPECT_TRUE(connection.closed());
+    std::vector<int> statuses;
+    for (const auto& response : responses)
+        statuses.push_back(response.status);
+    EXPECT_EQ(statuses, exchange.statuses);
+    return statuses == exchange.statuses ? responses : std::vector<HttpResponse>{};
+}
+
+TEST_F(ServerTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
+    const std::string at = ":" + std::to_string(port_);
+    const std::string smuggled = "POST /inapp.php HTTP/1.1\r\n\r\n";
+    const std::string odd = "sn= A&b=1 %41+x ";  // found only as these very bytes
+    server_.store.saveAll(std::vector{Device{odd.substr(3), "型号", "X1", year(2012) / 6 / 11,
+                                             year(2099) / 6 / 10, "<img src=x onerror=y>"}});
+    const Exchange cases[] = {
+        // Lookups, whatever the body's type; the devices and unknown serials shown escaped.
+        {lookup(kSerial, "Content-Type: application/x-www-form-urlencoded\r\n"), {200}, "15,1"},
+        {lookup(kSerial, "Content-Type: text/plain\r\n"), {200}, "笔记本电脑 15 英寸"},
+        {lookup(kSerial), {200}, "2023 年 3 月 14 日"},
+        {lookup("sn=\"'<script>&amp;"), {404}, "&quot;&#39;&lt;script&gt;&amp;amp;"},
+        {lookup(odd), {200}, "&lt;img src=x onerror=y&gt;"},
+        {lookup("sn=A&b=1 %41+x"), {404}},
+        {lookup("sn= A&b=1 AA+x "), {404}},
+        {lookup("sn= A&b=1 %41 x "), {404}},
+        // What may be asked, and where.
+        {lookup("SN=QX2K93HT7LMP"), {400}, "sn="},
+        {lookup(""), {400}, "sn="},
+        {lookup("sn="), {400}, "序列号为空"},
+        {lookup("sn=AB\xC3\x28"), {400}, "UTF-8"},
+        {lookup("sn=\xED\xA0\x80"), {400}, "UTF-8"},
+        {lookup("sn=" + std::string(4093, 'A')), {404}, "未找到该序列号"},
+        {lookup("sn=" + std::string(4094, 'A')), {413}, "4 KiB"},
+        {closing("GET", "/"), {404}},
+        {closing("GET", "/kb/HT1349/more"), {404}},
+        {closing("POST", "/inapp.php/", "sn=A"), {404}},
+        {closing("POST", "/inappXphp", "sn=A"), {404}},
+        {closing("TRACE", "/nowhere"), {404}},
+        {closing("GET", "/inapp.php"), {405}, "POST"},
+        {closing("HEAD", "/inapp.php"), {405}, "POST"},
+        {closing("POST", "/kb/HT1349", "sn=A"), {405}, "GET, HEAD"},
+        {closing("GET", "/kb/HT1349?viewlocale=zh_CN"), {200}, kHelpText},
+        {closing("GET", "/inapp.php", "", "X-Long: " + times(6000, "a") + "\r\n"), {405}, "POST"},
+        // The Host must name the service itself; HTTP/1.0 clients may leave it out.
+        {hostIs("HTTP/1.1", "127.0.0.1" + at), {200}},
+        {hostIs("HTTP/1.1", "localhost" + at), {200}},
+        {hostIs("HTTP/1.1", "LocalHost" + at), {200}},
+        {hostIs("HTTP/1.1", "[::1]" + at), {200}},
+        {hostIs("HTTP/1.0", ""), {200}},
+        {hostIs("HTTP/1.1", ""), {400}},
+        {hostIs("HTTP/1.1", "rebound.example" + at), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.1:1"), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.1"), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.2" + at), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.1" + at + "x"), {421}},
+        {hostIs("HTTP/1.1", "::1" + at), {421}},
+        {closing("GET", "/kb/HT1349", "", host_), {400}},  // a second Host
+        // Several requests on one connection, pipelined, or a body that reads like a request.
+        {post("Content-Length: 15\r\n", kSerial) + post("Content-Length: 10\r\n", "sn=MISSING") +
+             closing("GET", "/kb/HT1349"),
+         {200, 404, 200},
+         kHelpText},
+        {"GET /kb/HT1349 HTTP/1.1\r\n" + host_ + "Content-Length: " +
+             std::to_string(smuggled.size()) + "\r\n\r\n" + smuggled + closing("GET", "/nowhere"),
+         {200, 404}},
+        {post("Content-Length: 15\r\n", kSerial), {200}, "", true},
+    };
+    std::size_t answers = 0;
+    for (const auto& exchange : cases) {
+        SCOPED_TRACE(exchange.sent.substr(0, 90));
+        const auto responses = answersTo(port_, exchange);
+        answers += responses.size();
+        if (responses.empty())
+            continue;
+        EXPECT_FALSE(responses.back().bodyHas("<script") || responses.back().bodyHas("<img"));
+        EXPECT_EQ(responses.back().header("Content-Type"), "text/html; charset=utf-8");
+        if (responses.back().status == 405)
+            EXPECT_EQ(responses.back().header("Allow"), exchange.shows);
+        else
+            EXPECT_TRUE(responses.back().bodyHas(exchange.shows));
+    }
+    EXPECT_EQ(statusOf(lookUp(port_, kSerial)), 200);
+    server_.stop();
+    EXPECT_EQ(server_.logLines().size(), answers + 1);
+}
+
+TEST_F(ServerTest, OversizedOrDoubtfullyFramedRequestIsRefusedAtOnce) {
+    const Exchange cases[] = {
+        // A body over 4 KiB in any framing, refused before it is in.
+        {post("Content-Length: 5000\r\n", ""), {413}},
+        {post("Content-Length: 0000000000004097\r\n", ""), {413}},
+        {post("Transfer-Encoding: chunked\r\n", "1388\r\nsn=" + std::string(4997, 'A')), {413}},
+        {post("Transfer-Encoding: chunked\r\n",
+              times(80, "40\r\n" + std::string(64, 'A') + "\r\n")),
+         {413}},
+        // No length on a request means no body (RFC 9112 6.3): the request has no "sn=".
+        {post("Connection: close\r\n", "sn=" + std::string(5000, 'A')), {400}},
+        // Framing that two readers could take differently.
+        {post("Content-Length: 15\r\nContent-Length: 16\r\n", kSerial), {400}},
+        {post("Content-Length: 15\r\nTransfer-Encoding: chunked\r\n", kSerial), {400}},
+        {post("Transfer-Encoding: chunked\r\nContent-Length: 15\r\n", kSerial), {400}},
+        {post("Transfer-Encoding: gzip\r\n", kSerial), {400}},
+        {post("Transfer-Encoding: gzip, chunked\r\n", kSerial), {400}},
+        // Headers too long or of too many fields.
+        {post("X-Long: " + std::string(10000, 'a') + "\r\nContent-Length: 0\r\n", ""), {431}},
+        {post(times(100, "X-Field: 1\r\n") + "Content-Length: 0\r\n", ""), {431}},
+        {post(times(1200, "Range: bytes=0-\r\n") + "Content-Length: 0\r\n", ""), {431}},
+    };
+    for (const auto& exchange : cases)
+        answersTo(port_, exchange);
+}
+
+TEST_F(ServerTest, RequestNotInWithinItsTimeAnswers408WhereverItIsTrickled) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", post("Content-Length: 15\r\n", kSerial)},                       // the header
+        {post("Content-Length: 40\r\n", ""), "sn=" + std::string(37, 'A')},  // the body
+    };
+    for (const auto& [atOnce, trickled] : cases) {
+        SCOPED_TRACE(trickled.substr(0, 20));
+        const auto start = steady_clock::now();  // the service's time starts as it accepts
+        RawConnection connection(port_);
+        connection.send(atOnce);
+        std::string received;
+        // One byte every 50 ms: never idle, never done in time.
+        for (std::size_t i = 0;
+             i < trickled.size() && received.empty() && connection.send(trickled.substr(i, 1)); ++i)
+            received = connection.receiveAll(50ms);
+        const auto responses = parseResponses(received + connection.receiveAll(1s));
+        ASSERT_EQ(responses.size(), 1u);
+        EXPECT_EQ(responses.front().status, 408);
+        const auto took = steady_clock::now() - start;
+        EXPECT_GE(took, kRequestTime);
+        EXPECT_LT(took, kRequestTime + 600ms);
     }
 }
 
-TEST_F(ServerTest, UnregisteredSerialAnswersNotRegisteredWithTheSerialEscaped) {
-    const auto answer = lookUp("sn=<script>alert(1)</script>&amp;");
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(answer->status, 404);
-    EXPECT_TRUE(answer->bodyHas("未找到该序列号"));
-    EXPECT_FALSE(answer->bodyHas("<script>"));
-    EXPECT_TRUE(answer->bodyHas("&lt;script&gt;alert(1)&lt;/script&gt;&amp;amp;"));
-}
-
-TEST_F(ServerTest, SerialIsFoundOnlyWhenExactAndItsDeviceIsEscaped) {
-    const std::string serial = " A&b=1 %41+x ";
-    store_.saveAll(std::vector{Device{serial, "型号", "X1", year(2012) / 6 / 11,
-                                      year(2099) / 6 / 10, "<img src=x onerror=y>"}});
-    const auto found = lookUp("sn=" + serial);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->status, 200);
-    EXPECT_FALSE(found->bodyHas("<img"));
-    EXPECT_TRUE(found->bodyHas("&lt;img src=x onerror=y&gt;"));
-    for (const std::string near : {"A&b=1 %41+x", " A&b=1 AA+x ", " A&b=1 %41 x "}) {
-        const auto missed = lookUp("sn=" + near);
-        ASSERT_TRUE(missed);
-        EXPECT_EQ(missed->status, 404) << near;
+TEST_F(ServerTest, ConnectionsOverTheLimitAnswer503AndLookupsResumeAfter) {
+    std::vector<std::unique_ptr<RawConnection>> idle;
+    for (std::size_t i = 0; i < kLimits.connections; ++i)
+        idle.push_back(std::make_unique<RawConnection>(port_));
+    std::this_thread::sleep_for(100ms);  // all accepted
+    EXPECT_EQ(statusOf(lookUp(port_, kSerial)), 503);
+    idle.clear();
+    std::optional<HttpResponse> answered;
+    for (int attempt = 0; attempt < 20 && (!answered || answered->status == 503); ++attempt) {
+        std::this_thread::sleep_for(50ms);
+        answered = lookUp(port_, kSerial);
     }
+    EXPECT_EQ(statusOf(answered), 200);
 }
 
-TEST_F(ServerTest, FailingDatabaseAnswersAnErrorPageWhileOtherPagesWork) {
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(databasePath_.c_str(), &other), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(other, "DROP TABLE devices", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(other);
-    const auto failed = lookUp("sn=QX2K93HT7LMP");
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(failed->status, 500);
-    EXPECT_TRUE(failed->bodyHas("服务内部错误"));
-    const auto help = get("/kb/HT1349");
-    ASSERT_TRUE(help);
-    EXPECT_EQ(help->status, 200);
-}
-
-TEST(DatabaseFileTest, FileDeletedOrReplacedUnderTheServerIsNoLongerServed) {
-    const std::pair<const char*, const char*> cases[] = {{"deleted", "已被删除"},
-                                                         {"replaced", "已被另一个文件替换"}};
+TEST(DatabaseFileTest, DatabaseEmptiedDeletedOrReplacedUnderTheServerIsNoLongerServed) {
+    const std::pair<std::string_view, const char*> cases[] = {
+        {"emptied", "no such table"}, {"deleted", "已被删除"}, {"replaced", "已被另一个文件替换"}};
     for (const auto& [change, reason] : cases) {
         SCOPED_TRACE(change);
-        testing_support::RunningServer running;
-        const auto before = testing_support::lookUp(running.port, "sn=QX2K93HT7LMP");
-        ASSERT_TRUE(before);
-        EXPECT_EQ(before->status, 200);
-        std::filesystem::remove(running.databasePath);
-        if (std::string_view(change) == "replaced")
-            DeviceStore another(running.databasePath);  // as a later import would make it
-        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-        const auto after = testing_support::lookUp(running.port, "sn=QX2K93HT7LMP");
+        RunningServer running;
+        EXPECT_EQ(statusOf(lookUp(running.port, kSerial)), 200);
+        if (change == "emptied") {
+            sqlite3* other = nullptr;
+            ASSERT_EQ(sqlite3_open(running.databasePath.c_str(), &other), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(other, "DROP TABLE devices", nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            sqlite3_close(other);
+        } else {
+            std::filesystem::remove(running.databasePath);
+            if (change == "replaced")
+                DeviceStore another(running.databasePath);  // as a later import would make it
+            std::this_thread::sleep_for(1100ms);  // the file is looked at again once a second
+        }
+        const auto after = lookUp(running.port, kSerial);
         ASSERT_TRUE(after);
         EXPECT_EQ(after->status, 500);
+        EXPECT_TRUE(after->bodyHas("服务内部错误"));
+        EXPECT_EQ(
+            statusOf(testing_support::exchange(
+                running.port, testing_support::requestText(running.port, "GET", "/kb/HT1349"))),
+            200);
         running.stop();
-        const auto log = running.logLines();
-        EXPECT_TRUE(std::ranges::any_of(log, [reason](const std::string& line) {
+        EXPECT_TRUE(std::ranges::any_of(running.logLines(), [reason](const std::string& line) {
             return line.find(reason) != std::string::npos;
         }));
     }
 }
 
-TEST_F(ServerTest, HelpPageAnswersWithAndWithoutTheLocaleQuery) {
-    for (const char* path : {"/kb/HT1349?viewlocale=zh_CN", "/kb/HT1349"}) {
-        SCOPED_TRACE(path);
-        const auto answer = get(path);
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->status, 200);
-        EXPECT_EQ(answer->header("content-type"), kHtml);
-        EXPECT_TRUE(answer->bodyHas("/sys/class/dmi/id/product_serial"));
-    }
-}
-
-struct BadRequest {
-    const char* method;
-    const char* path;
-    std::string body;
-    int status;
-    const char* explanation;  // in the page, or the Allow header for 405
-};
-
-TEST_F(ServerTest, BadRequestsAnswerAnErrorPageEachLoggedAndTheServiceGoesOn) {
-    const BadRequest cases[] = {
-        {"POST", "/inapp.php", "serial=QX2K93HT7LMP", 400, "sn="},
-        {"POST", "/inapp.php", "SN=QX2K93HT7LMP", 400, "sn="},
-        {"POST", "/inapp.php", "", 400, "sn="},
-        {"POST", "/inapp.php", "sn=", 400, "序列号为空"},
-        {"POST", "/inapp.php", "sn=AB\xC3\x28", 400, "UTF-8"},
-        {"POST", "/inapp.php", "sn=\xED\xA0\x80", 400, "UTF-8"},
-        {"POST", "/inapp.php", "sn=" + std::string(4094, 'A'), 413, "4 KiB"},
-        {"POST", "/inapp.php", "sn=" + std::string(4093, 'A'), 404, "未找到该序列号"},
-        {"GET", "/", "", 404, ""},
-        {"GET", "/kb/HT1349/more", "", 404, ""},
-        {"POST", "/inapp.php/", "sn=A", 404, ""},
-        {"POST", "/inappXphp", "sn=A", 404, ""},
-        {"TRACE", "/nowhere", "", 404, ""},
-        {"GET", "/inapp.php", "", 405, "POST"},
-        {"HEAD", "/inapp.php", "", 405, "POST"},
-        {"PUT", "/inapp.php", "sn=A", 405, "POST"},
-        {"POST", "/kb/HT1349", "sn=A", 405, "GET, HEAD"},
-        {"PATCH", "/kb/HT1349", "", 405, "GET, HEAD"},
-    };
-    for (const auto& bad : cases) {
-        SCOPED_TRACE(std::string(bad.method) + " " + bad.path + " " + bad.body.substr(0, 20));
-        const auto answer = testing_support::exchange(
-            port_, testing_support::requestText(port_, bad.method, bad.path, bad.body));
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->status, bad.status);
-        EXPECT_EQ(answer->header("content-type"), kHtml);
-        if (bad.status == 405)
-            EXPECT_EQ(answer->header("allow"), bad.explanation);
-        else
-            EXPECT_TRUE(answer->bodyHas(bad.explanation));
-    }
-    const auto after = lookUp("sn=QX2K93HT7LMP");
-    ASSERT_TRUE(after);
-    EXPECT_EQ(after->status, 200);
-    running_.stop();
-    const auto logLines = running_.logLines();
-    EXPECT_EQ(logLines.size(), std::size(cases) + 1);
-    EXPECT_EQ(std::ranges::count_if(logLines,
-                                    [](const std::string& line) {
-                                        return line.find(" POST /inapp.php 413 ") !=
-                                               std::string::npos;
-                                    }),
-              1);
-}
-
-// Connects and sends `bytes`; the caller closes the socket.
-int connectAndSend(int port, std::string_view bytes) {
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_EQ(::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(::send(socket, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
-    return socket;
-}
-
-TEST_F(ServerTest, StalledOrCutOffClientsDoNotHoldUpOthers) {
-    for (const char* part :
-         {"POST /inapp.php HT", "POST /inapp.php HTTP/1.1\r\nContent-Length: 9\r\n\r\nsn"})
-        ::close(connectAndSend(port_, part));
-    const int stalled[] = {
-        connectAndSend(port_, "POST /inapp.php HTTP/1.1\r\nHost: loc"),
-        connectAndSend(port_,
-                       "POST /inapp.php HTTP/1.1\r\nHost: localhost\r\n"
-                       "Content-Length: 15\r\n\r\nsn=QX2K"),
-        connectAndSend(port_, ""),
-    };
-    const auto answer = lookUp("sn=QX2K93HT7LMP");
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(answer->status, 200);
-    for (const int socket : stalled)
-        ::close(socket);
-}
-
 TEST_F(ServerTest, TakenPortOrUnusableAddressIsRefused) {
-    LookupServer second(store_, [](std::string_view) {});
+    LookupServer second(server_.store, [](std::string_view) {});
     EXPECT_FALSE(second.bind("127.0.0.1", port_));
     EXPECT_FALSE(second.bind("not an address", 0));
+}
+
+TEST(ConnectionGuardTest, EachAddressButLoopbackIsLimitedOnItsOwn) {
+    ConnectionLimits limits;
+    limits.connectionsPerAddress = 2;
+    ConnectionGuard guard(limits, [](std::string_view) {});
+    const std::pair<const char*, bool> cases[] = {
+        {"192.0.2.7", false}, {"192.0.2.7", false}, {"192.0.2.7", true},  {"198.51.100.1", false},
+        {"127.0.0.1", false}, {"127.0.0.1", false}, {"127.0.0.1", false}, {"::1", false},
+    };
+    std::vector<std::pair<GuardedConnection*, std::array<int, 2>>> open;
+    for (const auto& [address, refused] : cases) {
+        SCOPED_TRACE(address);
+        std::array<int, 2> ends{};
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends.data()), 0);
+        open.emplace_back(guard.accepted(ends[0], address), ends);
+        char first[16] = "";
+        const ssize_t got = recv(ends[1], first, sizeof first - 1, MSG_DONTWAIT);
+        EXPECT_EQ(got > 0 && std::string_view(first).starts_with("HTTP/1.1 503"), refused);
+    }
+    for (const auto& [connection, ends] : open) {
+        guard.closed(connection);
+        close(ends[0]);
+        close(ends[1]);
+    }
 }
 
 }  // namespace
