@@ -6,7 +6,7 @@
 
 #include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
-#include "platform/qt/native_window.h"
+#include "platform/qt/native_bridge.h"
 #include "tests/support/scripted_laptop.h"
 #include "tests/support/scripted_machine.h"
 #include "tests/support/scripted_smc.h"
@@ -29,8 +29,7 @@ class AppDelegateTest : public ::testing::Test {
         auto* mainWindow = new QMainWindow;
         mainWindow->setCentralWidget(new QWidget);
         mainWindow->resize(480, 400);
-        window =
-            std::make_shared<NSWindow>(std::make_unique<NativeWindow>(NativeWindow{mainWindow}));
+        window = NativeBridge::wrapWindow(*mainWindow);
         searchField = NSTextField::initWithFrame(NSMakeRect(0, 0, 200, 24));
         searchBox = std::make_shared<NSToolbarItem>(searchField);
         delegate->setWindow(window);
