@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "panels/about/about_view_controller.h"
-#include "platform/appkit/ns_font.h"
 #include "platform/appkit/ns_image.h"
 #include "platform/appkit/ns_text_field.h"
+#include "tests/panels/plain_label.h"
 
 namespace {
 
@@ -29,17 +29,9 @@ TEST(AboutPanel, BuildsLogoContactAndVersionFromThePanelsSize) {
     EXPECT_EQ(version->frame(), NSMakeRect(0, 60, 480, 30));
     EXPECT_EQ(version->stringValue(), "版本：" QUELMARN_VERSION);
 
-    const auto lucidaGrande = NSFont::fontWithName("Lucida Grande", 20.0);
-    ASSERT_NE(lucidaGrande, nullptr);
     for (const auto& line : {contact, version}) {
         EXPECT_EQ(line->alignment(), NSCenterTextAlignment);
-        EXPECT_FALSE(line->isBezeled());
-        EXPECT_FALSE(line->drawsBackground());
-        EXPECT_FALSE(line->isEditable());
-        EXPECT_FALSE(line->isSelectable());
-        ASSERT_NE(line->font(), nullptr);
-        EXPECT_EQ(line->font()->familyName(), lucidaGrande->familyName());
-        EXPECT_EQ(line->font()->pointSize(), 20.0);
+        expectPlainLabel(*line, 20.0);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "panels/device/device_view_controller.h"
-#include "platform/appkit/ns_font.h"
 #include "platform/appkit/ns_image.h"
 #include "platform/appkit/ns_menu.h"
 #include "platform/appkit/ns_pasteboard.h"
@@ -14,6 +13,7 @@
 #include "platform/iokit.h"
 #include "platform/linux/linux_machine.h"
 #include "tests/linux/temp_tree.h"
+#include "tests/panels/plain_label.h"
 #include "tests/support/scripted_laptop.h"
 #include "tests/support/scripted_machine.h"
 #include "tests/support/scripted_smc.h"
@@ -23,6 +23,7 @@ namespace {
 
 using namespace platform;
 using testing_support::InstalledMachine;
+using testing_support::labelTexts;
 using testing_support::ScriptedMachine;
 using testing_support::ScriptedSMC;
 
@@ -52,17 +53,6 @@ class DevicePanelTest : public ::testing::Test {
     }
 
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
-
-    // The label texts of a built panel, top row first.
-    static std::vector<std::string> labelTexts(const NSView& view) {
-        std::vector<std::string> texts;
-        for (const auto& subview : view.subviews()) {
-            if (const auto label = std::dynamic_pointer_cast<NSTextField>(subview)) {
-                texts.push_back(label->stringValue());
-            }
-        }
-        return texts;
-    }
 
     // The processor, clock, temperature and fan rows of a panel built on the Linux backend over
     // the machine below `root`.
@@ -95,8 +85,6 @@ TEST_F(DevicePanelTest, SixteenSubviewsAlternateIconAndLabelWithTheirFrames) {
 
     const std::vector<std::string> icons = {"cpu.png",   "hz.png",      "memory.png", "os.png",
                                             "model.png", "display.png", "heat.png",   "fan.png"};
-    const auto lucidaGrande = NSFont::fontWithName("Lucida Grande", 14.0);
-    ASSERT_NE(lucidaGrande, nullptr);
     for (int row = 1; row <= 8; ++row) {
         SCOPED_TRACE(row);
         const auto icon = std::dynamic_pointer_cast<NSImageView>(subviews[2 * (row - 1)]);
@@ -107,13 +95,7 @@ TEST_F(DevicePanelTest, SixteenSubviewsAlternateIconAndLabelWithTheirFrames) {
         EXPECT_EQ(label->frame(), NSMakeRect(80, y, row == 1 ? 320 : 400, 30));
         ASSERT_TRUE(icon->image());
         EXPECT_EQ(icon->image()->name(), icons[row - 1]);
-        EXPECT_FALSE(label->isBezeled());
-        EXPECT_FALSE(label->drawsBackground());
-        EXPECT_FALSE(label->isEditable());
-        EXPECT_FALSE(label->isSelectable());
-        ASSERT_NE(label->font(), nullptr);
-        EXPECT_EQ(label->font()->familyName(), lucidaGrande->familyName());
-        EXPECT_EQ(label->font()->pointSize(), 14.0);
+        expectPlainLabel(*label, 14.0);
     }
 }
 

@@ -32,13 +32,7 @@ class LookupPanelTest : public ::testing::Test {
 
     // The lines of the notice on the panel, top to bottom; empty when there is none.
     static std::vector<std::string> noticeOn(SerialNumberViewController& panel) {
-        std::vector<std::string> lines;
-        for (const auto& subview : panel.view()->subviews()) {
-            if (const auto label = std::dynamic_pointer_cast<NSTextField>(subview)) {
-                lines.push_back(label->stringValue());
-            }
-        }
-        return lines;
+        return testing_support::labelTexts(*panel.view());
     }
 
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }

@@ -1,4 +1,4 @@
-// Web views, and the interface loader that makes them among the views of a panel.
+// The interface loader that makes a panel's views, web views among them, and its outlets.
 #include "platform/appkit/ns_view_controller.h"
 
 #include <gtest/gtest.h>
@@ -77,29 +77,6 @@ TEST(NSViewControllerTest, ADescriptionThatCannotBeLoadedGivesAnEmptyPanel) {
     EXPECT_TRUE(view->subviews().empty());
     EXPECT_EQ(missing->awakenings, 1);
     EXPECT_EQ(missing->view(), view);
-}
-
-TEST(WebViewTest, TheMainFrameHandsRequestsToTheViewsEngineAndTheDelegateIsHeldWeakly) {
-    testing_support::ScriptedUserInterface ui;
-    auto view = platform::WebView::initWithFrame(platform::NSMakeRect(0, 0, 480, 400));
-    auto request = platform::NSMutableURLRequest::initWithURL(
-        *platform::NSURL::URLWithString("http://lookup.example/inapp.php"));
-    request.setHTTPMethod("POST");
-    request.setHTTPBody(*platform::dataUsingEncoding("sn=C02X", platform::NSUTF8StringEncoding));
-    view->mainFrame().loadRequest(request);
-
-    ASSERT_EQ(ui.webEnginesMade, 1u);
-    ASSERT_EQ(ui.loads.size(), 1u);
-    const auto& sent = ui.loads[0];
-    EXPECT_EQ(sent.URL().absoluteString(), "http://lookup.example/inapp.php");
-    EXPECT_EQ(sent.HTTPMethod(), "POST");
-    EXPECT_EQ(sent.HTTPBody(), request.HTTPBody());
-
-    auto delegate = std::make_shared<RecordingFrameLoadDelegate>();
-    view->setFrameLoadDelegate(delegate);
-    EXPECT_EQ(view->frameLoadDelegate(), delegate);
-    delegate.reset();
-    EXPECT_EQ(view->frameLoadDelegate(), nullptr);
 }
 
 }  // namespace

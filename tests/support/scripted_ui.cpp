@@ -2,6 +2,7 @@
 
 #include "platform/appkit/desktop.h"
 #include "platform/appkit/ns_alert.h"
+#include "platform/appkit/ns_text_field.h"
 #include "platform/appkit/web_engine.h"
 
 namespace testing_support {
@@ -54,6 +55,16 @@ ScriptedUserInterface::~ScriptedUserInterface() {
 std::string bodyText(const platform::NSURLRequest& request) {
     const auto& body = request.HTTPBody();
     return std::string(reinterpret_cast<const char*>(body.data()), body.size());
+}
+
+std::vector<std::string> labelTexts(const platform::NSView& view) {
+    std::vector<std::string> texts;
+    for (const auto& subview : view.subviews()) {
+        if (const auto label = std::dynamic_pointer_cast<platform::NSTextField>(subview)) {
+            texts.push_back(label->stringValue());
+        }
+    }
+    return texts;
 }
 
 }  // namespace testing_support

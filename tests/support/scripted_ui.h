@@ -7,6 +7,7 @@
 
 #include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_url.h"
+#include "platform/appkit/ns_view.h"
 #include "platform/log.h"
 
 namespace testing_support {
@@ -35,5 +36,9 @@ class ScriptedUserInterface {
 
 // The body of a request as text.
 std::string bodyText(const platform::NSURLRequest& request);
+
+// The texts of the text fields among `view`'s subviews, back to front (a panel's rows or
+// notice, top first).
+std::vector<std::string> labelTexts(const platform::NSView& view);
 
 }  // namespace testing_support
