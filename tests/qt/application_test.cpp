@@ -149,16 +149,6 @@ TEST_F(MainMenuTest, OnlyAWindowOnScreenCountsAsVisibleAndCloseIsTheApplications
     EXPECT_FALSE(application.hasVisibleWindows());
 }
 
-// Panels are laid out once, for the content view's size: a window that grew would leave them
-// where they were built, with the next one placed from the new bottom edge.
-TEST_F(MainMenuTest, TheWindowKeepsTheSizeItsPanelsWereLaidOutFor) {
-    window->makeKeyAndOrderFront(nullptr);
-    EXPECT_EQ(mainWindow->minimumSize(), mainWindow->maximumSize());
-    EXPECT_EQ(mainWindow->size(), mainWindow->minimumSize());
-    mainWindow->resize(mainWindow->size() + QSize(200, 260));
-    EXPECT_EQ(mainWindow->size(), mainWindow->minimumSize());
-}
-
 TEST_F(MainMenuTest, ReopenActivatesACoveredWindowAndBringsBackAMinimisedOne) {
     window->makeKeyAndOrderFront(nullptr);
     QWidget cover;
