@@ -8,7 +8,8 @@
 
 namespace platform {
 
-// The toolkit's widget behind a view; only the toolkit backend knows what it is.
+// The toolkit's widget behind a view; only the toolkit backend knows what it is, and reaches it
+// through its NativeBridge (platform/qt/native_bridge.h), a friend of the views.
 struct NativeView;
 class NativeBridge;
 class NSMenu;

@@ -75,70 +75,49 @@ TEST_F(LookupPanelTest, EmptyTypedSerialPostsNothingAndSaysSo) {
                                         "买凭证上找到。"}));
 }
 
-struct OwnSerialCase {
-    const char* name;
+class OwnSerial : public LookupPanelTest, public ::testing::WithParamInterface<std::string> {};
+
+// Longer than the 39 bytes the copy may use, or not in MacRoman: still looked up whole.
+TEST_P(OwnSerial, IsReadFromTheRegistryAndPostedWhole) {
+    machine->addRegistryEntry("IOPlatformExpertDevice", {{"IOPlatformSerialNumber", GetParam()}});
+    const auto panel = showPanel(std::nullopt);
+    EXPECT_EQ(ui.logLines, std::vector<std::string>{"序列号 " + GetParam()});
+    ASSERT_EQ(ui.loads.size(), 1u);
+    EXPECT_EQ(bodyText(ui.loads[0]), "sn=" + GetParam());
+    EXPECT_TRUE(noticeOn(*panel).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Serials, OwnSerial,
+                         ::testing::Values("W80123456789", std::string(45, '7'), "机器42", "café"));
+
+struct NoOwnSerialCase {
     bool hasDevice;
-    std::map<std::string, std::string> properties;
     std::vector<std::string> expectedLog;
-    std::optional<std::string> expectedBody;  // none: nothing posted, a notice instead
-    std::string expectedNotice = "";
+    std::string expectedNotice;
 };
 
-class OwnSerial : public LookupPanelTest, public ::testing::WithParamInterface<OwnSerialCase> {};
+class NoOwnSerial : public LookupPanelTest,
+                    public ::testing::WithParamInterface<NoOwnSerialCase> {};
 
-TEST_P(OwnSerial, ComesFromTheRegistry) {
-    const OwnSerialCase& c = GetParam();
-    if (c.hasDevice) {
-        machine->addRegistryEntry("IOPlatformExpertDevice", c.properties);
+// "unknown" is logged but not looked up: the panel says why there is no serial number.
+TEST_P(NoOwnSerial, PostsNothingAndSaysWhy) {
+    if (GetParam().hasDevice) {
+        machine->addRegistryEntry("IOPlatformExpertDevice", {});
     }
     const auto panel = showPanel(std::nullopt);
-    EXPECT_EQ(ui.logLines, c.expectedLog);
-    if (c.expectedBody) {
-        ASSERT_EQ(ui.loads.size(), 1u);
-        EXPECT_EQ(bodyText(ui.loads[0]), *c.expectedBody);
-        EXPECT_TRUE(noticeOn(*panel).empty());
-    } else {
-        EXPECT_TRUE(ui.loads.empty());
-        ASSERT_FALSE(noticeOn(*panel).empty());
-        EXPECT_EQ(noticeOn(*panel).front(), c.expectedNotice);
-    }
+    EXPECT_EQ(ui.logLines, GetParam().expectedLog);
+    EXPECT_TRUE(ui.loads.empty());
+    ASSERT_FALSE(noticeOn(*panel).empty());
+    EXPECT_EQ(noticeOn(*panel).front(), GetParam().expectedNotice);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, OwnSerial,
+    Firmware, NoOwnSerial,
     ::testing::Values(
-        OwnSerialCase{"Plain",
-                      true,
-                      {{"IOPlatformSerialNumber", "W80123456789"}},
-                      {"序列号 W80123456789"},
-                      "sn=W80123456789"},
-        // "unknown" is logged but not looked up: the panel says why there is no serial number.
-        OwnSerialCase{"NoProperty",
-                      true,
-                      {},
-                      {"序列号 unknown"},
-                      std::nullopt,
-                      "未能读取本机的序列号：固件中没有序列号记录。"},
-        OwnSerialCase{"NoDevice",
-                      false,
-                      {},
-                      {"序列号 ", "send keyword nil"},
-                      std::nullopt,
-                      "未能读取本机的序列号：本机的固件没有提供机器信息。"},
-        // Too long for the 39 bytes the copy may use: looked up whole, not cut short.
-        OwnSerialCase{"Long",
-                      true,
-                      {{"IOPlatformSerialNumber", std::string(45, '7')}},
-                      {"序列号 " + std::string(45, '7')},
-                      "sn=" + std::string(45, '7')},
-        OwnSerialCase{"NotMacRoman",
-                      true,
-                      {{"IOPlatformSerialNumber", "机器42"}},
-                      {"序列号 机器42"},
-                      "sn=机器42"},
-        OwnSerialCase{
-            "MacRoman", true, {{"IOPlatformSerialNumber", "café"}}, {"序列号 café"}, "sn=café"}),
-    [](const auto& info) { return std::string(info.param.name); });
+        NoOwnSerialCase{true, {"序列号 unknown"}, "未能读取本机的序列号：固件中没有序列号记录。"},
+        NoOwnSerialCase{false,
+                        {"序列号 ", "send keyword nil"},
+                        "未能读取本机的序列号：本机的固件没有提供机器信息。"}));
 
 // How a load ends: finished, or failed before or after its content began to arrive.
 enum class End { kFinished, kFailedBeforeContent, kFailedAfterContent };
