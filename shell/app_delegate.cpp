@@ -6,6 +6,7 @@
 #include "panels/lookup/service_host.h"
 #include "platform/appkit/ns_control.h"
 #include "platform/appkit/ns_url.h"
+#include "platform/appkit/ns_workspace.h"
 #include "platform/format.h"
 #include "platform/log.h"
 #include "sysinfo/var_system_info.h"

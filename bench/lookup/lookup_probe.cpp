@@ -13,16 +13,33 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/appkit/desktop.h"
 #include "platform/appkit/ns_alert.h"
 #include "platform/appkit/ns_text_field.h"
 #include "platform/log.h"
 #include "platform/qt/application_environment.h"
-#include "platform/qt/native_window.h"
+#include "platform/qt/native_bridge.h"
+#include "platform/qt/qt_desktop.h"
+#include "platform/qt/web_engine_module_loader.h"
 #include "shell/app_delegate.h"
 
 using namespace platform;
 
 constexpr int kPauseBetweenLookupsMs = 500;
+
+// The application's desktop, but a failed lookup's alert only ends the run.
+class ProbeDesktop : public Desktop {
+  public:
+    long runModal(const NSAlert& /*alert*/) override { return NSAlertFirstButtonReturn; }
+    std::shared_ptr<NSScreen> mainScreen() override { return qt_->mainScreen(); }
+    bool openURL(const NSURL& url) override { return qt_->openURL(url); }
+    std::unique_ptr<WebEngine> makeWebEngine(WebView& view) override {
+        return qt_->makeWebEngine(view);
+    }
+
+  private:
+    std::shared_ptr<Desktop> qt_ = makeQtDesktop(createModuleWebEngine);
+};
 
 int main(int argc, char** argv) {
     const int lookups = argc > 1 ? std::stoi(argv[1]) : 20;
@@ -33,8 +50,7 @@ int main(int argc, char** argv) {
     auto* mainWindow = new QMainWindow;
     mainWindow->setCentralWidget(new QWidget);
     mainWindow->resize(640, 440);
-    auto window =
-        std::make_shared<NSWindow>(std::make_unique<NativeWindow>(NativeWindow{mainWindow}));
+    auto window = NativeBridge::wrapWindow(*mainWindow);
     auto searchField = NSTextField::initWithFrame(NSMakeRect(0, 0, 200, 24));
     searchField->setStringValue(serial);
     auto searchBox = std::make_shared<NSToolbarItem>(searchField);
@@ -43,8 +59,7 @@ int main(int argc, char** argv) {
     delegate->setSearchBox(searchBox);
     window->makeKeyAndOrderFront(nullptr);
 
-    // A failed lookup alerts; here it only ends the run.
-    installAlertPresenter([](const NSAlert&) { return NSAlertFirstButtonReturn; });
+    installDesktop(std::make_shared<ProbeDesktop>());
     QEventLoop loaded;
     bool failed = false;
     QTimer giveUp;

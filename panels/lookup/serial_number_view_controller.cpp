@@ -6,6 +6,7 @@
 #include "panels/lookup/service_host.h"
 #include "platform/appkit/ns_alert.h"
 #include "platform/appkit/ns_text_field.h"
+#include "platform/appkit/web_engine.h"
 #include "platform/format.h"
 #include "platform/log.h"
 

@@ -10,6 +10,7 @@
 namespace platform {
 
 class NSApplication;
+class NativeBridge;
 
 // What the application tells its delegate.
 class NSApplicationDelegate : public virtual NSObject {
@@ -40,19 +41,10 @@ class NSApplication {
     // Asks the event loop to end.
     void terminate();
 
-    // Keeps the objects of the main interface description (its window, its toolbar items) for
-    // the whole run: the delegate holds them weakly. For the toolkit backend.
-    void keepInterfaceObjects(std::vector<std::shared_ptr<NSObject>> objects) {
-        interfaceObjects_ = std::move(objects);
-    }
-    // Lets go of the delegate and of those objects; the backend does it when the event loop has
-    // ended, while the toolkit can still take their widgets down.
-    void releaseInterfaceObjects() {
-        delegate_.reset();
-        interfaceObjects_.clear();
-    }
-
   private:
+    // The toolkit backend keeps the objects of the main interface description here.
+    friend class NativeBridge;
+
     std::shared_ptr<NSApplicationDelegate> delegate_;
     std::vector<std::shared_ptr<NSObject>> interfaceObjects_;
 };
@@ -62,7 +54,8 @@ using ClassFactory = std::function<std::shared_ptr<NSObject>()>;
 // Registers `factory` under `className`; returns true so that it can initialise a static.
 bool registerClass(const std::string& className, ClassFactory factory);
 
-// Runs the application on the installed machine (installMachine, which the caller does first):
+// Runs the application on the installed machine and desktop (installMachine and installDesktop,
+// which the caller does first):
 // makes sure this is the only instance in the user's session (a second start asks the running
 // one to reopen and returns 0; 1 when the running one does not answer), loads the main interface
 // description (which creates the delegate, makes it the application's delegate and connects its

@@ -15,13 +15,14 @@ class NSImage {
     // The resource image `name` (such as "cpu.png"), or null when the resources hold none.
     static std::shared_ptr<NSImage> imageNamed(const std::string& name);
 
-    explicit NSImage(std::string name, std::unique_ptr<NativeImage> native);
     ~NSImage();
 
     const std::string& name() const { return name_; }
-    NativeImage& native() const { return *native_; }
 
   private:
+    friend class NativeBridge;
+    NSImage(std::string name, std::unique_ptr<NativeImage> native);
+
     std::string name_;
     std::unique_ptr<NativeImage> native_;
 };
@@ -39,6 +40,8 @@ class NSImageView : public NSView {
     using NSView::NSView;
 
   private:
+    friend class NativeBridge;
+
     std::shared_ptr<NSImage> image_;
 };
 

@@ -11,9 +11,6 @@ class NSProgressIndicator : public NSView {
   public:
     // A stopped, so hidden, indicator with `frame`.
     static std::shared_ptr<NSProgressIndicator> initWithFrame(NSRect frame);
-    // Makes a widget the toolkit backend made (e.g. a placeholder of an interface description)
-    // into a stopped indicator, which draws the spinner inside it.
-    static std::shared_ptr<NSProgressIndicator> fromNative(std::unique_ptr<NativeView> native);
 
     void startAnimation(const std::shared_ptr<NSObject>& sender);
     void stopAnimation(const std::shared_ptr<NSObject>& sender);
@@ -23,6 +20,8 @@ class NSProgressIndicator : public NSView {
     using NSView::NSView;
 
   private:
+    friend class NativeBridge;
+
     bool animating_ = false;
 };
 

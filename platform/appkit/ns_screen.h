@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 
 #include "platform/appkit/geometry.h"
@@ -10,7 +9,7 @@ namespace platform {
 // A display.
 class NSScreen {
   public:
-    // The primary display, or null when there is none.
+    // The primary display (the installed Desktop's), or null when there is none.
     static std::shared_ptr<NSScreen> mainScreen();
 
     NSScreen(NSRect frame, double backingScaleFactor)
@@ -25,10 +24,5 @@ class NSScreen {
     NSRect frame_;
     double backingScaleFactor_;
 };
-
-// Where mainScreen looks: the toolkit's primary screen unless a test installs its own. Returns
-// the source it replaces; an empty function puts the toolkit's back.
-using ScreenSource = std::function<std::shared_ptr<NSScreen>()>;
-ScreenSource installScreenSource(ScreenSource source);
 
 }  // namespace platform

@@ -11,8 +11,6 @@ namespace platform {
 class NSTextField : public NSControl {
   public:
     static std::shared_ptr<NSTextField> initWithFrame(NSRect frame);
-    // Wraps a text widget the toolkit backend made, taking its bezel and editing state.
-    static std::shared_ptr<NSTextField> fromNative(std::unique_ptr<NativeView> native);
 
     bool isBezeled() const { return bezeled_; }
     void setBezeled(bool bezeled);
@@ -27,6 +25,8 @@ class NSTextField : public NSControl {
     using NSControl::NSControl;
 
   private:
+    friend class NativeBridge;
+
     // Editing and selection both decide whether the field takes clicks and the keyboard.
     void applyInteraction();
 

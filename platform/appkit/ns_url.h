@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,18 +46,5 @@ inline constexpr unsigned long NSUTF8StringEncoding = 4;
 // are its bytes unchanged; any other encoding gives std::nullopt.
 std::optional<std::vector<std::byte>> dataUsingEncoding(const std::string& text,
                                                         unsigned long encoding);
-
-// Opens URLs with the desktop's default applications.
-class NSWorkspace {
-  public:
-    static NSWorkspace& sharedWorkspace();
-    // Hands `url` to the default browser (or other handler). Returns whether it was handed over.
-    bool openURL(const NSURL& url);
-};
-
-// Where openURL sends a URL: the desktop's handler unless a test installs its own. Returns the
-// opener it replaces (an empty function puts the desktop's back).
-using URLOpener = std::function<bool(const NSURL& url)>;
-URLOpener installURLOpener(URLOpener opener);
 
 }  // namespace platform

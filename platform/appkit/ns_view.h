@@ -8,8 +8,10 @@
 
 namespace platform {
 
-// The toolkit's widget behind a view; only the toolkit backend knows what it is.
+// The toolkit's widget behind a view; only the toolkit backend knows what it is, and reaches it
+// through its NativeBridge (platform/qt/native_bridge.h), a friend of the views.
 struct NativeView;
+class NativeBridge;
 class NSMenu;
 
 // A rectangular area of a window that shows something and may hold subviews. A view holds its
@@ -48,19 +50,13 @@ class NSView : public NSObject {
     std::shared_ptr<NSMenu> menu() const { return menu_; }
     void setMenu(std::shared_ptr<NSMenu> menu);
 
-    // The toolkit's widget; for the toolkit backend only.
-    NativeView& native() const { return *native_; }
-    // Wraps a widget the toolkit backend made (e.g. loaded from an interface description).
-    static std::shared_ptr<NSView> fromNative(std::unique_ptr<NativeView> native);
-    // Records `view`, whose widget the toolkit backend has already made a child of this view's
-    // widget, as the frontmost subview, leaving both widgets as they are (e.g. while wrapping an
-    // interface description, whose widgets come in back-to-front order).
-    void adoptSubview(std::shared_ptr<NSView> view);
-
   protected:
+    // Views stand around a widget that the toolkit backend made (platform/qt/native_bridge.h).
     explicit NSView(std::unique_ptr<NativeView> native);
 
   private:
+    friend class NativeBridge;
+
     void attach(std::shared_ptr<NSView> view, std::size_t index);
     void detach(const std::shared_ptr<NSView>& view);
 

@@ -9,14 +9,11 @@
 namespace platform {
 
 struct NativeWindow;
+class NativeBridge;
 
 // A top-level window. Closing it only hides it; it lives until the application ends.
 class NSWindow : public NSObject {
   public:
-    // Wraps a window the toolkit backend made. It is laid out at once, at the smallest size that
-    // holds its content, so that its content view has its final size before anything is put in,
-    // and keeps that size: the user cannot resize it.
-    explicit NSWindow(std::unique_ptr<NativeWindow> native);
     ~NSWindow() override;
 
     // The view that fills the window below its toolbar.
@@ -29,9 +26,14 @@ class NSWindow : public NSObject {
     bool isVisible() const;
 
     std::string title() const;
-    NativeWindow& native() const { return *native_; }
 
   private:
+    friend class NativeBridge;
+    // Wraps a window the toolkit backend made. It is laid out at once, at the smallest size that
+    // holds its content, so that its content view has its final size before anything is put in,
+    // and keeps that size: the user cannot resize it.
+    explicit NSWindow(std::unique_ptr<NativeWindow> native);
+
     std::unique_ptr<NativeWindow> native_;
     std::shared_ptr<NSView> contentView_;
 };

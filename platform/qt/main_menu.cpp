@@ -4,14 +4,13 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QToolBar>
-#include <map>
 #include <vector>
 
 #include "platform/appkit/ns_toolbar_item.h"
 #include "platform/log.h"
 #include "platform/qt/class_registry.h"
 #include "platform/qt/interface_loader.h"
-#include "platform/qt/native_window.h"
+#include "platform/qt/native_bridge.h"
 #include "platform/qt/view_wrapping.h"
 
 namespace platform {
@@ -114,16 +113,16 @@ class Wiring {
     }
 
     std::shared_ptr<NSView> viewOf(QWidget& widget) {
-        auto& view = views_[&widget];
-        if (!view) {
-            view = wrapWidget(widget);
+        bool wrapped = false;
+        auto view = views_.viewOf(widget, &wrapped);
+        if (wrapped) {
             kept_.push_back(view);
         }
         return view;
     }
 
     std::shared_ptr<NSObject> outletObjectFor(QWidget& widget) {
-        if (&widget == window_->native().window) {
+        if (&widget == NativeBridge::windowOf(*window_)) {
             return window_;
         }
         auto view = viewOf(widget);
@@ -139,12 +138,12 @@ class Wiring {
     NSApplication& application_;
     std::shared_ptr<NSWindow> window_;
     std::vector<std::shared_ptr<NSObject>> kept_;
-    std::map<const QWidget*, std::shared_ptr<NSView>> views_;
+    WrappedWidgets views_;
 };
 
 }  // namespace
 
-std::shared_ptr<NSWindow> loadMainMenu(NSApplication& application) {
+std::shared_ptr<NSWindow> loadMainWindow() {
     InterfaceLoader loader;
     std::string error;
     std::unique_ptr<QWidget> root = loader.loadNamed("MainMenu", error);
@@ -154,24 +153,28 @@ std::shared_ptr<NSWindow> loadMainMenu(NSApplication& application) {
               {arg(root ? std::string("its root is no QMainWindow") : error)});
         return nullptr;
     }
-    const std::string delegateClass = stringProperty(*mainWindow, "delegateClass");
+    root.release();
+    placeToolbarWidgets(loader, *mainWindow);
+    return NativeBridge::wrapWindow(*mainWindow);
+}
+
+bool connectApplicationDelegate(NSApplication& application,
+                                const std::shared_ptr<NSWindow>& window) {
+    QMainWindow& mainWindow = *NativeBridge::windowOf(*window);
+    const std::string delegateClass = stringProperty(mainWindow, "delegateClass");
     auto delegate =
         std::dynamic_pointer_cast<NSApplicationDelegate>(makeObjectOfClass(delegateClass));
     if (!delegate) {
         NSLog("The main interface description's delegate class %@ is not registered",
               {arg(delegateClass)});
-        return nullptr;
+        return false;
     }
-    root.release();
-    placeToolbarWidgets(loader, *mainWindow);
-    auto window =
-        std::make_shared<NSWindow>(std::make_unique<NativeWindow>(NativeWindow{mainWindow}));
     application.setDelegate(delegate);
     Wiring wiring(application, window);
-    wiring.connectActions(*mainWindow);
-    wiring.connectOutlets(*mainWindow, *delegate);
-    application.keepInterfaceObjects(wiring.takeKept());
-    return window;
+    wiring.connectActions(mainWindow);
+    wiring.connectOutlets(mainWindow, *delegate);
+    NativeBridge::keepInterfaceObjects(application, wiring.takeKept());
+    return true;
 }
 
 }  // namespace platform

@@ -13,7 +13,7 @@
 
 #include "platform/qt/application_environment.h"
 #include "platform/qt/main_menu.h"
-#include "platform/qt/native_window.h"
+#include "platform/qt/native_bridge.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
 
@@ -119,8 +119,8 @@ int NSApplicationMain(int argc, char** argv) {
             instance.listen([&application] { application.reopen(); });
             break;
     }
-    const auto window = loadMainMenu(application);
-    if (!window) {
+    const auto window = loadMainWindow();
+    if (!window || !connectApplicationDelegate(application, window)) {
         return 1;
     }
     // The first panel is in place before the window first paints.
@@ -130,7 +130,7 @@ int NSApplicationMain(int argc, char** argv) {
     // button looks its icon up in the desktop's icon theme, a walk through the theme's folders
     // that costs more than laying out a whole panel: both wait until the window is on screen.
     std::unique_ptr<StatusIcon> statusIcon;
-    QWidget& mainWindow = *window->native().window;
+    QWidget& mainWindow = *NativeBridge::windowOf(*window);
     afterFirstPaint(mainWindow, [&application, &statusIcon, &mainWindow] {
         // The toolbar's search field only: the panels' labels are text fields too.
         if (auto* searchField = mainWindow.findChild<QLineEdit*>(QStringLiteral("searchField"))) {
@@ -148,7 +148,7 @@ int NSApplicationMain(int argc, char** argv) {
     const int status = QApplication::exec();
     statusIcon.reset();
     // Views, web views among them, must go while the toolkit is still there.
-    application.releaseInterfaceObjects();
+    NativeBridge::releaseInterfaceObjects(application);
     return status;
 }
 

@@ -4,15 +4,16 @@
 #include <QLineEdit>
 #include <cmath>
 
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 
 namespace platform {
-namespace {
 
 // Text controls are line edits; anything else a view wraps has no text to show.
-QLineEdit* lineEditOf(const NSControl& control) {
-    return qobject_cast<QLineEdit*>(widgetOf(control));
+QLineEdit* lineEditOf(const NSView& view) {
+    return qobject_cast<QLineEdit*>(widgetOf(view));
 }
+
+namespace {
 
 Qt::Alignment qtAlignmentOf(NSTextAlignment alignment) {
     switch (alignment) {

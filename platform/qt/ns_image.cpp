@@ -3,8 +3,7 @@
 #include <QFile>
 
 #include "platform/qt/image_widget.h"
-#include "platform/qt/native_image.h"
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 
 namespace platform {
 
@@ -14,7 +13,12 @@ std::shared_ptr<NSImage> NSImage::imageNamed(const std::string& name) {
     if (name.empty() || !QFile::exists(path) || !pixmap.load(path)) {
         return nullptr;
     }
-    return std::make_shared<NSImage>(name, std::make_unique<NativeImage>(NativeImage{pixmap}));
+    return NativeBridge::makeImage(name, pixmap);
+}
+
+std::shared_ptr<NSImage> NativeBridge::makeImage(std::string name, QPixmap pixmap) {
+    return std::shared_ptr<NSImage>(new NSImage(
+        std::move(name), std::make_unique<NativeImage>(NativeImage{std::move(pixmap)})));
 }
 
 NSImage::NSImage(std::string name, std::unique_ptr<NativeImage> native)
@@ -23,16 +27,15 @@ NSImage::NSImage(std::string name, std::unique_ptr<NativeImage> native)
 NSImage::~NSImage() = default;
 
 std::shared_ptr<NSImageView> NSImageView::initWithFrame(NSRect frame) {
-    auto view = std::shared_ptr<NSImageView>(
-        new NSImageView(std::make_unique<NativeView>(NativeView{new ImageWidget})));
-    view->setFrame(frame);
-    return view;
+    return placedAt(std::shared_ptr<NSImageView>(
+                        new NSImageView(std::make_unique<NativeView>(NativeView{new ImageWidget}))),
+                    frame);
 }
 
 void NSImageView::setImage(std::shared_ptr<NSImage> image) {
     image_ = std::move(image);
     if (auto* widget = qobject_cast<ImageWidget*>(widgetOf(*this))) {
-        widget->setPixmap(image_ ? image_->native().pixmap : QPixmap());
+        widget->setPixmap(image_ ? NativeBridge::pixmapOf(*image_) : QPixmap());
     }
 }
 

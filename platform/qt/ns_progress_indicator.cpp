@@ -1,6 +1,6 @@
 #include "platform/appkit/ns_progress_indicator.h"
 
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 #include "platform/qt/spinner.h"
 
 namespace platform {
@@ -15,15 +15,12 @@ Spinner* spinnerOf(const NSProgressIndicator& indicator) {
 }  // namespace
 
 std::shared_ptr<NSProgressIndicator> NSProgressIndicator::initWithFrame(NSRect frame) {
-    auto indicator = fromNative(std::make_unique<NativeView>(NativeView{new QWidget}));
-    indicator->setFrame(frame);
-    return indicator;
+    return placedAt(NativeBridge::wrapProgressIndicator(*new QWidget), frame);
 }
 
-std::shared_ptr<NSProgressIndicator> NSProgressIndicator::fromNative(
-    std::unique_ptr<NativeView> native) {
-    auto indicator =
-        std::shared_ptr<NSProgressIndicator>(new NSProgressIndicator(std::move(native)));
+std::shared_ptr<NSProgressIndicator> NativeBridge::wrapProgressIndicator(QWidget& widget) {
+    auto indicator = std::shared_ptr<NSProgressIndicator>(
+        new NSProgressIndicator(std::make_unique<NativeView>(NativeView{&widget})));
     if (QWidget* widget = widgetOf(*indicator)) {
         new Spinner(*widget);
         // Stopped indicators are not shown.

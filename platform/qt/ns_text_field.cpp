@@ -3,25 +3,17 @@
 #include <QApplication>
 #include <QLineEdit>
 
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 
 namespace platform {
-namespace {
-
-QLineEdit* lineEditOf(const NSTextField& field) {
-    return qobject_cast<QLineEdit*>(widgetOf(field));
-}
-
-}  // namespace
 
 std::shared_ptr<NSTextField> NSTextField::initWithFrame(NSRect frame) {
-    auto field = fromNative(std::make_unique<NativeView>(NativeView{new QLineEdit}));
-    field->setFrame(frame);
-    return field;
+    return placedAt(NativeBridge::wrapTextField(*new QLineEdit), frame);
 }
 
-std::shared_ptr<NSTextField> NSTextField::fromNative(std::unique_ptr<NativeView> native) {
-    auto field = std::shared_ptr<NSTextField>(new NSTextField(std::move(native)));
+std::shared_ptr<NSTextField> NativeBridge::wrapTextField(QWidget& widget) {
+    auto field = std::shared_ptr<NSTextField>(
+        new NSTextField(std::make_unique<NativeView>(NativeView{&widget})));
     if (const QLineEdit* lineEdit = lineEditOf(*field)) {
         field->bezeled_ = lineEdit->hasFrame();
         field->editable_ = !lineEdit->isReadOnly();

@@ -1,11 +1,8 @@
 #include "platform/appkit/ns_url.h"
 
-#include <QDesktopServices>
 #include <QUrl>
 #include <algorithm>
 #include <cctype>
-
-#include "platform/qt/replaceable_function.h"
 
 namespace platform {
 namespace {
@@ -20,15 +17,6 @@ bool startsWithScheme(const std::string& text) {
     return std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
     });
-}
-
-bool openWithDesktop(const NSURL& url) {
-    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url.absoluteString())));
-}
-
-ReplaceableFunction<URLOpener>& opener() {
-    static ReplaceableFunction<URLOpener> installed(openWithDesktop);
-    return installed;
 }
 
 }  // namespace
@@ -50,19 +38,6 @@ std::optional<std::vector<std::byte>> dataUsingEncoding(const std::string& text,
     std::transform(text.begin(), text.end(), bytes.begin(),
                    [](char c) { return static_cast<std::byte>(c); });
     return bytes;
-}
-
-NSWorkspace& NSWorkspace::sharedWorkspace() {
-    static NSWorkspace workspace;
-    return workspace;
-}
-
-bool NSWorkspace::openURL(const NSURL& url) {
-    return opener().current()(url);
-}
-
-URLOpener installURLOpener(URLOpener replacement) {
-    return opener().replace(std::move(replacement));
 }
 
 }  // namespace platform

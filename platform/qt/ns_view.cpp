@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/appkit/ns_menu.h"
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 #include "platform/qt/widget_placement.h"
 
 namespace platform {
@@ -37,13 +37,11 @@ NSView::~NSView() {
 }
 
 std::shared_ptr<NSView> NSView::initWithFrame(NSRect frame) {
-    auto view = fromNative(std::make_unique<NativeView>(NativeView{new QWidget}));
-    view->setFrame(frame);
-    return view;
+    return placedAt(NativeBridge::wrapView(*new QWidget), frame);
 }
 
-std::shared_ptr<NSView> NSView::fromNative(std::unique_ptr<NativeView> native) {
-    return std::shared_ptr<NSView>(new NSView(std::move(native)));
+std::shared_ptr<NSView> NativeBridge::wrapView(QWidget& widget) {
+    return std::shared_ptr<NSView>(new NSView(std::make_unique<NativeView>(NativeView{&widget})));
 }
 
 NSRect NSView::frame() const {
@@ -65,12 +63,12 @@ void NSView::addSubview(std::shared_ptr<NSView> view) {
     attach(std::move(view), subviews_.size());
 }
 
-void NSView::adoptSubview(std::shared_ptr<NSView> view) {
+void NativeBridge::adoptSubview(NSView& parent, std::shared_ptr<NSView> view) {
     if (!view) {
         return;
     }
-    view->superview_ = std::static_pointer_cast<NSView>(shared_from_this());
-    subviews_.push_back(std::move(view));
+    view->superview_ = std::static_pointer_cast<NSView>(parent.shared_from_this());
+    parent.subviews_.push_back(std::move(view));
 }
 
 void NSView::replaceSubviewWith(const std::shared_ptr<NSView>& oldView,

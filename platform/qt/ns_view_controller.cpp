@@ -3,7 +3,7 @@
 #include "platform/appkit/web_view.h"
 #include "platform/log.h"
 #include "platform/qt/interface_loader.h"
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 #include "platform/qt/view_wrapping.h"
 
 namespace platform {
@@ -37,8 +37,10 @@ std::shared_ptr<NSView> loadPanel(const std::string& nibName, NSObject& owner) {
         NSLog("Could not load the interface description %@: %@", {arg(nibName), arg(error)});
         return NSView::initWithFrame(NSMakeRect(0, 0, kEmptyPanelWidth, kEmptyPanelHeight));
     }
-    ViewTree views(*root.release());
-    for (QWidget* widget : views.root()->native().widget->findChildren<QWidget*>()) {
+    // From here the root's view owns the widgets.
+    QWidget& rootWidget = *root.release();
+    ViewTree views(rootWidget);
+    for (QWidget* widget : rootWidget.findChildren<QWidget*>()) {
         const QString outlet = widget->property("outlet").toString();
         if (outlet.isEmpty() && !widget->property("nsClass").isValid()) {
             continue;

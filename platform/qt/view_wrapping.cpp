@@ -6,42 +6,51 @@
 #include "platform/appkit/ns_text_field.h"
 #include "platform/appkit/web_view.h"
 #include "platform/log.h"
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 
 namespace platform {
 
 std::shared_ptr<NSView> wrapWidget(QWidget& widget) {
     const QString viewClass = widget.property("nsClass").toString();
     const bool isLineEdit = qobject_cast<QLineEdit*>(&widget) != nullptr;
-    auto native = std::make_unique<NativeView>(NativeView{&widget});
     if (viewClass == QLatin1String("WebView")) {
-        return WebView::fromNative(std::move(native));
+        return NativeBridge::wrapWebView(widget);
     }
     if (viewClass == QLatin1String("NSProgressIndicator")) {
-        return NSProgressIndicator::fromNative(std::move(native));
+        return NativeBridge::wrapProgressIndicator(widget);
     }
     if (isLineEdit && (viewClass.isEmpty() || viewClass == QLatin1String("NSTextField"))) {
-        return NSTextField::fromNative(std::move(native));
+        return NativeBridge::wrapTextField(widget);
     }
     if (!viewClass.isEmpty() && viewClass != QLatin1String("NSView")) {
         NSLog("Unknown view class %@ for %@, using NSView",
               {arg(viewClass.toStdString()), arg(widget.objectName().toStdString())});
     }
-    return NSView::fromNative(std::move(native));
+    return NativeBridge::wrapView(widget);
+}
+
+std::shared_ptr<NSView> WrappedWidgets::viewOf(QWidget& widget, bool* wrapped) {
+    auto& view = views_[&widget];
+    if (wrapped != nullptr) {
+        *wrapped = view == nullptr;
+    }
+    if (!view) {
+        view = wrapWidget(widget);
+    }
+    return view;
 }
 
 ViewTree::ViewTree(QWidget& root) : root_(root) {
-    views_.emplace(&root, wrapWidget(root));
+    views_.viewOf(root);
 }
 
 std::shared_ptr<NSView> ViewTree::viewOf(QWidget& widget) {
-    if (const auto known = views_.find(&widget); known != views_.end()) {
-        return known->second;
-    }
-    auto view = wrapWidget(widget);
-    views_.emplace(&widget, view);
-    if (QWidget* parent = widget.parentWidget()) {
-        viewOf(*parent)->adoptSubview(view);
+    bool wrapped = false;
+    auto view = views_.viewOf(widget, &wrapped);
+    if (wrapped && &widget != &root_) {
+        if (QWidget* parent = widget.parentWidget()) {
+            NativeBridge::adoptSubview(*viewOf(*parent), view);
+        }
     }
     return view;
 }

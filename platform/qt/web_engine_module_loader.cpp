@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "platform/log.h"
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 #include "platform/webview/web_engine_module.h"
 
 namespace platform {

@@ -2,11 +2,13 @@
 
 #include <memory>
 
+#include "platform/appkit/web_engine.h"
 #include "platform/appkit/web_view.h"
 
 namespace platform {
 
-// The toolkit's web engine factory. The first call loads libquelmarn_webview.so, from where
+// Makes the engine of a new web view from the web engine module; the entry point hands it to the
+// toolkit's desktop (makeQtDesktop). The first call loads libquelmarn_webview.so, from where
 // `cmake --install` puts it relative to the application's folder (../lib/quelmarn/, or
 // ../lib/<multiarch>/quelmarn/ when the build is configured for the prefix /usr) or else from
 // where the build put it, and keeps it loaded for the rest of the run. When the module cannot be

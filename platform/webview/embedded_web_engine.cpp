@@ -6,7 +6,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 #include "platform/webview/spare_web_view.h"
 #include "platform/webview/url_error.h"
 

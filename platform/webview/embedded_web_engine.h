@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include "platform/appkit/web_engine.h"
 #include "platform/appkit/web_view.h"
 
 class QWebEngineView;

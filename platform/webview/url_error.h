@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/appkit/web_view.h"
+#include "platform/appkit/ns_error.h"
 
 class QWebEngineLoadingInfo;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/web_engine.h"
 #include "platform/appkit/web_view.h"
 
 // The web engine lives in a module of its own, libquelmarn_webview.so, that the application loads

@@ -3,6 +3,7 @@
 #include "panels/about/about_view_controller.h"
 #include "platform/appkit/ns_image.h"
 #include "platform/appkit/ns_text_field.h"
+#include "tests/panels/plain_label.h"
 
 namespace {
 
@@ -30,13 +31,7 @@ TEST(AboutPanel, BuildsLogoContactAndVersionFromThePanelsSize) {
 
     for (const auto& line : {contact, version}) {
         EXPECT_EQ(line->alignment(), NSCenterTextAlignment);
-        EXPECT_FALSE(line->isBezeled());
-        EXPECT_FALSE(line->drawsBackground());
-        EXPECT_FALSE(line->isEditable());
-        EXPECT_FALSE(line->isSelectable());
-        if (line->font()) {
-            EXPECT_EQ(line->font()->pointSize(), 20.0);
-        }
+        expectPlainLabel(*line, 20.0);
     }
 }
 

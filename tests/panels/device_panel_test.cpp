@@ -9,19 +9,21 @@
 #include "platform/appkit/ns_image.h"
 #include "platform/appkit/ns_menu.h"
 #include "platform/appkit/ns_pasteboard.h"
-#include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
 #include "platform/linux/linux_machine.h"
 #include "tests/linux/temp_tree.h"
+#include "tests/panels/plain_label.h"
 #include "tests/support/scripted_laptop.h"
 #include "tests/support/scripted_machine.h"
 #include "tests/support/scripted_smc.h"
+#include "tests/support/scripted_ui.h"
 
 namespace {
 
 using namespace platform;
 using testing_support::InstalledMachine;
+using testing_support::labelTexts;
 using testing_support::ScriptedMachine;
 using testing_support::ScriptedSMC;
 
@@ -47,24 +49,10 @@ class DevicePanelTest : public ::testing::Test {
         smc->keys["F0Ac"] = fanSpeed(2000);
         smc->keys["F1Ac"] = fanSpeed(1995);
         testing_support::installScriptedSMC(*machine, smc);
-        previousScreens = installScreenSource([this] { return screen; });
+        ui.screen = std::make_shared<NSScreen>(NSMakeRect(0, 0, 1440, 900), 2.0);
     }
 
-    void TearDown() override {
-        installScreenSource(previousScreens);
-        EXPECT_EQ(IOObjectsInUse(), 0u);
-    }
-
-    // The label texts of a built panel, top row first.
-    static std::vector<std::string> labelTexts(const NSView& view) {
-        std::vector<std::string> texts;
-        for (const auto& subview : view.subviews()) {
-            if (const auto label = std::dynamic_pointer_cast<NSTextField>(subview)) {
-                texts.push_back(label->stringValue());
-            }
-        }
-        return texts;
-    }
+    void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
 
     // The processor, clock, temperature and fan rows of a panel built on the Linux backend over
     // the machine below `root`.
@@ -87,8 +75,7 @@ class DevicePanelTest : public ::testing::Test {
     std::shared_ptr<ScriptedMachine> machine = std::make_shared<ScriptedMachine>();
     std::shared_ptr<ScriptedSMC> smc = std::make_shared<ScriptedSMC>();
     InstalledMachine installed{machine};
-    std::shared_ptr<NSScreen> screen = std::make_shared<NSScreen>(NSMakeRect(0, 0, 1440, 900), 2.0);
-    ScreenSource previousScreens;
+    testing_support::ScriptedUserInterface ui;
 };
 
 TEST_F(DevicePanelTest, SixteenSubviewsAlternateIconAndLabelWithTheirFrames) {
@@ -108,19 +95,8 @@ TEST_F(DevicePanelTest, SixteenSubviewsAlternateIconAndLabelWithTheirFrames) {
         EXPECT_EQ(label->frame(), NSMakeRect(80, y, row == 1 ? 320 : 400, 30));
         ASSERT_TRUE(icon->image());
         EXPECT_EQ(icon->image()->name(), icons[row - 1]);
-        EXPECT_FALSE(label->isBezeled());
-        EXPECT_FALSE(label->drawsBackground());
-        EXPECT_FALSE(label->isEditable());
-        EXPECT_FALSE(label->isSelectable());
-        if (label->font()) {
-            EXPECT_EQ(label->font()->pointSize(), 14.0);
-        }
+        expectPlainLabel(*label, 14.0);
     }
-    // The rows' corners named for a panel of this size.
-    EXPECT_EQ(subviews[0]->frame(), NSMakeRect(30, 420, 30, 30));
-    EXPECT_EQ(subviews[1]->frame(), NSMakeRect(80, 420, 320, 30));
-    EXPECT_EQ(subviews[14]->frame(), NSMakeRect(30, 140, 30, 30));
-    EXPECT_EQ(subviews[15]->frame(), NSMakeRect(80, 140, 400, 30));
 }
 
 TEST_F(DevicePanelTest, RealPanelKeepsEveryRowInside) {
@@ -172,7 +148,7 @@ TEST_F(DevicePanelTest, CopyPutsTheEightRowsOnTheClipboardAsLinesOfPlainText) {
 TEST_F(DevicePanelTest, AbsentValuesReadAsUnknownOrZero) {
     // A machine that tells nothing: no kernel values, no registry, no sensors, no screen.
     InstalledMachine bare{std::make_shared<ScriptedMachine>()};
-    screen = nullptr;
+    ui.screen = nullptr;
 
     const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
     EXPECT_EQ(labelTexts(*panel->view()), (std::vector<std::string>{

@@ -2,6 +2,7 @@
 
 #include "panels/lookup/serial_number_view_controller.h"
 #include "platform/appkit/ns_text_field.h"
+#include "platform/appkit/web_engine.h"
 #include "platform/iokit.h"
 #include "tests/support/scripted_machine.h"
 #include "tests/support/scripted_ui.h"
@@ -31,13 +32,7 @@ class LookupPanelTest : public ::testing::Test {
 
     // The lines of the notice on the panel, top to bottom; empty when there is none.
     static std::vector<std::string> noticeOn(SerialNumberViewController& panel) {
-        std::vector<std::string> lines;
-        for (const auto& subview : panel.view()->subviews()) {
-            if (const auto label = std::dynamic_pointer_cast<NSTextField>(subview)) {
-                lines.push_back(label->stringValue());
-            }
-        }
-        return lines;
+        return testing_support::labelTexts(*panel.view());
     }
 
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
@@ -73,7 +68,6 @@ TEST_F(LookupPanelTest, EmptyTypedSerialPostsNothingAndSaysSo) {
     EXPECT_TRUE(ui.loads.empty());
     EXPECT_EQ(ui.logLines, std::vector<std::string>{"send keyword nil"});
     EXPECT_EQ(machine->registryQueries["IOPlatformExpertDevice"], 0);
-    EXPECT_FALSE(panel->myProgress()->isAnimating());
     EXPECT_EQ(noticeOn(*panel),
               (std::vector<std::string>{"搜索框是空的，没有可查询的序列号。",
                                         "请在工具栏的搜索框中输入序列号，然后按回车键查询。",
@@ -81,120 +75,112 @@ TEST_F(LookupPanelTest, EmptyTypedSerialPostsNothingAndSaysSo) {
                                         "买凭证上找到。"}));
 }
 
-struct OwnSerialCase {
-    const char* name;
+class OwnSerial : public LookupPanelTest, public ::testing::WithParamInterface<std::string> {};
+
+// Longer than the 39 bytes the copy may use, or not in MacRoman: still looked up whole.
+TEST_P(OwnSerial, IsReadFromTheRegistryAndPostedWhole) {
+    machine->addRegistryEntry("IOPlatformExpertDevice", {{"IOPlatformSerialNumber", GetParam()}});
+    const auto panel = showPanel(std::nullopt);
+    EXPECT_EQ(ui.logLines, std::vector<std::string>{"序列号 " + GetParam()});
+    ASSERT_EQ(ui.loads.size(), 1u);
+    EXPECT_EQ(bodyText(ui.loads[0]), "sn=" + GetParam());
+    EXPECT_TRUE(noticeOn(*panel).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Serials, OwnSerial,
+                         ::testing::Values("W80123456789", std::string(45, '7'), "机器42", "café"));
+
+struct NoOwnSerialCase {
     bool hasDevice;
-    std::map<std::string, std::string> properties;
     std::vector<std::string> expectedLog;
-    std::optional<std::string> expectedBody;  // none: nothing posted, a notice instead
-    std::string expectedNotice = "";
+    std::string expectedNotice;
 };
 
-class OwnSerial : public LookupPanelTest, public ::testing::WithParamInterface<OwnSerialCase> {};
+class NoOwnSerial : public LookupPanelTest,
+                    public ::testing::WithParamInterface<NoOwnSerialCase> {};
 
-TEST_P(OwnSerial, ComesFromTheRegistry) {
-    const OwnSerialCase& c = GetParam();
-    if (c.hasDevice) {
-        machine->addRegistryEntry("IOPlatformExpertDevice", c.properties);
+// "unknown" is logged but not looked up: the panel says why there is no serial number.
+TEST_P(NoOwnSerial, PostsNothingAndSaysWhy) {
+    if (GetParam().hasDevice) {
+        machine->addRegistryEntry("IOPlatformExpertDevice", {});
     }
     const auto panel = showPanel(std::nullopt);
-    EXPECT_EQ(ui.logLines, c.expectedLog);
-    if (c.expectedBody) {
-        ASSERT_EQ(ui.loads.size(), 1u);
-        EXPECT_EQ(bodyText(ui.loads[0]), *c.expectedBody);
-        EXPECT_TRUE(noticeOn(*panel).empty());
-    } else {
-        EXPECT_TRUE(ui.loads.empty());
-        ASSERT_FALSE(noticeOn(*panel).empty());
-        EXPECT_EQ(noticeOn(*panel).front(), c.expectedNotice);
-    }
+    EXPECT_EQ(ui.logLines, GetParam().expectedLog);
+    EXPECT_TRUE(ui.loads.empty());
+    ASSERT_FALSE(noticeOn(*panel).empty());
+    EXPECT_EQ(noticeOn(*panel).front(), GetParam().expectedNotice);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, OwnSerial,
+    Firmware, NoOwnSerial,
     ::testing::Values(
-        OwnSerialCase{"Plain",
-                      true,
-                      {{"IOPlatformSerialNumber", "W80123456789"}},
-                      {"序列号 W80123456789"},
-                      "sn=W80123456789"},
-        // "unknown" is logged but not looked up: the panel says why there is no serial number.
-        OwnSerialCase{"NoProperty",
-                      true,
-                      {},
-                      {"序列号 unknown"},
-                      std::nullopt,
-                      "未能读取本机的序列号：固件中没有序列号记录。"},
-        OwnSerialCase{"NoDevice",
-                      false,
-                      {},
-                      {"序列号 ", "send keyword nil"},
-                      std::nullopt,
-                      "未能读取本机的序列号：本机的固件没有提供机器信息。"},
-        // Too long for the 39 bytes the copy may use: looked up whole, not cut short.
-        OwnSerialCase{"Long",
-                      true,
-                      {{"IOPlatformSerialNumber", std::string(45, '7')}},
-                      {"序列号 " + std::string(45, '7')},
-                      "sn=" + std::string(45, '7')},
-        OwnSerialCase{"NotMacRoman",
-                      true,
-                      {{"IOPlatformSerialNumber", "机器42"}},
-                      {"序列号 机器42"},
-                      "sn=机器42"},
-        OwnSerialCase{
-            "MacRoman", true, {{"IOPlatformSerialNumber", "café"}}, {"序列号 café"}, "sn=café"}),
-    [](const auto& info) { return std::string(info.param.name); });
+        NoOwnSerialCase{true, {"序列号 unknown"}, "未能读取本机的序列号：固件中没有序列号记录。"},
+        NoOwnSerialCase{false,
+                        {"序列号 ", "send keyword nil"},
+                        "未能读取本机的序列号：本机的固件没有提供机器信息。"}));
 
-TEST_F(LookupPanelTest, IndicatorSpinsFromStartToFinish) {
+// How a load ends: finished, or failed before or after its content began to arrive.
+enum class End { kFinished, kFailedBeforeContent, kFailedAfterContent };
+
+struct LoadEndCase {
+    const char* name;
+    End end;
+    NSError error;
+    std::vector<std::string> expectedLog;
+    std::vector<std::string> expectedAlerts;
+};
+
+class LoadEnd : public LookupPanelTest, public ::testing::WithParamInterface<LoadEndCase> {};
+
+TEST_P(LoadEnd, StopsTheIndicatorThatTheStartSpunAndTellsOnlyOfAFailureBeforeContent) {
+    const LoadEndCase& c = GetParam();
     const auto panel = showPanel("C02JX0XXDRVC");
     auto& webView = *panel->myWebView();
     ASSERT_EQ(webView.frameLoadDelegate(), panel);
-
-    webView.frameLoadDelegate()->webViewDidStartProvisionalLoadForFrame(webView,
-                                                                        webView.mainFrame());
+    auto& delegate = *webView.frameLoadDelegate();
+    delegate.webViewDidStartProvisionalLoadForFrame(webView, webView.mainFrame());
     EXPECT_TRUE(panel->myProgress()->isAnimating());
-    webView.frameLoadDelegate()->webViewDidFinishLoadForFrame(webView, webView.mainFrame());
+
+    switch (c.end) {
+        case End::kFinished:
+            delegate.webViewDidFinishLoadForFrame(webView, webView.mainFrame());
+            break;
+        case End::kFailedBeforeContent:
+            delegate.webViewDidFailProvisionalLoadWithErrorForFrame(webView, c.error,
+                                                                    webView.mainFrame());
+            break;
+        case End::kFailedAfterContent:
+            delegate.webViewDidFailLoadWithErrorForFrame(webView, c.error, webView.mainFrame());
+            break;
+    }
     EXPECT_FALSE(panel->myProgress()->isAnimating());
-    EXPECT_EQ(ui.logLines, std::vector<std::string>{"finish load"});
-    EXPECT_TRUE(ui.alerts.empty());
+    EXPECT_EQ(ui.logLines, c.expectedLog);
+    EXPECT_EQ(ui.alerts, c.expectedAlerts);
 }
 
-TEST_F(LookupPanelTest, FailureBeforeContentStopsTheIndicatorLogsAndAlerts) {
-    const auto panel = showPanel("C02JX0XXDRVC");
-    auto& webView = *panel->myWebView();
-    const NSError refused{"NSURLErrorDomain", -1004, "Could not connect to the server."};
-    panel->webViewDidStartProvisionalLoadForFrame(webView, webView.mainFrame());
-    panel->webViewDidFailProvisionalLoadWithErrorForFrame(webView, refused, webView.mainFrame());
-
-    EXPECT_FALSE(panel->myProgress()->isAnimating());
-    EXPECT_EQ(ui.logLines,
-              (std::vector<std::string>{"did fail load",
-                                        "error is Error Domain=NSURLErrorDomain Code=-1004 "
-                                        "\"Could not connect to the server.\""}));
-    EXPECT_EQ(ui.alerts,
-              std::vector<std::string>{"连接苹果服务器时出错，请检查一下网络，稍后重试"});
-}
-
-TEST_F(LookupPanelTest, AMissingWebEngineIsNotCalledANetworkFailure) {
-    const auto panel = showPanel("C02JX0XXDRVC");
-    auto& webView = *panel->myWebView();
-    panel->webViewDidFailProvisionalLoadWithErrorForFrame(
-        webView, NSError{kWebEngineErrorDomain, kWebEngineMissing, "no module"},
-        webView.mainFrame());
-    EXPECT_EQ(ui.alerts,
-              std::vector<std::string>{"内置浏览器组件缺失，无法显示查询结果，请重新安装本程序"});
-}
-
-TEST_F(LookupPanelTest, FailureAfterContentStopsTheIndicatorWithoutAlert) {
-    const auto panel = showPanel("C02JX0XXDRVC");
-    auto& webView = *panel->myWebView();
-    panel->webViewDidStartProvisionalLoadForFrame(webView, webView.mainFrame());
-    panel->webViewDidFailLoadWithErrorForFrame(webView, NSError{"NSURLErrorDomain", -1005, "lost"},
-                                               webView.mainFrame());
-    EXPECT_FALSE(panel->myProgress()->isAnimating());
-    EXPECT_EQ(ui.logLines.front(), "did fail load");
-    EXPECT_TRUE(ui.alerts.empty());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Ends, LoadEnd,
+    ::testing::Values(
+        LoadEndCase{"Finished", End::kFinished, {}, {"finish load"}, {}},
+        LoadEndCase{"Refused",
+                    End::kFailedBeforeContent,
+                    {"NSURLErrorDomain", -1004, "Could not connect to the server."},
+                    {"did fail load",
+                     "error is Error Domain=NSURLErrorDomain Code=-1004 "
+                     "\"Could not connect to the server.\""},
+                    {"连接苹果服务器时出错，请检查一下网络，稍后重试"}},
+        // A missing web engine is not called a network failure.
+        LoadEndCase{"NoWebEngine",
+                    End::kFailedBeforeContent,
+                    {kWebEngineErrorDomain, kWebEngineMissing, "no module"},
+                    {"did fail load",
+                     "error is Error Domain=QuelmarnWebEngineErrorDomain Code=1 \"no module\""},
+                    {"内置浏览器组件缺失，无法显示查询结果，请重新安装本程序"}},
+        LoadEndCase{"LostMidPage",
+                    End::kFailedAfterContent,
+                    {"NSURLErrorDomain", -1005, "lost"},
+                    {"did fail load", "error is Error Domain=NSURLErrorDomain Code=-1005 \"lost\""},
+                    {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -21,8 +21,7 @@
 #include "platform/appkit/ns_toolbar_item.h"
 #include "platform/qt/application_environment.h"
 #include "platform/qt/main_menu.h"
-#include "platform/qt/native_view.h"
-#include "platform/qt/native_window.h"
+#include "platform/qt/native_bridge.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
 
@@ -69,15 +68,16 @@ class MainMenuTest : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(kRegistered);
-        window = platform::loadMainMenu(application);
+        window = platform::loadMainWindow();
         ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(platform::connectApplicationDelegate(application, window));
         delegate = std::dynamic_pointer_cast<RecordingDelegate>(application.delegate());
         ASSERT_NE(delegate, nullptr);
-        mainWindow = window->native().window;
+        mainWindow = platform::NativeBridge::windowOf(*window);
     }
     void TearDown() override {
         window.reset();
-        application.releaseInterfaceObjects();
+        platform::NativeBridge::releaseInterfaceObjects(application);
     }
 
     QAction& action(const char* name) { return *mainWindow->findChild<QAction*>(name); }
@@ -147,16 +147,6 @@ TEST_F(MainMenuTest, OnlyAWindowOnScreenCountsAsVisibleAndCloseIsTheApplications
     action("actionPerformClose").trigger();
     EXPECT_EQ(delegate->actions, std::vector<std::string>{"performClose:"});
     EXPECT_FALSE(application.hasVisibleWindows());
-}
-
-// Panels are laid out once, for the content view's size: a window that grew would leave them
-// where they were built, with the next one placed from the new bottom edge.
-TEST_F(MainMenuTest, TheWindowKeepsTheSizeItsPanelsWereLaidOutFor) {
-    window->makeKeyAndOrderFront(nullptr);
-    EXPECT_EQ(mainWindow->minimumSize(), mainWindow->maximumSize());
-    EXPECT_EQ(mainWindow->size(), mainWindow->minimumSize());
-    mainWindow->resize(mainWindow->size() + QSize(200, 260));
-    EXPECT_EQ(mainWindow->size(), mainWindow->minimumSize());
 }
 
 TEST_F(MainMenuTest, ReopenActivatesACoveredWindowAndBringsBackAMinimisedOne) {

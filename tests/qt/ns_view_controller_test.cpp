@@ -1,4 +1,4 @@
-// Web views, and the interface loader that makes them among the views of a panel.
+// The interface loader that makes a panel's views, web views among them, and its outlets.
 #include "platform/appkit/ns_view_controller.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +8,9 @@
 
 #include "platform/appkit/ns_progress_indicator.h"
 #include "platform/appkit/web_view.h"
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
 #include "tests/qt/web_test_doubles.h"
+#include "tests/support/scripted_ui.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ class OutletPanelController : public platform::NSViewController, public Recordin
 };
 
 TEST(NSViewControllerTest, ConnectsOutletsBeforeAwakeAndWrapsWidgetsByTheirNsClass) {
-    ScriptedWebEngineFactory engines;
+    testing_support::ScriptedUserInterface ui;
     auto controller = std::make_shared<OutletPanelController>("OutletPanel");
     const auto view = controller->view();
     EXPECT_EQ(controller->outletsAtAwake, 5u);
@@ -56,7 +57,7 @@ TEST(NSViewControllerTest, ConnectsOutletsBeforeAwakeAndWrapsWidgetsByTheirNsCla
     const auto custom = std::dynamic_pointer_cast<WebView>(controller->outlets.at("customPage"));
     ASSERT_NE(page, nullptr);
     ASSERT_NE(custom, nullptr);
-    EXPECT_EQ(engines.engines.size(), 2u);
+    EXPECT_EQ(ui.webEnginesMade, 2u);
     const auto spinner =
         std::dynamic_pointer_cast<platform::NSProgressIndicator>(controller->outlets.at("spinner"));
     ASSERT_NE(spinner, nullptr);
@@ -76,30 +77,6 @@ TEST(NSViewControllerTest, ADescriptionThatCannotBeLoadedGivesAnEmptyPanel) {
     EXPECT_TRUE(view->subviews().empty());
     EXPECT_EQ(missing->awakenings, 1);
     EXPECT_EQ(missing->view(), view);
-}
-
-TEST(WebViewTest, TheMainFrameHandsRequestsToTheViewsEngineAndTheDelegateIsHeldWeakly) {
-    ScriptedWebEngineFactory factory;
-    auto view = platform::WebView::initWithFrame(platform::NSMakeRect(0, 0, 480, 400));
-    auto request = platform::NSMutableURLRequest::initWithURL(
-        *platform::NSURL::URLWithString("http://lookup.example/inapp.php"));
-    request.setHTTPMethod("POST");
-    request.setHTTPBody(*platform::dataUsingEncoding("sn=C02X", platform::NSUTF8StringEncoding));
-    view->mainFrame().loadRequest(request);
-
-    ASSERT_EQ(factory.engines.size(), 1u);
-    EXPECT_EQ(&view->engine(), factory.engines[0]);
-    ASSERT_EQ(factory.engines[0]->requests.size(), 1u);
-    const auto& sent = factory.engines[0]->requests[0];
-    EXPECT_EQ(sent.URL().absoluteString(), "http://lookup.example/inapp.php");
-    EXPECT_EQ(sent.HTTPMethod(), "POST");
-    EXPECT_EQ(sent.HTTPBody(), request.HTTPBody());
-
-    auto delegate = std::make_shared<RecordingFrameLoadDelegate>();
-    view->setFrameLoadDelegate(delegate);
-    EXPECT_EQ(view->frameLoadDelegate(), delegate);
-    delegate.reset();
-    EXPECT_EQ(view->frameLoadDelegate(), nullptr);
 }
 
 }  // namespace

