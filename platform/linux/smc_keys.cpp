@@ -4,6 +4,8 @@
 #include <limits>
 #include <string_view>
 
+#include "platform/ascii.h"
+
 #include "platform/smc_param_block.h"
 
 namespace platform::linux_backend::smc_keys {
@@ -20,7 +22,7 @@ std::array<std::uint8_t, 2> bigEndian16(std::uint16_t value) {
 std::optional<std::size_t> fanIndex(std::uint32_t key) {
     const auto charAt = [key](int shift) { return static_cast<char>((key >> shift) & 0xFF); };
     const char digit = charAt(16);
-    if (charAt(24) != 'F' || charAt(8) != 'A' || charAt(0) != 'c' || digit < '0' || digit > '9') {
+    if (charAt(24) != 'F' || charAt(8) != 'A' || charAt(0) != 'c' || !isAsciiDigit(digit)) {
         return std::nullopt;
     }
     return static_cast<std::size_t>(digit - '0');
