@@ -25,6 +25,9 @@ struct PortTable {
     std::uint32_t lastName = 0x1000;
     std::unordered_map<std::uint32_t, Object> objects;
     std::unordered_map<std::uint32_t, std::unique_ptr<UserClient>> connections;
+    // Handed out less released through IOObjectRelease or IOServiceClose: a handle's destructor
+    // frees what it names but does not count it released.
+    std::size_t unreleased = 0;
 
     std::uint32_t newName() { return ++lastName; }
 };
@@ -37,6 +40,7 @@ PortTable& ports() {
 IOObject adopt(Object object) {
     const std::uint32_t name = ports().newName();
     ports().objects.emplace(name, std::move(object));
+    ++ports().unreleased;
     return IOObject(name);
 }
 
@@ -106,7 +110,7 @@ kern_return_t IOServiceGetMatchingServices(mach_port_t /*masterPort*/,
     return KERN_SUCCESS;
 }
 
-io_object_t IOIteratorNext(const io_iterator_t& iterator) {
+io_object_t IOIteratorNext(io_iterator_t& iterator) {
     Iterator* walk = lookUp<Iterator>(iterator);
     if (walk == nullptr || walk->next >= walk->entries.size()) {
         return IOObject();
@@ -116,7 +120,11 @@ io_object_t IOIteratorNext(const io_iterator_t& iterator) {
 
 kern_return_t IOObjectRelease(io_object_t object) {
     // Names are never reused, so the handle's own destructor finding nothing left is harmless.
-    return ports().objects.erase(object.name()) > 0 ? KERN_SUCCESS : kIOReturnBadArgument;
+    if (ports().objects.erase(object.name()) == 0) {
+        return kIOReturnBadArgument;
+    }
+    --ports().unreleased;
+    return KERN_SUCCESS;
 }
 
 CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,
@@ -169,6 +177,7 @@ kern_return_t IOServiceOpen(const io_service_t& service, task_port_t /*owningTas
     }
     const std::uint32_t name = ports().newName();
     ports().connections.emplace(name, std::move(client));
+    ++ports().unreleased;
     *connect = IOConnection(name);
     return KERN_SUCCESS;
 }
@@ -188,11 +197,15 @@ kern_return_t IOConnectCallStructMethod(const io_connect_t& connect, std::uint32
 }
 
 kern_return_t IOServiceClose(io_connect_t connect) {
-    return ports().connections.erase(connect.name()) > 0 ? KERN_SUCCESS : kIOReturnNotOpen;
+    if (ports().connections.erase(connect.name()) == 0) {
+        return kIOReturnNotOpen;
+    }
+    --ports().unreleased;
+    return KERN_SUCCESS;
 }
 
 std::size_t IOObjectsInUse() {
-    return ports().objects.size() + ports().connections.size();
+    return ports().unreleased;
 }
 
 }  // namespace platform

@@ -54,7 +54,7 @@ std::string VarSystemInfo::_linuxVersionText(const std::optional<std::string>& k
                                              const std::optional<std::string>& release) {
     // Without a kernel name we only got here because the release is a Linux one.
     const std::string name =
-        _strControlEntry("kern.osproductname").value_or(kernel.value_or(kLinux));
+        _strControlEntry("quelmarn.os.product_name").value_or(kernel.value_or(kLinux));
     if (!release) {
         return name;
     }

@@ -6,6 +6,8 @@
 #include "platform/ascii.h"
 #include "platform/format.h"
 
+namespace device_panel {
+
 using platform::arg;
 using platform::stringWithFormat;
 
@@ -113,3 +115,5 @@ std::string fanText(int count, const std::vector<int>& speeds) {
     }
     return text;
 }
+
+}  // namespace device_panel
