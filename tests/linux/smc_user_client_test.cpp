@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
-#include <limits>
 #include <tuple>
 #include <vector>
 
 #include "platform/iokit.h"
 #include "platform/linux/linux_machine.h"
-#include "platform/linux/smc_keys.h"
 #include "platform/smc_param_block.h"
 #include "tests/linux/temp_tree.h"
 #include "tests/support/scripted_machine.h"
@@ -107,7 +104,9 @@ TEST_F(SmcTest, OpensOnlyAsTypeZeroAndRefusesMalformedRequests) {
     io_service_t platformDevice = IOServiceGetMatchingService(
         kIOMasterPortDefault, IOServiceMatching("IOPlatformExpertDevice"));
     EXPECT_NE(IOServiceOpen(platformDevice, mach_task_self(), 0, &connection), KERN_SUCCESS);
+    IOObjectRelease(std::move(platformDevice));
     ASSERT_EQ(IOServiceOpen(service, mach_task_self(), 0, &connection), KERN_SUCCESS);
+    IOObjectRelease(std::move(service));
 
     const auto call = [&connection](std::uint32_t selector, std::uint8_t command,
                                     std::uint32_t dataSize, std::size_t blockSize) {
@@ -124,27 +123,6 @@ TEST_F(SmcTest, OpensOnlyAsTypeZeroAndRefusesMalformedRequests) {
     EXPECT_EQ(call(2, 6, 0, 80), kIOReturnBadArgument);
     EXPECT_EQ(call(2, SMCCommandReadBytes, 4, 80), kIOReturnBadArgument);
     IOServiceClose(std::move(connection));
-}
-
-TEST(SmcKeysTest, EncodesSp78AndFpe2RoundedDownAndClamped) {
-    using Bytes = std::array<std::uint8_t, 2>;
-    // Broken sensor files, so far past the ends that scaling them to 1/256 would overflow.
-    constexpr std::int64_t kBrokenHigh = std::numeric_limits<std::int64_t>::max();
-    constexpr std::int64_t kBrokenLow = std::numeric_limits<std::int64_t>::min();
-    const std::pair<std::int64_t, Bytes> sp78[] = {
-        {45000, {0x2D, 0x00}},       {45999, {0x2D, 0xFF}},      {0, {0x00, 0x00}},
-        {-500, {0xFF, 0x80}},        {-1500, {0xFE, 0x80}},      {127999, {0x7F, 0xFF}},
-        {200000, {0x7F, 0xFF}},      {-128000, {0x80, 0x00}},    {-200000, {0x80, 0x00}},
-        {kBrokenHigh, {0x7F, 0xFF}}, {kBrokenLow, {0x80, 0x00}},
-    };
-    for (const auto& [millidegrees, bytes] : sp78) {
-        EXPECT_EQ(linux_backend::smc_keys::sp78Bytes(millidegrees), bytes) << millidegrees;
-    }
-    const std::pair<std::uint32_t, Bytes> fpe2[] = {
-        {1500, {0x17, 0x70}}, {0, {0x00, 0x00}}, {16383, {0xFF, 0xFC}}, {70000, {0xFF, 0xFF}}};
-    for (const auto& [rpm, bytes] : fpe2) {
-        EXPECT_EQ(linux_backend::smc_keys::fpe2Bytes(rpm), bytes) << rpm;
-    }
 }
 
 }  // namespace
