@@ -70,20 +70,6 @@ CFMutableDictionaryRef IOServiceMatching(const char* name) {
     return std::make_unique<MatchingDictionary>(MatchingDictionary{name});
 }
 
-IOObject& IOObject::operator=(IOObject&& other) noexcept {
-    if (this != &other) {
-        IOObjectRelease(std::move(*this));
-        name_ = std::exchange(other.name_, 0);
-    }
-    return *this;
-}
-
-IOObject::~IOObject() {
-    if (name_ != 0) {
-        ports().objects.erase(name_);
-    }
-}
-
 io_service_t IOServiceGetMatchingService(mach_port_t /*masterPort*/,
                                          CFMutableDictionaryRef matching) {
     if (!matching) {
@@ -118,6 +104,16 @@ io_object_t IOIteratorNext(io_iterator_t& iterator) {
     return adopt(RegistryEntry{walk->entries[walk->next++]});
 }
 
+void ObjectNames::release(std::uint32_t name) {
+    IOObjectRelease(IOObject(name));
+}
+
+void ObjectNames::drop(std::uint32_t name) {
+    if (name != 0) {
+        ports().objects.erase(name);
+    }
+}
+
 kern_return_t IOObjectRelease(io_object_t object) {
     // Names are never reused, so the handle's own destructor finding nothing left is harmless.
     if (ports().objects.erase(object.name()) == 0) {
@@ -147,17 +143,13 @@ CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, st
     return std::make_unique<const CFString>(CFString{std::move(*value)});
 }
 
-IOConnection& IOConnection::operator=(IOConnection&& other) noexcept {
-    if (this != &other) {
-        IOServiceClose(std::move(*this));
-        name_ = std::exchange(other.name_, 0);
-    }
-    return *this;
+void ConnectionNames::release(std::uint32_t name) {
+    IOServiceClose(IOConnection(name));
 }
 
-IOConnection::~IOConnection() {
-    if (name_ != 0) {
-        ports().connections.erase(name_);
+void ConnectionNames::drop(std::uint32_t name) {
+    if (name != 0) {
+        ports().connections.erase(name);
     }
 }
 

@@ -45,18 +45,27 @@ using CFMutableDictionaryRef = std::unique_ptr<MatchingDictionary>;
 // Matching description for registry class `name`; null when `name` is null.
 CFMutableDictionaryRef IOServiceMatching(const char* name);
 
-// The sole owner of one I/O Kit object, or of none (0).
-class IOObject {
+// The sole owner of one port name, or of none (0). `Names` holds the names of its kind:
+// Names::release(name) releases one as its release call does, and Names::drop(name) frees one
+// without counting it released; both do nothing for 0.
+template <typename Names>
+class PortOwner {
   public:
-    IOObject() = default;
-    explicit IOObject(std::uint32_t name) : name_(name) {}
-    IOObject(IOObject&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
-    IOObject& operator=(IOObject&& other) noexcept;
-    IOObject(const IOObject&) = delete;
-    IOObject& operator=(const IOObject&) = delete;
-    ~IOObject();
+    PortOwner() = default;
+    explicit PortOwner(std::uint32_t name) : name_(name) {}
+    PortOwner(PortOwner&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
+    // Releases what this one held, then takes over what `other` held.
+    PortOwner& operator=(PortOwner&& other) noexcept {
+        if (this != &other) {
+            Names::release(std::exchange(name_, std::exchange(other.name_, 0)));
+        }
+        return *this;
+    }
+    PortOwner(const PortOwner&) = delete;
+    PortOwner& operator=(const PortOwner&) = delete;
+    ~PortOwner() { Names::drop(name_); }
 
-    // The object's port name; 0 for none.
+    // The port name; 0 for none.
     std::uint32_t name() const { return name_; }
     explicit operator bool() const { return name_ != 0; }
 
@@ -64,6 +73,19 @@ class IOObject {
     std::uint32_t name_ = 0;
 };
 
+// The names of registry entries, services and iterators, released by IOObjectRelease.
+struct ObjectNames {
+    static void release(std::uint32_t name);
+    static void drop(std::uint32_t name);
+};
+// The names of driver connections, released by IOServiceClose.
+struct ConnectionNames {
+    static void release(std::uint32_t name);
+    static void drop(std::uint32_t name);
+};
+
+// The sole owner of one I/O Kit object, or of none (0).
+using IOObject = PortOwner<ObjectNames>;
 using io_object_t = IOObject;
 using io_service_t = IOObject;
 using io_registry_entry_t = IOObject;
@@ -97,23 +119,7 @@ CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, st
                                             PropertyAbsence* absence = nullptr);
 
 // The sole owner of one open connection to a driver's user client, or of none.
-class IOConnection {
-  public:
-    IOConnection() = default;
-    explicit IOConnection(std::uint32_t name) : name_(name) {}
-    IOConnection(IOConnection&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
-    IOConnection& operator=(IOConnection&& other) noexcept;
-    IOConnection(const IOConnection&) = delete;
-    IOConnection& operator=(const IOConnection&) = delete;
-    ~IOConnection();
-
-    std::uint32_t name() const { return name_; }
-    explicit operator bool() const { return name_ != 0; }
-
-  private:
-    std::uint32_t name_ = 0;
-};
-
+using IOConnection = PortOwner<ConnectionNames>;
 using io_connect_t = IOConnection;
 
 // Opens a user-client connection of `type` to `service` for `owningTask`. On success stores it
