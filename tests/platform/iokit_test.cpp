@@ -71,39 +71,4 @@ TEST_F(RegistryTest, IteratorWalksEveryMatchThenGivesNone) {
     EXPECT_EQ(IOObjectRelease(std::move(iterator)), KERN_SUCCESS);
 }
 
-class EchoClient : public UserClient {
-  public:
-    kern_return_t callStructMethod(std::uint32_t selector, std::span<const std::byte> input,
-                                   std::span<std::byte> output, std::size_t* outputSize) override {
-        const std::size_t n = std::min(input.size(), output.size());
-        std::copy_n(input.begin(), n, output.begin());
-        *outputSize = n;
-        return selector == 2 ? KERN_SUCCESS : kIOReturnBadArgument;
-    }
-};
-
-TEST_F(RegistryTest, ConnectionCarriesBlocksUntilClosed) {
-    machine->addRegistryEntry("AppleSMC", {});
-    machine->setUserClientFactory([](RegistryEntryId, std::uint32_t type, auto* client) {
-        *client = std::make_unique<EchoClient>();
-        return type == 0 ? KERN_SUCCESS : kIOReturnBadArgument;
-    });
-    io_service_t service =
-        IOServiceGetMatchingService(kIOMasterPortDefault, IOServiceMatching("AppleSMC"));
-    io_connect_t connection;
-    EXPECT_EQ(IOServiceOpen(service, mach_task_self(), 1, &connection), kIOReturnBadArgument);
-    EXPECT_FALSE(connection);
-    ASSERT_EQ(IOServiceOpen(service, mach_task_self(), 0, &connection), KERN_SUCCESS);
-    IOObjectRelease(std::move(service));
-
-    const char in[4] = {'F', 'N', 'u', 'm'};
-    char out[8] = {};
-    std::size_t outSize = sizeof out;
-    EXPECT_EQ(IOConnectCallStructMethod(connection, 2, in, sizeof in, out, &outSize), KERN_SUCCESS);
-    EXPECT_EQ(std::string(out, outSize), "FNum");
-    EXPECT_EQ(IOServiceClose(std::move(connection)), KERN_SUCCESS);
-    EXPECT_EQ(IOConnectCallStructMethod(connection, 2, in, sizeof in, out, &outSize),
-              kIOReturnNotOpen);
-}
-
 }  // namespace
