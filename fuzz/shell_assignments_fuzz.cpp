@@ -3,6 +3,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
+#include "platform/ascii.h"
 #include "platform/linux/operating_system.h"
 #include "platform/linux/shell_assignments.h"
 
@@ -21,7 +22,7 @@ std::string doubleQuoted(std::string_view value) {
 }
 
 bool isNameCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    return platform::isAsciiLetter(c) || platform::isAsciiDigit(c) || c == '_';
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "platform/linux/smc_user_client.h"
-#include "smc/smc_param_block.h"
+#include "platform/smc_param_block.h"
 
 namespace {
 
@@ -25,9 +25,10 @@ platform::linux_backend::SmcUserClient& client() {
 
 // Whether the reply holds nothing but what `request` asked for: size and type after key info,
 // no more value bytes than the key's size after read bytes.
-bool repliesOnlyWhatWasAsked(const smc::SMCParamBlock& request, const smc::SMCParamBlock& reply) {
-    smc::SMCParamBlock expected;
-    if (request.command == smc::SMCCommandKeyInfo) {
+bool repliesOnlyWhatWasAsked(const platform::SMCParamBlock& request,
+                             const platform::SMCParamBlock& reply) {
+    platform::SMCParamBlock expected;
+    if (request.command == platform::SMCCommandKeyInfo) {
         expected.dataSize = reply.dataSize;
         expected.dataType = reply.dataType;
     } else {
@@ -56,13 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       "a refused block leaves the reply untouched");
         return 0;
     }
-    fuzz::require(selector == smc::kSMCBlockSelector &&
-                      block.size() >= sizeof(smc::SMCParamBlock) &&
-                      replyRoom >= sizeof(smc::SMCParamBlock),
+    fuzz::require(selector == platform::kSMCBlockSelector &&
+                      block.size() >= sizeof(platform::SMCParamBlock) &&
+                      replyRoom >= sizeof(platform::SMCParamBlock),
                   "only selector 2 with a whole block and room for one is answered");
-    fuzz::require(outputSize == sizeof(smc::SMCParamBlock), "a reply is one block");
-    smc::SMCParamBlock request;
-    smc::SMCParamBlock reply;
+    fuzz::require(outputSize == sizeof(platform::SMCParamBlock), "a reply is one block");
+    platform::SMCParamBlock request;
+    platform::SMCParamBlock reply;
     std::memcpy(&request, block.data(), sizeof request);
     std::memcpy(&reply, output.data(), sizeof reply);
     fuzz::require(repliesOnlyWhatWasAsked(request, reply), "every other reply byte is zero");

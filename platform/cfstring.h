@@ -10,7 +10,8 @@ namespace platform {
 struct CFString {
     std::string utf8;
 };
-// A counted reference to a text; null for none. CFRelease lets it go.
+// The sole owner of a text; null for none. Whoever holds it owns the text: CFRelease frees it,
+// and so does the owner going out of scope unreleased. Moving it hands the text on.
 using CFStringRef = std::unique_ptr<const CFString>;
 
 using CFIndex = long;
@@ -32,7 +33,7 @@ bool CFStringGetCString(const CFStringRef& string, char* buffer, CFIndex bufferS
 CFStringRef CFStringCreateWithCString(CFAllocatorRef allocator, const char* cString,
                                       CFStringEncoding encoding);
 
-// Lets go of the reference.
+// Frees the text that `string` owns; nothing for null.
 void CFRelease(CFStringRef string);
 
 }  // namespace platform

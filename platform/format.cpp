@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/ascii.h"
 #include "platform/utf8.h"
 
 namespace platform {
@@ -30,10 +31,6 @@ struct Conversion {
     std::size_t length = 0;  // bytes from the '%' to the conversion character, both included
 };
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // The run of characters at `at` that satisfy `accepted`, taken off the front.
 template <typename Predicate>
 std::string_view takeWhile(std::string_view text, std::size_t& at, Predicate accepted) {
@@ -50,10 +47,10 @@ std::optional<Conversion> parseConversion(std::string_view text) {
     Conversion parsed;
     std::size_t at = 1;
     parsed.flags = takeWhile(text, at, [](char c) { return kFlags.find(c) != kFlags.npos; });
-    parsed.width = takeWhile(text, at, isDigit);
+    parsed.width = takeWhile(text, at, isAsciiDigit);
     if (at < text.size() && text[at] == '.') {
         const std::size_t dot = at++;
-        takeWhile(text, at, isDigit);
+        takeWhile(text, at, isAsciiDigit);
         parsed.precision = text.substr(dot, at - dot);
     }
     if (parsed.width.size() > kMostFieldDigits || parsed.precision.size() > kMostFieldDigits + 1) {

@@ -25,6 +25,9 @@ struct PortTable {
     std::uint32_t lastName = 0x1000;
     std::unordered_map<std::uint32_t, Object> objects;
     std::unordered_map<std::uint32_t, std::unique_ptr<UserClient>> connections;
+    // Handed out less released through IOObjectRelease or IOServiceClose: a handle's destructor
+    // frees what it names but does not count it released.
+    std::size_t unreleased = 0;
 
     std::uint32_t newName() { return ++lastName; }
 };
@@ -37,6 +40,7 @@ PortTable& ports() {
 IOObject adopt(Object object) {
     const std::uint32_t name = ports().newName();
     ports().objects.emplace(name, std::move(object));
+    ++ports().unreleased;
     return IOObject(name);
 }
 
@@ -66,20 +70,6 @@ CFMutableDictionaryRef IOServiceMatching(const char* name) {
     return std::make_unique<MatchingDictionary>(MatchingDictionary{name});
 }
 
-IOObject& IOObject::operator=(IOObject&& other) noexcept {
-    if (this != &other) {
-        IOObjectRelease(std::move(*this));
-        name_ = std::exchange(other.name_, 0);
-    }
-    return *this;
-}
-
-IOObject::~IOObject() {
-    if (name_ != 0) {
-        ports().objects.erase(name_);
-    }
-}
-
 io_service_t IOServiceGetMatchingService(mach_port_t /*masterPort*/,
                                          CFMutableDictionaryRef matching) {
     if (!matching) {
@@ -106,7 +96,7 @@ kern_return_t IOServiceGetMatchingServices(mach_port_t /*masterPort*/,
     return KERN_SUCCESS;
 }
 
-io_object_t IOIteratorNext(const io_iterator_t& iterator) {
+io_object_t IOIteratorNext(io_iterator_t& iterator) {
     Iterator* walk = lookUp<Iterator>(iterator);
     if (walk == nullptr || walk->next >= walk->entries.size()) {
         return IOObject();
@@ -114,9 +104,23 @@ io_object_t IOIteratorNext(const io_iterator_t& iterator) {
     return adopt(RegistryEntry{walk->entries[walk->next++]});
 }
 
+void ObjectNames::release(std::uint32_t name) {
+    IOObjectRelease(IOObject(name));
+}
+
+void ObjectNames::drop(std::uint32_t name) {
+    if (name != 0) {
+        ports().objects.erase(name);
+    }
+}
+
 kern_return_t IOObjectRelease(io_object_t object) {
     // Names are never reused, so the handle's own destructor finding nothing left is harmless.
-    return ports().objects.erase(object.name()) > 0 ? KERN_SUCCESS : kIOReturnBadArgument;
+    if (ports().objects.erase(object.name()) == 0) {
+        return kIOReturnBadArgument;
+    }
+    --ports().unreleased;
+    return KERN_SUCCESS;
 }
 
 CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,
@@ -139,17 +143,13 @@ CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, st
     return std::make_unique<const CFString>(CFString{std::move(*value)});
 }
 
-IOConnection& IOConnection::operator=(IOConnection&& other) noexcept {
-    if (this != &other) {
-        IOServiceClose(std::move(*this));
-        name_ = std::exchange(other.name_, 0);
-    }
-    return *this;
+void ConnectionNames::release(std::uint32_t name) {
+    IOServiceClose(IOConnection(name));
 }
 
-IOConnection::~IOConnection() {
-    if (name_ != 0) {
-        ports().connections.erase(name_);
+void ConnectionNames::drop(std::uint32_t name) {
+    if (name != 0) {
+        ports().connections.erase(name);
     }
 }
 
@@ -169,6 +169,7 @@ kern_return_t IOServiceOpen(const io_service_t& service, task_port_t /*owningTas
     }
     const std::uint32_t name = ports().newName();
     ports().connections.emplace(name, std::move(client));
+    ++ports().unreleased;
     *connect = IOConnection(name);
     return KERN_SUCCESS;
 }
@@ -188,11 +189,15 @@ kern_return_t IOConnectCallStructMethod(const io_connect_t& connect, std::uint32
 }
 
 kern_return_t IOServiceClose(io_connect_t connect) {
-    return ports().connections.erase(connect.name()) > 0 ? KERN_SUCCESS : kIOReturnNotOpen;
+    if (ports().connections.erase(connect.name()) == 0) {
+        return kIOReturnNotOpen;
+    }
+    --ports().unreleased;
+    return KERN_SUCCESS;
 }
 
 std::size_t IOObjectsInUse() {
-    return ports().objects.size() + ports().connections.size();
+    return ports().unreleased;
 }
 
 }  // namespace platform

@@ -3,9 +3,10 @@
 // The I/O registry and driver calls, over the installed machine (platform/machine.h).
 //
 // Objects (registry entries, services, iterators) and driver connections are move-only handles.
-// The call that hands one out gives the caller its only reference; IOObjectRelease and
+// The call that hands one out makes the caller its sole owner; IOObjectRelease and
 // IOServiceClose take the handle by value, so a released handle cannot be used again. A handle
-// that goes out of scope unreleased is released then, so nothing leaks on an early return.
+// that goes out of scope unreleased frees its object then, so nothing is held past an early
+// return; it still counts as unreleased for IOObjectsInUse, so leak checks see it.
 
 #include <cstddef>
 #include <cstdint>
@@ -44,26 +45,47 @@ using CFMutableDictionaryRef = std::unique_ptr<MatchingDictionary>;
 // Matching description for registry class `name`; null when `name` is null.
 CFMutableDictionaryRef IOServiceMatching(const char* name);
 
-// A reference to one I/O Kit object, or to none (0).
-class IOObject {
+// The sole owner of one port name, or of none (0). `Names` holds the names of its kind:
+// Names::release(name) releases one as its release call does, and Names::drop(name) frees one
+// without counting it released; both do nothing for 0.
+template <typename Names>
+class PortOwner {
   public:
-    IOObject() = default;
-    explicit IOObject(std::uint32_t name) : name_(name) {}
-    IOObject(IOObject&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
-    IOObject& operator=(IOObject&& other) noexcept;
-    IOObject(const IOObject&) = delete;
-    IOObject& operator=(const IOObject&) = delete;
-    ~IOObject();
+    PortOwner() = default;
+    explicit PortOwner(std::uint32_t name) : name_(name) {}
+    PortOwner(PortOwner&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
+    // Releases what this one held, then takes over what `other` held.
+    PortOwner& operator=(PortOwner&& other) noexcept {
+        if (this != &other) {
+            Names::release(std::exchange(name_, std::exchange(other.name_, 0)));
+        }
+        return *this;
+    }
+    PortOwner(const PortOwner&) = delete;
+    PortOwner& operator=(const PortOwner&) = delete;
+    ~PortOwner() { Names::drop(name_); }
 
-    // The object's port name; 0 for none.
+    // The port name; 0 for none.
     std::uint32_t name() const { return name_; }
     explicit operator bool() const { return name_ != 0; }
-    bool operator==(int zero) const { return name_ == static_cast<std::uint32_t>(zero); }
 
   private:
     std::uint32_t name_ = 0;
 };
 
+// The names of registry entries, services and iterators, released by IOObjectRelease.
+struct ObjectNames {
+    static void release(std::uint32_t name);
+    static void drop(std::uint32_t name);
+};
+// The names of driver connections, released by IOServiceClose.
+struct ConnectionNames {
+    static void release(std::uint32_t name);
+    static void drop(std::uint32_t name);
+};
+
+// The sole owner of one I/O Kit object, or of none (0).
+using IOObject = PortOwner<ObjectNames>;
 using io_object_t = IOObject;
 using io_service_t = IOObject;
 using io_registry_entry_t = IOObject;
@@ -78,8 +100,8 @@ io_service_t IOServiceGetMatchingService(mach_port_t masterPort, CFMutableDictio
 kern_return_t IOServiceGetMatchingServices(mach_port_t masterPort, CFMutableDictionaryRef matching,
                                            io_iterator_t* existing);
 
-// The iterator's next object, or none (0) once it is exhausted.
-io_object_t IOIteratorNext(const io_iterator_t& iterator);
+// The iterator's next object, or none (0) once it is exhausted; advances `iterator`.
+io_object_t IOIteratorNext(io_iterator_t& iterator);
 
 // Releases the object. Returns KERN_SUCCESS, or kIOReturnBadArgument for none.
 kern_return_t IOObjectRelease(io_object_t object);
@@ -89,31 +111,15 @@ kern_return_t IOObjectRelease(io_object_t object);
 // registryPropertyOnRequest). Without it a read never prompts and never leaves the process.
 inline constexpr IOOptionBits kIORegistryReadOnUserRequest = 0x0100'0000;
 
-// A new reference to the entry's text property `key`, or null when the entry lacks it.
+// A new copy of the entry's text property `key`, or null when the entry lacks it.
 // `options` is 0 or kIORegistryReadOnUserRequest. When the property is absent and `absence` is
 // given, stores why. The caller releases the value with CFRelease.
 CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,
                                             CFAllocatorRef allocator, IOOptionBits options,
                                             PropertyAbsence* absence = nullptr);
 
-// One open connection to a driver's user client, or none.
-class IOConnection {
-  public:
-    IOConnection() = default;
-    explicit IOConnection(std::uint32_t name) : name_(name) {}
-    IOConnection(IOConnection&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
-    IOConnection& operator=(IOConnection&& other) noexcept;
-    IOConnection(const IOConnection&) = delete;
-    IOConnection& operator=(const IOConnection&) = delete;
-    ~IOConnection();
-
-    std::uint32_t name() const { return name_; }
-    explicit operator bool() const { return name_ != 0; }
-
-  private:
-    std::uint32_t name_ = 0;
-};
-
+// The sole owner of one open connection to a driver's user client, or of none.
+using IOConnection = PortOwner<ConnectionNames>;
 using io_connect_t = IOConnection;
 
 // Opens a user-client connection of `type` to `service` for `owningTask`. On success stores it
@@ -131,7 +137,9 @@ kern_return_t IOConnectCallStructMethod(const io_connect_t& connect, std::uint32
 // Closes the connection. Returns KERN_SUCCESS, or kIOReturnNotOpen for none.
 kern_return_t IOServiceClose(io_connect_t connect);
 
-// How many objects and connections are held and not yet released; for leak checks.
+// How many objects and connections have been handed out and not released through
+// IOObjectRelease or IOServiceClose, those whose handles went out of scope unreleased included;
+// for leak checks.
 std::size_t IOObjectsInUse();
 
 }  // namespace platform

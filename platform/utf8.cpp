@@ -4,42 +4,65 @@
 
 namespace platform {
 
+std::size_t utf8SequenceLength(char lead) {
+    const auto byte = static_cast<std::uint8_t>(lead);
+    if ((byte & 0xE0) == 0xC0) {
+        return 2;
+    }
+    if ((byte & 0xF0) == 0xE0) {
+        return 3;
+    }
+    if ((byte & 0xF8) == 0xF0) {
+        return 4;
+    }
+    return 1;
+}
+
 std::optional<std::vector<char32_t>> decodeUtf8(std::string_view bytes) {
+    // The smallest code point that needs a sequence of each length: anything less is overlong.
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
     std::vector<char32_t> points;
     points.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
         const auto lead = static_cast<std::uint8_t>(bytes[i]);
-        int length = 0;
-        char32_t point = 0;
-        char32_t smallest = 0;
-        if (lead < 0x80) {
-            length = 1, point = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2, point = lead & 0x1F, smallest = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, point = lead & 0x0F, smallest = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, point = lead & 0x07, smallest = 0x10000;
-        } else {
+        const std::size_t length = utf8SequenceLength(bytes[i]);
+        if (length == 1 && lead >= 0x80) {
             return std::nullopt;
         }
         if (i + length > bytes.size()) {
             return std::nullopt;
         }
-        for (int k = 1; k < length; ++k) {
+        // The lead byte keeps the bits below its length marker: 7 for ASCII, then 5, 4 and 3.
+        char32_t point = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<std::uint8_t>(bytes[i + k]);
             if ((next & 0xC0) != 0x80) {
                 return std::nullopt;
             }
             point = (point << 6) | (next & 0x3F);
         }
-        if (point < smallest || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
+        if (point < kSmallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
             return std::nullopt;
         }
         points.push_back(point);
         i += length;
     }
     return points;
+}
+
+std::optional<Utf8Character> firstUtf8Character(std::string_view text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    const std::size_t length = utf8SequenceLength(text.front());
+    if (length > text.size()) {
+        return std::nullopt;
+    }
+    const auto points = decodeUtf8(text.substr(0, length));
+    if (!points || points->size() != 1) {
+        return std::nullopt;
+    }
+    return Utf8Character{points->front(), length};
 }
 
 void appendUtf8(std::string& text, char32_t point) {

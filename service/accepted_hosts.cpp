@@ -5,17 +5,11 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/ascii.h"
+
 namespace quelmarn::service {
 
 namespace {
-
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return lower;
-}
 
 bool isIpv4(const std::string& text) {
     in_addr address{};
@@ -59,7 +53,7 @@ std::optional<HostAndPort> splitHost(std::string_view value) {
     }
     if (name.empty())
         return std::nullopt;
-    HostAndPort split{lowerCase(name), std::nullopt};
+    HostAndPort split{platform::asciiLowerCased(name), std::nullopt};
     if (value.size() > name.size() + (value.starts_with('[') ? 2 : 0)) {
         int number = 0;
         const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
@@ -76,7 +70,7 @@ std::optional<HostAndPort> splitHost(std::string_view value) {
 AcceptedHosts::AcceptedHosts(std::string_view listenHost, int port,
                              const std::vector<std::string>& serverNames)
     : port_(port) {
-    std::string host = lowerCase(listenHost);
+    std::string host = platform::asciiLowerCased(listenHost);
     if (host.size() > 1 && host.front() == '[' && host.back() == ']')
         host = host.substr(1, host.size() - 2);
     anyAddress_ = host == "0.0.0.0" || host == "::" || host.empty();
@@ -86,7 +80,7 @@ AcceptedHosts::AcceptedHosts(std::string_view listenHost, int port,
             names_.emplace_back(loopback);
     }
     for (const std::string& name : serverNames)
-        names_.push_back(lowerCase(name));
+        names_.push_back(platform::asciiLowerCased(name));
 }
 
 bool AcceptedHosts::accepts(std::optional<std::string_view> host, bool http10) const {

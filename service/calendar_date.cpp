@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/ascii.h"
+
 namespace quelmarn::service {
 
 namespace {
@@ -32,7 +34,7 @@ std::optional<std::chrono::year_month_day> parseIsoDate(std::string_view text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-')
         return std::nullopt;
     for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (text[i] < '0' || text[i] > '9')
+        if (!platform::isAsciiDigit(text[i]))
             return std::nullopt;
     }
     const auto year = parseDigits(text.substr(0, 4));

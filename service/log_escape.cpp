@@ -8,19 +8,6 @@ namespace quelmarn::service {
 
 namespace {
 
-// The length of the UTF-8 sequence that `lead` starts (RFC 3629), or 0 when it starts none.
-std::size_t sequenceLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
 bool isBidiFormat(char32_t point) {
     return point == 0x061C || point == 0x200E || point == 0x200F ||
            (point >= 0x202A && point <= 0x202E) || (point >= 0x2066 && point <= 0x2069);
@@ -38,19 +25,16 @@ void appendEscapedForLog(std::string& line, std::string_view bytes, std::size_t 
     std::size_t at = 0;
     while (at < bytes.size()) {
         const auto lead = static_cast<unsigned char>(bytes[at]);
-        std::size_t length = sequenceLength(lead);
-        std::optional<std::vector<char32_t>> point;
-        if (length != 0 && at + length <= bytes.size())
-            point = platform::decodeUtf8(bytes.substr(at, length));
-        if (!point)
-            length = 1;
+        const std::optional<platform::Utf8Character> character =
+            platform::firstUtf8Character(bytes.substr(at));
+        const std::size_t length = character ? character->length : 1;
         if (at + length > maxBytes) {
             line += "...";
             return;
         }
-        if (!point) {
+        if (!character) {
             appendHex(line, "\\x%02X", lead);
-        } else if (const char32_t c = point->front(); c < 0x20 || c == 0x7F) {
+        } else if (const char32_t c = character->point; c < 0x20 || c == 0x7F) {
             appendHex(line, "\\x%02X", static_cast<unsigned>(c));
         } else if ((c >= 0x80 && c <= 0x9F) || isBidiFormat(c)) {
             appendHex(line, "\\u{%04X}", static_cast<unsigned>(c));

@@ -1,9 +1,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/smc_param_block.h"
 #include "smc/smc_driver.h"
-#include "smc/smc_key.h"
-#include "smc/smc_param_block.h"
 
 namespace smc {
 

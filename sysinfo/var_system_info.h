@@ -104,7 +104,7 @@ class VarSystemInfo {
     // getOSVersionInfo for a Darwin kernel, given its release text; reads the build itself.
     static std::optional<std::string> _darwinVersionText(const std::optional<std::string>& release);
     // getOSVersionInfo for any other kernel, given its name and release text. The name shown is
-    // the distribution's ("kern.osproductname"), else the kernel's, else "Linux"; the release
+    // the distribution's ("quelmarn.os.product_name"), else the kernel's, else "Linux"; the release
     // follows in parentheses when there is one.
     static std::string _linuxVersionText(const std::optional<std::string>& kernel,
                                          const std::optional<std::string>& release);

@@ -1,26 +1,22 @@
 #include <string_view>
 #include <vector>
 
-#include "sysinfo/character_class.h"
-#include "sysinfo/unicode_text.h"
+#include "platform/ascii.h"
+#include "platform/character_class.h"
+#include "platform/unicode_text.h"
 #include "sysinfo/var_system_info.h"
 
 namespace sysinfo {
 namespace {
 
 bool isSeparator(char32_t c) {
-    return !isAlphanumeric(c);
+    return !platform::isAlphanumeric(c);
 }
 
 // "(R)" and "(TM)" leave the tokens "R" and "TM" behind, in any case. Lower-casing in ASCII is
 // enough here: no character outside ASCII lower-cases to "r", "t" or "m".
 bool isMarkToken(std::string_view token) {
-    std::string lower(token);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
+    const std::string lower = platform::asciiLowerCased(token);
     return lower == "r" || lower == "tm";
 }
 
@@ -42,13 +38,14 @@ std::optional<std::string> VarSystemInfo::_parseBrandName(const std::optional<st
         return std::nullopt;
     }
     std::vector<std::string> words;
-    for (const std::string& token : componentsSeparatedBy(*brand, isSeparator)) {
+    for (const std::string& token : platform::componentsSeparatedBy(*brand, isSeparator)) {
         // The clock and the rest of the marketing text follow "CPU"; only capitals make the word.
         if (token == "CPU") {
             break;
         }
         // Model numbers ("3615QM", "2") begin with a digit; "i7" keeps its place.
-        if (token.empty() || isMarkToken(token) || isDecimalDigit(firstCharacter(token))) {
+        if (token.empty() || isMarkToken(token) ||
+            platform::isAsciiDigit(platform::firstCharacter(token))) {
             continue;
         }
         words.push_back(token);

@@ -1,9 +1,9 @@
 #include <vector>
 
+#include "platform/character_class.h"
 #include "platform/format.h"
-#include "sysinfo/character_class.h"
-#include "sysinfo/integer_value.h"
-#include "sysinfo/unicode_text.h"
+#include "platform/integer_value.h"
+#include "platform/unicode_text.h"
 #include "sysinfo/var_system_info.h"
 
 namespace sysinfo {
@@ -36,14 +36,15 @@ std::optional<std::string> VarSystemInfo::_darwinVersionText(
     if (!release || !build) {
         return std::nullopt;
     }
-    const std::vector<std::string> parts = componentsSeparatedBy(*release, isPunctuation);
+    const std::vector<std::string> parts =
+        platform::componentsSeparatedBy(*release, platform::isPunctuation);
     if (parts.size() < 2) {
         return std::nullopt;
     }
     // Darwin 12 shipped as 10.8. The mapping has no upper limit: Darwin 20 gives 10.16. The
     // first part cannot hold a "-", which is punctuation, so the difference cannot wrap.
     const std::string minor =
-        platform::stringWithFormat("%ld", {platform::arg(integerValue(parts[0]) - 4)});
+        platform::stringWithFormat("%ld", {platform::arg(platform::integerValue(parts[0]) - 4)});
     return platform::stringWithFormat(
         "%@.%@.%@ (%@)", {platform::arg("10"), platform::arg(minor), platform::arg(parts[1]),
                           platform::arg(*build)});
@@ -53,7 +54,7 @@ std::string VarSystemInfo::_linuxVersionText(const std::optional<std::string>& k
                                              const std::optional<std::string>& release) {
     // Without a kernel name we only got here because the release is a Linux one.
     const std::string name =
-        _strControlEntry("kern.osproductname").value_or(kernel.value_or(kLinux));
+        _strControlEntry("quelmarn.os.product_name").value_or(kernel.value_or(kLinux));
     if (!release) {
         return name;
     }

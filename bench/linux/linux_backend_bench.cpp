@@ -5,8 +5,7 @@
 
 #include "platform/iokit.h"
 #include "platform/linux/linux_machine.h"
-#include "smc/smc_key.h"
-#include "smc/smc_param_block.h"
+#include "platform/smc_param_block.h"
 #include "sysinfo/var_system_info.h"
 
 namespace {
@@ -34,17 +33,17 @@ void BM_SmcQuery(benchmark::State& state, const char* key) {
         io_connect_t connection;
         IOServiceOpen(service, mach_task_self(), 0, &connection);
         IOObjectRelease(std::move(service));
-        smc::SMCParamBlock input;
-        smc::SMCParamBlock output;
-        input.key = smc::SMCKeyCode(key);
-        input.command = smc::SMCCommandKeyInfo;
+        SMCParamBlock input;
+        SMCParamBlock output;
+        input.key = SMCKeyCode(key);
+        input.command = SMCCommandKeyInfo;
         std::size_t size = sizeof output;
-        IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input, sizeof input, &output,
+        IOConnectCallStructMethod(connection, kSMCBlockSelector, &input, sizeof input, &output,
                                   &size);
         input.dataSize = output.dataSize;
-        input.command = smc::SMCCommandReadBytes;
+        input.command = SMCCommandReadBytes;
         size = sizeof output;
-        IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input, sizeof input, &output,
+        IOConnectCallStructMethod(connection, kSMCBlockSelector, &input, sizeof input, &output,
                                   &size);
         IOServiceClose(std::move(connection));
         benchmark::DoNotOptimize(output.bytes[0]);

@@ -3,7 +3,10 @@
 #include <charconv>
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "platform/format.h"
+
+namespace device_panel {
 
 using platform::arg;
 using platform::stringWithFormat;
@@ -24,8 +27,7 @@ float floatValue(const std::optional<std::string>& text) {
     // from_chars reads the "C" form whatever the locale, unlike strtof(3), which takes its decimal
     // point from LC_NUMERIC. It takes neither the blanks nor the '+' that strtof allows first.
     std::string_view number = *text;
-    while (!number.empty() &&
-           (number.front() == ' ' || (number.front() >= '\t' && number.front() <= '\r'))) {
+    while (!number.empty() && platform::isAsciiSpace(number.front())) {
         number.remove_prefix(1);
     }
     if (number.starts_with('+') && !number.starts_with("+-")) {
@@ -113,3 +115,5 @@ std::string fanText(int count, const std::vector<int>& speeds) {
     }
     return text;
 }
+
+}  // namespace device_panel

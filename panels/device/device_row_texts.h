@@ -7,6 +7,7 @@
 
 // The texts of the device panel's rows, made from the values the panel gathered. Absent record
 // values show as kUnknownText; clock and memory that are absent count as 0, as their numbers do.
+namespace device_panel {
 
 inline constexpr const char* kUnknownText = "未知";
 
@@ -34,3 +35,5 @@ std::string fanText(int count, const std::vector<int>& speeds);
 // written with '.' whatever the locale; 0 when the text is absent, begins with no number or
 // names one beyond single precision.
 float floatValue(const std::optional<std::string>& text);
+
+}  // namespace device_panel

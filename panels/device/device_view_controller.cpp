@@ -14,6 +14,7 @@
 #include "sysinfo/var_system_info.h"
 
 using namespace platform;
+using namespace device_panel;
 
 namespace {
 

@@ -11,11 +11,13 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/ascii.h"
+
 namespace platform::linux_backend {
 namespace {
 
 bool isTrailingFiller(char c) {
-    return c == '\n' || c == '\0' || c == ' ' || c == '\t' || c == '\r';
+    return c == '\0' || isBlankOrLineEnd(c);
 }
 
 void closeDescriptor(const int* fd) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ascii.h"
+
 #include "platform/linux/text_fields.h"
 
 namespace platform::linux_backend {
@@ -9,8 +11,7 @@ namespace {
 
 bool isVariableName(std::string_view name) {
     return !name.empty() && std::ranges::all_of(name, [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               c == '_';
+        return isAsciiLetter(c) || isAsciiDigit(c) || c == '_';
     });
 }
 

@@ -4,13 +4,15 @@
 #include <limits>
 #include <string_view>
 
-#include "smc/smc_key.h"
+#include "platform/ascii.h"
+
+#include "platform/smc_param_block.h"
 
 namespace platform::linux_backend::smc_keys {
 namespace {
 
-constexpr std::uint32_t kProcessorTemperature = smc::SMCKeyCode("TC0D");
-constexpr std::uint32_t kFanCount = smc::SMCKeyCode("FNum");
+constexpr std::uint32_t kProcessorTemperature = SMCKeyCode("TC0D");
+constexpr std::uint32_t kFanCount = SMCKeyCode("FNum");
 
 std::array<std::uint8_t, 2> bigEndian16(std::uint16_t value) {
     return {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value & 0xFF)};
@@ -20,7 +22,7 @@ std::array<std::uint8_t, 2> bigEndian16(std::uint16_t value) {
 std::optional<std::size_t> fanIndex(std::uint32_t key) {
     const auto charAt = [key](int shift) { return static_cast<char>((key >> shift) & 0xFF); };
     const char digit = charAt(16);
-    if (charAt(24) != 'F' || charAt(8) != 'A' || charAt(0) != 'c' || digit < '0' || digit > '9') {
+    if (charAt(24) != 'F' || charAt(8) != 'A' || charAt(0) != 'c' || !isAsciiDigit(digit)) {
         return std::nullopt;
     }
     return static_cast<std::size_t>(digit - '0');
@@ -29,7 +31,7 @@ std::optional<std::size_t> fanIndex(std::uint32_t key) {
 template <std::size_t N>
 KeyValue valueOf(std::string_view type, const std::array<std::uint8_t, N>& bytes) {
     KeyValue value;
-    value.type = smc::SMCKeyCode(type);
+    value.type = SMCKeyCode(type);
     value.size = N;
     std::ranges::copy(bytes, value.bytes.begin());
     return value;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/linux/smc_keys.h"
-#include "smc/smc_param_block.h"
+#include "platform/smc_param_block.h"
 
 namespace platform::linux_backend {
 
@@ -14,13 +14,13 @@ kern_return_t SmcUserClient::callStructMethod(std::uint32_t selector,
                                               std::span<const std::byte> input,
                                               std::span<std::byte> output,
                                               std::size_t* outputSize) {
-    smc::SMCParamBlock request;
-    if (selector != smc::kSMCBlockSelector || input.size() < sizeof request ||
+    SMCParamBlock request;
+    if (selector != kSMCBlockSelector || input.size() < sizeof request ||
         output.size() < sizeof request || outputSize == nullptr) {
         return kIOReturnBadArgument;
     }
     std::memcpy(&request, input.data(), sizeof request);
-    if (request.command != smc::SMCCommandKeyInfo && request.command != smc::SMCCommandReadBytes) {
+    if (request.command != SMCCommandKeyInfo && request.command != SMCCommandReadBytes) {
         return kIOReturnBadArgument;
     }
     const auto value = smc_keys::keyValue(request.key, sensors_);
@@ -28,8 +28,8 @@ kern_return_t SmcUserClient::callStructMethod(std::uint32_t selector,
         return kIOReturnNotFound;
     }
 
-    smc::SMCParamBlock reply;
-    if (request.command == smc::SMCCommandKeyInfo) {
+    SMCParamBlock reply;
+    if (request.command == SMCCommandKeyInfo) {
         reply.dataSize = value->size;
         reply.dataType = value->type;
     } else if (request.dataSize == value->size) {

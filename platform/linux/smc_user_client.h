@@ -11,7 +11,7 @@
 namespace platform::linux_backend {
 
 // The user client of the stand-in "AppleSMC" service: it speaks the controller's key protocol
-// (smc/smc_param_block.h) and answers from the machine's hwmon and thermal sensors
+// (platform/smc_param_block.h) and answers from the machine's hwmon and thermal sensors
 // (smc_keys.h). Selector 2 takes one 80-byte block and fills one: command 9 (key info) replies
 // with the key's data size and type, command 5 (read bytes) with the value's bytes once the
 // request carries the size that key info reported. Every other reply byte is zero.

@@ -55,7 +55,7 @@ constexpr std::array<Variable, 8> kVariables = {{
      [](const RootFiles& f, ProcessorFacts&) {
          return nulTerminated(f.read("/proc/sys/kernel/version"));
      }},
-    {"kern.osproductname",
+    {"quelmarn.os.product_name",
      [](const RootFiles& f, ProcessorFacts&) { return nulTerminated(distributionName(f)); }},
     {"hw.model",
      [](const RootFiles& f, ProcessorFacts&) { return nulTerminated(modelIdentifier(f)); }},

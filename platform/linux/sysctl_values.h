@@ -15,7 +15,8 @@ namespace platform::linux_backend {
 // little-endian in their natural width.
 // - "kern.ostype", "kern.osrelease", "kern.osversion": /proc/sys/kernel/ostype, osrelease and
 //   version, the fields of uname(2);
-// - "kern.osproductname": the distribution's name and version (operating_system.h);
+// - "quelmarn.os.product_name", a name of this system's own that no kernel has: the
+//   distribution's name and version (operating_system.h);
 // - "hw.model": the model identifier (platform_identity.h);
 // - "machdep.cpu.brand_string": the processor's name;
 // - "hw.cpufrequency": the nominal clock in hertz, 8 bytes;

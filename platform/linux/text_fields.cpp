@@ -4,16 +4,10 @@
 #include <charconv>
 #include <string>
 
+#include "platform/ascii.h"
+
 namespace platform::linux_backend {
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 template <typename Number>
 std::optional<Number> parseWhole(std::string_view text, int base) {
@@ -36,21 +30,22 @@ std::string_view takeField(std::string_view& text, char separator) {
 }
 
 std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
+    while (!text.empty() && isBlankOrLineEnd(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && isBlank(text.back())) {
+    while (!text.empty() && isBlankOrLineEnd(text.back())) {
         text.remove_suffix(1);
     }
     return text;
 }
 
 bool allDecimalDigits(std::string_view text) {
-    return std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; });
+    return std::ranges::all_of(text, [](char c) { return isAsciiDigit(c); });
 }
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    return std::ranges::equal(
+        a, b, [](char x, char y) { return asciiLowerCase(x) == asciiLowerCase(y); });
 }
 
 std::optional<std::uint64_t> parseUnsigned(std::string_view text, int base) {

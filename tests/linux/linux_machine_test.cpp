@@ -92,7 +92,7 @@ TEST(LinuxMachineTest, ReportsTheFactsOfEachTree) {
         EXPECT_EQ(sysctlText(machine, "kern.ostype"), facts.osName);
         EXPECT_EQ(sysctlText(machine, "kern.osrelease"), facts.osRelease);
         EXPECT_EQ(sysctlText(machine, "kern.osversion"), facts.osVersion);
-        EXPECT_EQ(sysctlText(machine, "kern.osproductname"), facts.distribution);
+        EXPECT_EQ(sysctlText(machine, "quelmarn.os.product_name"), facts.distribution);
         EXPECT_EQ(machine.localizedHostName(), facts.hostName);
         EXPECT_EQ(machine.userName(), facts.userName);
         EXPECT_EQ(machine.fullUserName(), facts.fullUserName);

@@ -88,19 +88,10 @@ TEST(InstalledMemoryTest, CountsOnlyOnlineBlocksElseMemTotal) {
     tree.files("/sys/devices/system/memory/", "memory0/online=0\n;memory32/online=0\n");
     EXPECT_EQ(installedMemoryBytes(RootFiles(tree.root())), 999u * 1024);
     EXPECT_EQ(memTotalBytes("MemTotal:       lots kB\n"), std::nullopt);
-    // Blocks whose total overflows 64 bits say nothing; MemTotal does.
+    // A size past 64 bits of bytes is a broken file: it tells nothing rather than a wrapped
+    // size, so blocks whose total overflows leave it to MemTotal.
     tree.file("/sys/devices/system/memory/block_size_bytes", "8000000000000000\n");
     tree.files("/sys/devices/system/memory/", "memory0/online=1\n;memory32/online=1\n");
-    EXPECT_EQ(installedMemoryBytes(RootFiles(tree.root())), 999u * 1024);
-    EXPECT_EQ(memTotalBytes("MemTotal: 18014398509481984 kB\n"), std::nullopt);
-}
-
-// A size past 64 bits of bytes is a broken file: it tells nothing rather than a wrapped size.
-TEST(InstalledMemoryTest, SizesBeyondSixtyFourBitsTellNothing) {
-    TempTree tree;
-    tree.file("/proc/meminfo", "MemTotal:         999 kB\n")
-        .files("/sys/devices/system/memory/",
-               "block_size_bytes=8000000000000000\n;memory0/online=1\n;memory1/online=1\n");
     EXPECT_EQ(installedMemoryBytes(RootFiles(tree.root())), 999u * 1024);
     EXPECT_EQ(memTotalBytes("MemTotal: 18014398509481983 kB\n"), 18014398509481983ull * 1024);
     EXPECT_EQ(memTotalBytes("MemTotal: 18014398509481984 kB\n"), std::nullopt);

@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
-#include <limits>
 #include <tuple>
 #include <vector>
 
 #include "platform/iokit.h"
 #include "platform/linux/linux_machine.h"
-#include "platform/linux/smc_keys.h"
-#include "smc/smc_key.h"
-#include "smc/smc_param_block.h"
+#include "platform/smc_param_block.h"
 #include "tests/linux/temp_tree.h"
 #include "tests/support/scripted_machine.h"
 
@@ -39,19 +35,18 @@ void expectKey(const std::string& key, const char* type, const Bytes& bytes) {
     io_connect_t connection;
     ASSERT_EQ(IOServiceOpen(service, mach_task_self(), 0, &connection), KERN_SUCCESS);
     IOObjectRelease(std::move(service));
-    smc::SMCParamBlock input{.key = smc::SMCKeyCode(key.c_str()),
-                             .command = smc::SMCCommandKeyInfo};
-    smc::SMCParamBlock output;
+    SMCParamBlock input{.key = SMCKeyCode(key.c_str()), .command = SMCCommandKeyInfo};
+    SMCParamBlock output;
     std::size_t outputSize = sizeof output;
-    const kern_return_t info = IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input,
+    const kern_return_t info = IOConnectCallStructMethod(connection, kSMCBlockSelector, &input,
                                                          sizeof input, &output, &outputSize);
     EXPECT_EQ(info, *type ? KERN_SUCCESS : kIOReturnNotFound);
     if (info == KERN_SUCCESS) {
-        EXPECT_STREQ(smc::SMCTypeText(output.dataType).data(), type);
-        input.command = smc::SMCCommandReadBytes;
+        EXPECT_STREQ(SMCTypeText(output.dataType).data(), type);
+        input.command = SMCCommandReadBytes;
         input.dataSize = output.dataSize;
-        EXPECT_EQ(IOConnectCallStructMethod(connection, smc::kSMCBlockSelector, &input,
-                                            sizeof input, &output, &outputSize),
+        EXPECT_EQ(IOConnectCallStructMethod(connection, kSMCBlockSelector, &input, sizeof input,
+                                            &output, &outputSize),
                   KERN_SUCCESS);
         EXPECT_EQ(Bytes(output.bytes, output.bytes + std::min(input.dataSize, 32u)), bytes);
     }
@@ -109,45 +104,25 @@ TEST_F(SmcTest, OpensOnlyAsTypeZeroAndRefusesMalformedRequests) {
     io_service_t platformDevice = IOServiceGetMatchingService(
         kIOMasterPortDefault, IOServiceMatching("IOPlatformExpertDevice"));
     EXPECT_NE(IOServiceOpen(platformDevice, mach_task_self(), 0, &connection), KERN_SUCCESS);
+    IOObjectRelease(std::move(platformDevice));
     ASSERT_EQ(IOServiceOpen(service, mach_task_self(), 0, &connection), KERN_SUCCESS);
+    IOObjectRelease(std::move(service));
 
     const auto call = [&connection](std::uint32_t selector, std::uint8_t command,
                                     std::uint32_t dataSize, std::size_t blockSize) {
-        smc::SMCParamBlock input{
-            .key = smc::SMCKeyCode("TC0D"), .dataSize = dataSize, .command = command};
-        smc::SMCParamBlock output{.dataSize = 0xAAAA};
+        SMCParamBlock input{.key = SMCKeyCode("TC0D"), .dataSize = dataSize, .command = command};
+        SMCParamBlock output{.dataSize = 0xAAAA};
         std::size_t outputSize = blockSize;
         const kern_return_t status = IOConnectCallStructMethod(connection, selector, &input,
                                                                blockSize, &output, &outputSize);
         EXPECT_EQ(output.dataSize, 0xAAAAu);
         return status;
     };
-    EXPECT_EQ(call(3, smc::SMCCommandKeyInfo, 0, 80), kIOReturnBadArgument);
-    EXPECT_EQ(call(2, smc::SMCCommandKeyInfo, 0, 79), kIOReturnBadArgument);
+    EXPECT_EQ(call(3, SMCCommandKeyInfo, 0, 80), kIOReturnBadArgument);
+    EXPECT_EQ(call(2, SMCCommandKeyInfo, 0, 79), kIOReturnBadArgument);
     EXPECT_EQ(call(2, 6, 0, 80), kIOReturnBadArgument);
-    EXPECT_EQ(call(2, smc::SMCCommandReadBytes, 4, 80), kIOReturnBadArgument);
+    EXPECT_EQ(call(2, SMCCommandReadBytes, 4, 80), kIOReturnBadArgument);
     IOServiceClose(std::move(connection));
-}
-
-TEST(SmcKeysTest, EncodesSp78AndFpe2RoundedDownAndClamped) {
-    using Bytes = std::array<std::uint8_t, 2>;
-    // Broken sensor files, so far past the ends that scaling them to 1/256 would overflow.
-    constexpr std::int64_t kBrokenHigh = std::numeric_limits<std::int64_t>::max();
-    constexpr std::int64_t kBrokenLow = std::numeric_limits<std::int64_t>::min();
-    const std::pair<std::int64_t, Bytes> sp78[] = {
-        {45000, {0x2D, 0x00}},       {45999, {0x2D, 0xFF}},      {0, {0x00, 0x00}},
-        {-500, {0xFF, 0x80}},        {-1500, {0xFE, 0x80}},      {127999, {0x7F, 0xFF}},
-        {200000, {0x7F, 0xFF}},      {-128000, {0x80, 0x00}},    {-200000, {0x80, 0x00}},
-        {kBrokenHigh, {0x7F, 0xFF}}, {kBrokenLow, {0x80, 0x00}},
-    };
-    for (const auto& [millidegrees, bytes] : sp78) {
-        EXPECT_EQ(linux_backend::smc_keys::sp78Bytes(millidegrees), bytes) << millidegrees;
-    }
-    const std::pair<std::uint32_t, Bytes> fpe2[] = {
-        {1500, {0x17, 0x70}}, {0, {0x00, 0x00}}, {16383, {0xFF, 0xFC}}, {70000, {0xFF, 0xFF}}};
-    for (const auto& [rpm, bytes] : fpe2) {
-        EXPECT_EQ(linux_backend::smc_keys::fpe2Bytes(rpm), bytes) << rpm;
-    }
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ TEST(AboutPanel, BuildsLogoContactAndVersionFromThePanelsSize) {
     EXPECT_EQ(contact->frame(), NSMakeRect(0, 140, 480, 30));
     EXPECT_EQ(contact->stringValue(), "邮箱：contact@quelmarn.example");
     EXPECT_EQ(version->frame(), NSMakeRect(0, 60, 480, 30));
-    EXPECT_EQ(version->stringValue(), "版本：" QUELMARN_VERSION);
+    EXPECT_EQ(version->stringValue(), "版本：" PROJECT_VERSION_TEXT);
 
     for (const auto& line : {contact, version}) {
         EXPECT_EQ(line->alignment(), NSCenterTextAlignment);

@@ -10,6 +10,7 @@
 
 namespace {
 
+using namespace device_panel;
 using Text = std::optional<std::string>;
 using Count = std::optional<std::uint64_t>;
 

@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "smc/smc_key.h"
+#include "platform/smc_param_block.h"
 
 namespace {
 
@@ -62,12 +62,13 @@ TEST(DecodeTest, FixedDropsTheFractionTowardMinusInfinity) {
     }
 }
 
-static_assert(smc::SMCKeyCode("TC0D") == 0x54433044 && smc::SMCKeyCode("F0") == 0x46300000);
+static_assert(platform::SMCKeyCode("TC0D") == 0x54433044 &&
+              platform::SMCKeyCode("F0") == 0x46300000);
 
 TEST(KeyTest, TypeCodeUnpacksUpToItsFirstZero) {
     for (const auto& [code, text] :
          {std::pair<std::uint32_t, std::string>{0x66706532, "fpe2"}, {0, ""}, {0x66700032, "fp"}}) {
-        const auto unpacked = smc::SMCTypeText(code);
+        const auto unpacked = platform::SMCTypeText(code);
         EXPECT_EQ(std::string(unpacked.data()), text) << std::hex << code;
         EXPECT_EQ(unpacked[4], '\0');
     }

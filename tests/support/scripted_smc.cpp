@@ -4,28 +4,14 @@
 #include <cstring>
 #include <span>
 
+#include "platform/smc_param_block.h"
+
 namespace testing_support {
 namespace {
 
-constexpr std::size_t kBlockSize = 80;
-constexpr std::size_t kKeyOffset = 0;
-constexpr std::size_t kDataSizeOffset = 28;
-constexpr std::size_t kDataTypeOffset = 32;
-constexpr std::size_t kCommandOffset = 42;
-constexpr std::size_t kBytesOffset = 48;
-constexpr std::uint8_t kKeyInfo = 9;
-constexpr std::uint8_t kReadBytes = 5;
+using platform::SMCParamBlock;
 
-std::uint32_t wordAt(std::span<const std::byte> block, std::size_t offset) {
-    std::uint32_t word = 0;
-    std::memcpy(&word, block.data() + offset, sizeof word);
-    return word;
-}
-
-void putWord(std::span<std::byte> block, std::size_t offset, std::uint32_t word) {
-    std::memcpy(block.data() + offset, &word, sizeof word);
-}
-
+// The key code's four characters, zero bytes included.
 std::string keyText(std::uint32_t code) {
     std::string text(4, '\0');
     for (std::size_t i = 0; i < 4; ++i) {
@@ -44,28 +30,32 @@ class ScriptedSMCClient final : public platform::UserClient {
                                              std::size_t* outputSize) override {
         smc_->exchanges.push_back(
             {selector, {input.begin(), input.end()}, *outputSize, output.size()});
-        if (selector != 2 || input.size() != kBlockSize || output.size() < kBlockSize) {
+        SMCParamBlock request;
+        if (selector != platform::kSMCBlockSelector || input.size() != sizeof request ||
+            output.size() < sizeof request) {
             return platform::kIOReturnBadArgument;
         }
-        const auto found = smc_->keys.find(keyText(wordAt(input, kKeyOffset)));
+        std::memcpy(&request, input.data(), sizeof request);
+        const auto found = smc_->keys.find(keyText(request.key));
         const ScriptedSMC::Key key = found == smc_->keys.end() ? ScriptedSMC::Key{} : found->second;
-        const auto command = static_cast<std::uint8_t>(input[kCommandOffset]);
-        if (command == kKeyInfo) {
+        SMCParamBlock reply;
+        std::memcpy(&reply, output.data(), sizeof reply);
+        if (request.command == platform::SMCCommandKeyInfo) {
             if (smc_->keyInfoStatus != platform::KERN_SUCCESS) {
                 return smc_->keyInfoStatus;
             }
-            putWord(output, kDataSizeOffset, key.size);
-            putWord(output, kDataTypeOffset, key.typeCode);
-        } else if (command == kReadBytes) {
+            reply.dataSize = key.size;
+            reply.dataType = key.typeCode;
+        } else if (request.command == platform::SMCCommandReadBytes) {
             if (smc_->readBytesStatus != platform::KERN_SUCCESS) {
                 return smc_->readBytesStatus;
             }
-            std::vector<std::uint8_t> bytes = key.bytes;
-            bytes.resize(kBlockSize - kBytesOffset);
-            std::memcpy(output.data() + kBytesOffset, bytes.data(), bytes.size());
+            std::ranges::fill(reply.bytes, 0);
+            std::ranges::copy(key.bytes, reply.bytes);
         } else {
             return platform::kIOReturnBadArgument;
         }
+        std::memcpy(output.data(), &reply, sizeof reply);
         *outputSize = smc_->answeredOutputSize;
         return platform::KERN_SUCCESS;
     }
@@ -77,9 +67,13 @@ class ScriptedSMCClient final : public platform::UserClient {
 }  // namespace
 
 std::string ScriptedSMC::Exchange::key() const {
-    return input.size() < kBlockSize ? std::string() : keyText(wordAt(input, kKeyOffset));
+    SMCParamBlock block;
+    if (input.size() < sizeof block) {
+        return std::string();
+    }
+    std::memcpy(&block, input.data(), sizeof block);
+    return keyText(block.key);
 }
-
 void installScriptedSMC(ScriptedMachine& machine, std::shared_ptr<ScriptedSMC> smc) {
     if (smc->hasService) {
         machine.addRegistryEntry("AppleSMC", {});

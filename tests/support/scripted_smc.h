@@ -13,9 +13,7 @@
 namespace testing_support {
 
 // A sensor controller driver whose keys and failures the test sets, and which records every
-// block it is sent. It reads and writes the 80-byte blocks by their offsets alone (key code at 0,
-// data size at 28, type code at 32, command at 42, value bytes at 48, host byte order), so a
-// wrong layout on the sending side shows.
+// block it is sent. A reply changes only the fields its command answers, as the driver's does.
 struct ScriptedSMC {
     struct Key {
         std::uint32_t size = 0;

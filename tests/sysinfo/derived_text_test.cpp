@@ -117,7 +117,7 @@ class LinuxVersionTest : public SysctlTest, public ::testing::WithParamInterface
 
 TEST_P(LinuxVersionTest, VersionNamesTheDistributionAndTheKernelRelease) {
     setOrRemove(*machine, "kern.ostype", GetParam().kernel);
-    setOrRemove(*machine, "kern.osproductname", GetParam().distribution);
+    setOrRemove(*machine, "quelmarn.os.product_name", GetParam().distribution);
     setOrRemove(*machine, "kern.osrelease", GetParam().release);
     machine->setSysctlText("kern.osversion", "#1 SMP PREEMPT_DYNAMIC Debian 6.1.76-1");
     EXPECT_EQ(VarSystemInfo().sysOSVersion(), GetParam().version);

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace sysinfo {
+namespace platform {
 
 // The character classes that the record's text derivations split and test by, over Unicode code
 // points. For ASCII each class is exact; outside ASCII each says how far it goes.
@@ -11,12 +11,8 @@ namespace sysinfo {
 // counts and "®", "™" and U+FFFD do not. Without that locale nothing outside ASCII counts.
 bool isAlphanumeric(char32_t c);
 
-// Decimal digits (general category Nd).
-// FIXME: only "0" to "9"; brand strings and kernel releases are ASCII in practice.
-bool isDecimalDigit(char32_t c);
-
 // Punctuation (general category P): among ASCII, !"#%&'()*,-./:;?@[\]_{} but not the symbols
 // $+<=>^`|~. FIXME: nothing outside ASCII counts; kernel releases are ASCII in practice.
 bool isPunctuation(char32_t c);
 
-}  // namespace sysinfo
+}  // namespace platform

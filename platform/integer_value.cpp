@@ -1,17 +1,20 @@
-#include "sysinfo/integer_value.h"
+#include "platform/integer_value.h"
 
 #include <charconv>
 #include <limits>
 #include <system_error>
 
-namespace sysinfo {
+#include "platform/ascii.h"
+
+namespace platform {
 
 long integerValue(std::string_view text) {
-    const std::size_t start = text.find_first_not_of(" \t\n\v\f\r");
-    if (start == std::string_view::npos) {
+    while (!text.empty() && isAsciiSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
         return 0;
     }
-    text.remove_prefix(start);
     const bool negative = text.front() == '-';
     if (negative || text.front() == '+') {
         text.remove_prefix(1);
@@ -30,4 +33,4 @@ long integerValue(std::string_view text) {
     return negative ? static_cast<long>(0UL - magnitude) : static_cast<long>(magnitude);
 }
 
-}  // namespace sysinfo
+}  // namespace platform

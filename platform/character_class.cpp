@@ -1,11 +1,13 @@
-#include "sysinfo/character_class.h"
+#include "platform/character_class.h"
 
 #include <locale.h>
 #include <wctype.h>
 
 #include <string_view>
 
-namespace sysinfo {
+#include "platform/ascii.h"
+
+namespace platform {
 namespace {
 
 constexpr char32_t kFirstNonAscii = 0x80;
@@ -16,23 +18,15 @@ locale_t unicodeCharacterTypes() {
     return types;
 }
 
-bool isAsciiLetter(char32_t c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 }  // namespace
 
 bool isAlphanumeric(char32_t c) {
     if (c < kFirstNonAscii) {
-        return isAsciiLetter(c) || isDecimalDigit(c);
+        return isAsciiLetter(c) || isAsciiDigit(c);
     }
     // glibc's wchar_t holds the code point itself in every locale (__STDC_ISO_10646__).
     const locale_t types = unicodeCharacterTypes();
     return types != locale_t{} && iswalnum_l(static_cast<wint_t>(c), types) != 0;
-}
-
-bool isDecimalDigit(char32_t c) {
-    return c >= '0' && c <= '9';
 }
 
 bool isPunctuation(char32_t c) {
@@ -40,4 +34,4 @@ bool isPunctuation(char32_t c) {
     return kAsciiPunctuation.find(c) != std::u32string_view::npos;
 }
 
-}  // namespace sysinfo
+}  // namespace platform

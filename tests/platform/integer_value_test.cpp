@@ -1,4 +1,4 @@
-#include "sysinfo/integer_value.h"
+#include "platform/integer_value.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ TEST(IntegerValueTest, LeadingIntegerIsReadAndHeldWithinLong) {
           Row{"beta", 0}, Row{"--5", 0}, Row{"- 5", 0}, Row{"9223372036854775807", kMax},
           Row{"99999999999999999999", kMax}, Row{"9223372036854775808", kMax},
           Row{"-9223372036854775808", kMin}, Row{"-99999999999999999999", kMin}}) {
-        EXPECT_EQ(sysinfo::integerValue(text), value) << '"' << text << '"';
+        EXPECT_EQ(platform::integerValue(text), value) << '"' << text << '"';
     }
 }
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace sysinfo {
+namespace platform {
 
 // Text walked by Unicode character. Texts are UTF-8; a byte that does not begin a well-formed
 // sequence stands for U+FFFD, which no character class of character_class.h contains.
@@ -20,4 +20,4 @@ std::vector<std::string> componentsSeparatedBy(std::string_view text, CharacterC
 // The first character of `text`; U+0000 for the empty text.
 char32_t firstCharacter(std::string_view text);
 
-}  // namespace sysinfo
+}  // namespace platform
