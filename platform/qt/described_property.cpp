@@ -14,7 +14,7 @@ namespace {
 
 std::optional<int> numberOf(const DescriptionElement* element) {
     bool ok = false;
-    const int number = element != nullptr ? element->text.toInt(&ok) : 0;
+    const int number = element != nullptr ? element->trimmedText().toInt(&ok) : 0;
     return ok ? std::optional(number) : std::nullopt;
 }
 
@@ -65,7 +65,7 @@ std::optional<int> enumeratorValue(const QMetaProperty& target, const QString& t
 // A Designer icon set names its file in <normaloff> and, in older files, as its own text.
 QIcon iconOf(const DescriptionElement& value, DescribedIcons& icons) {
     const DescriptionElement* normalOff = value.child(QLatin1String("normaloff"));
-    const QString path = normalOff != nullptr ? normalOff->text : value.text;
+    const QString path = normalOff != nullptr ? normalOff->trimmedText() : value.trimmedText();
     auto [found, added] = icons.try_emplace(path);
     if (added) {
         found->second = QIcon(path);
@@ -85,8 +85,9 @@ QVariant valueOf(const DescriptionElement& value, const QMetaProperty* target,
         return value.text;
     }
     if (kind == QLatin1String("bool")) {
-        if (value.text == QLatin1String("true") || value.text == QLatin1String("false")) {
-            return value.text == QLatin1String("true");
+        const QString text = value.trimmedText();
+        if (text == QLatin1String("true") || text == QLatin1String("false")) {
+            return text == QLatin1String("true");
         }
         return QVariant();
     }
@@ -103,7 +104,7 @@ QVariant valueOf(const DescriptionElement& value, const QMetaProperty* target,
         return rect ? QVariant(*rect) : QVariant();
     }
     if ((kind == QLatin1String("enum") || kind == QLatin1String("set")) && target != nullptr) {
-        const auto enumerator = enumeratorValue(*target, value.text);
+        const auto enumerator = enumeratorValue(*target, value.trimmedText());
         return enumerator ? QVariant(*enumerator) : QVariant();
     }
     if (kind == QLatin1String("iconset")) {

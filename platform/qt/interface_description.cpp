@@ -22,7 +22,6 @@ DescriptionElement readElement(QXmlStreamReader& reader) {
             break;
         }
     }
-    element.text = element.text.trimmed();
     return element;
 }
 

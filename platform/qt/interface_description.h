@@ -15,6 +15,8 @@ struct DescriptionElement {
     std::vector<DescriptionElement> children;
     qint64 line = 0;  // where the element starts, from 1, for error messages
 
+    // The text without the spaces and line breaks around it, for values other than strings.
+    QString trimmedText() const { return text.trimmed(); }
     // The attribute's value; empty when the element has none of that name.
     QString attribute(QLatin1StringView attributeName) const;
     // The first child element of that name, or null.

@@ -237,13 +237,14 @@ class WidgetBuilder {
             bool ok = false;
             if (name == QLatin1String("toolBarArea") && value != nullptr &&
                 isElement(*value, "enum")) {
-                const QByteArray key = value->text.section(QLatin1String("::"), -1).toLatin1();
+                const QByteArray key =
+                    value->trimmedText().section(QLatin1String("::"), -1).toLatin1();
                 area = static_cast<Qt::ToolBarArea>(
                     QMetaEnum::fromType<Qt::ToolBarArea>().keyToValue(key.constData(), &ok));
             } else if (name == QLatin1String("toolBarBreak") && value != nullptr &&
                        isElement(*value, "bool")) {
-                breakBefore = value->text == QLatin1String("true");
-                ok = breakBefore || value->text == QLatin1String("false");
+                breakBefore = value->trimmedText() == QLatin1String("true");
+                ok = breakBefore || value->trimmedText() == QLatin1String("false");
             }
             if (!ok) {
                 fail(attribute, QStringLiteral("unknown toolbar attribute \"%1\"").arg(name));
