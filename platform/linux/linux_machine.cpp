@@ -69,7 +69,10 @@ std::optional<std::string> LinuxMachine::operatingSystemName() {
 }
 
 std::uint64_t LinuxMachine::physicalMemory() {
-    return linux_backend::installedMemoryBytes(files_);
+    if (!physicalMemory_) {
+        physicalMemory_ = linux_backend::installedMemoryBytes(files_);
+    }
+    return *physicalMemory_;
 }
 
 std::optional<std::vector<RegistryEntryId>> LinuxMachine::registryEntries(

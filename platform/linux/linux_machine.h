@@ -47,6 +47,9 @@ class LinuxMachine final : public Machine {
     std::optional<std::string> fullUserName() override;
     // The kernel's name for itself, "Linux".
     std::optional<std::string> operatingSystemName() override;
+    // Installed memory in bytes (installedMemoryBytes), read on the first call only: it takes a
+    // file per memory block (some two hundred on a 24 GiB machine) and every record asks for it,
+    // while memory brought online later by hotplug is rare enough to wait for the next start.
     std::uint64_t physicalMemory() override;
     // Never std::nullopt: the files below the root are the registry.
     std::optional<std::vector<RegistryEntryId>> registryEntries(
@@ -66,6 +69,7 @@ class LinuxMachine final : public Machine {
     std::uint32_t uid_;
     std::shared_ptr<linux_backend::HardwareSerialService> serialService_;
     std::unique_ptr<linux_backend::ProcessorFacts> snapshotProcessor_;  // within a snapshot
+    std::optional<std::uint64_t> physicalMemory_;                       // once read
 };
 
 }  // namespace platform

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <QStringList>
-#include <QUiLoader>
+#include <QByteArray>
+#include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QToolBar;
-
 namespace platform {
 
 // Interface descriptions are Qt Designer .ui files kept in the resources as ":/ui/<name>.ui".
-// Beyond what Qt reads from them, ours follow these conventions, all with dynamic properties
-// (stdset="0") so that Designer keeps them:
+// Beyond the widgets and properties they describe, ours follow these conventions, all with dynamic
+// properties (stdset="0") so that Designer keeps them:
 //
 // Panels (loaded by NSViewController::view, the root widget is the controller's view):
 // - `outlet` (string) on a widget: the widget's view is handed to the controller with
@@ -39,31 +37,26 @@ namespace platform {
 //   what the delegate does not: "terminate:";
 // - a widget that is a child of a QToolBar is put into that toolbar before the action its
 //   `toolbarBefore` (string) names, or at its end.
-// QUiLoader's constructor loads every Designer plugin in the plugin directories at once (the web
-// engine's among them, which costs more than the whole start-up), before anyone can clear its
-// plugin paths. This base, constructed first, hides those directories from it.
-class WithoutPluginDirectories {
-  protected:
-    WithoutPluginDirectories();
-    // Puts the application's plugin directories back.
-    void restorePluginDirectories();
-
-  private:
-    QStringList saved_;
-};
-
-class InterfaceLoader : private WithoutPluginDirectories, public QUiLoader {
+// The loader reads these descriptions itself and knows only what they use: the classes
+// QWidget, QLabel, QLineEdit, QMainWindow, QMenuBar, QMenu and QToolBar and the placeholders
+// above; properties of those classes and dynamic ones (see described_property.h); actions, their
+// <addaction> references and "separator"; a main window's central widget, toolbars (with their
+// toolBarArea and toolBarBreak attributes) and menu bar. Anything else in a description is an
+// error, not something passed over.
+class InterfaceLoader {
   public:
-    // A loader that only knows Qt's own widgets and ours: it loads no Designer plugins.
-    InterfaceLoader();
-
-    // Loads ":/ui/<name>.ui". Null, with `error` set, when there is none or it cannot be read.
+    // Loads ":/ui/<name>.ui". Null, with `error` set, when there is none, it cannot be read or
+    // it describes what the loader does not know. The caller owns the root widget, which owns
+    // the other widgets and the actions.
     std::unique_ptr<QWidget> loadNamed(const std::string& name, std::string& error);
 
-    // The widgets that the last load made as children of a toolbar, in their order.
-    const std::vector<QWidget*>& toolbarWidgets() const { return toolbarWidgets_; }
+    // Makes the widgets that the description text `description` gives; null, with `error` set
+    // ("line 7: unknown widget class \"QFrame\""), like loadNamed.
+    std::unique_ptr<QWidget> load(const QByteArray& description, std::string& error);
 
-    QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override;
+    // The widgets that the last load made as children of a toolbar, in their order. The
+    // loader leaves them to the caller to place among the toolbar's actions.
+    const std::vector<QWidget*>& toolbarWidgets() const { return toolbarWidgets_; }
 
   private:
     std::vector<QWidget*> toolbarWidgets_;

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <array>
+#include <map>
 #include <optional>
 
 namespace platform {
@@ -17,12 +18,12 @@ constexpr std::array<StandIn, 1> kStandIns = {{
     {"Lucida Grande", {"DejaVu Sans", "Noto Sans", "WenQuanYi Micro Hei"}},
 }};
 
-// Asked once per label as a panel is built: a look-up, not a copy of every family's name.
+// A look-up, not a copy of every family's name; each asks fontconfig to resolve aliases.
 bool isInstalled(const QString& family) {
     return QFontDatabase::hasFamily(family);
 }
 
-std::optional<std::string> installedFamilyFor(const std::string& name) {
+std::optional<std::string> lookUpInstalledFamily(const std::string& name) {
     if (isInstalled(QString::fromStdString(name))) {
         return name;
     }
@@ -37,6 +38,18 @@ std::optional<std::string> installedFamilyFor(const std::string& name) {
         }
     }
     return std::nullopt;
+}
+
+// The family that stands for `name`, asked once per run: every label of a panel asks as it is
+// built, and the installed fonts that Qt's font database knows stay the same while it runs.
+// Used on the main thread only.
+std::optional<std::string> installedFamilyFor(const std::string& name) {
+    static std::map<std::string, std::optional<std::string>, std::less<>> known;
+    auto [found, added] = known.try_emplace(name);
+    if (added) {
+        found->second = lookUpInstalledFamily(name);
+    }
+    return found->second;
 }
 
 }  // namespace
