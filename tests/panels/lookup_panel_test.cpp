@@ -12,6 +12,7 @@ namespace {
 using namespace platform;
 using testing_support::bodyText;
 using testing_support::InstalledMachine;
+using testing_support::labelTexts;
 using testing_support::ScriptedMachine;
 using testing_support::ScriptedUserInterface;
 
@@ -28,11 +29,6 @@ class LookupPanelTest : public ::testing::Test {
         }
         panel->view();
         return panel;
-    }
-
-    // The lines of the notice on the panel, top to bottom; empty when there is none.
-    static std::vector<std::string> noticeOn(SerialNumberViewController& panel) {
-        return testing_support::labelTexts(*panel.view());
     }
 
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
@@ -54,7 +50,7 @@ TEST_P(TypedSerial, IsPostedUnchangedAndTheRegistryIsNeverRead) {
     EXPECT_EQ(bodyText(ui.loads[0]), "sn=" + GetParam());
     EXPECT_EQ(machine->registryQueries["IOPlatformExpertDevice"], 0);
     EXPECT_TRUE(ui.logLines.empty());
-    EXPECT_TRUE(noticeOn(*panel).empty());
+    EXPECT_TRUE(labelTexts(*panel->view()).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Serials, TypedSerial,
@@ -68,7 +64,7 @@ TEST_F(LookupPanelTest, EmptyTypedSerialPostsNothingAndSaysSo) {
     EXPECT_TRUE(ui.loads.empty());
     EXPECT_EQ(ui.logLines, std::vector<std::string>{"send keyword nil"});
     EXPECT_EQ(machine->registryQueries["IOPlatformExpertDevice"], 0);
-    EXPECT_EQ(noticeOn(*panel),
+    EXPECT_EQ(labelTexts(*panel->view()),
               (std::vector<std::string>{"搜索框是空的，没有可查询的序列号。",
                                         "请在工具栏的搜索框中输入序列号，然后按回车键查询。",
                                         "序列号印在机身底部或背面的标签上，也可以在包装盒或购"
@@ -84,7 +80,7 @@ TEST_P(OwnSerial, IsReadFromTheRegistryAndPostedWhole) {
     EXPECT_EQ(ui.logLines, std::vector<std::string>{"序列号 " + GetParam()});
     ASSERT_EQ(ui.loads.size(), 1u);
     EXPECT_EQ(bodyText(ui.loads[0]), "sn=" + GetParam());
-    EXPECT_TRUE(noticeOn(*panel).empty());
+    EXPECT_TRUE(labelTexts(*panel->view()).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Serials, OwnSerial,
@@ -107,8 +103,8 @@ TEST_P(NoOwnSerial, PostsNothingAndSaysWhy) {
     const auto panel = showPanel(std::nullopt);
     EXPECT_EQ(ui.logLines, GetParam().expectedLog);
     EXPECT_TRUE(ui.loads.empty());
-    ASSERT_FALSE(noticeOn(*panel).empty());
-    EXPECT_EQ(noticeOn(*panel).front(), GetParam().expectedNotice);
+    ASSERT_FALSE(labelTexts(*panel->view()).empty());
+    EXPECT_EQ(labelTexts(*panel->view()).front(), GetParam().expectedNotice);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -37,12 +37,9 @@ QList<QWidget*> stackOf(const NSView& parent) {
     return widgetOf(parent)->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
-QLineEdit& lineEditOf(const NSTextField& field) {
-    return *platform::lineEditOf(field);
-}
-
-// What the widget shows of the four flags: a frame, a background, typing, clicks and focus.
-std::array<bool, 4> shownFlags(const QLineEdit& edit) {
+// What the field's widget shows of the four flags: a frame, a background, typing, clicks and focus.
+std::array<bool, 4> shownFlags(const NSTextField& field) {
+    const QLineEdit& edit = *platform::lineEditOf(field);
     return {
         edit.hasFrame(), edit.palette().color(QPalette::Base).alpha() == 255, !edit.isReadOnly(),
         edit.focusPolicy() != Qt::NoFocus && !edit.testAttribute(Qt::WA_TransparentForMouseEvents)};
@@ -179,9 +176,9 @@ TEST(NSViewTest, AMenuIsTheContextMenuAndItsKeysAreShortcutsOfTheWindow) {
 }
 
 TEST(NSTextFieldTest, FlagsAndAlignmentReachTheWidget) {
-    EXPECT_EQ(shownFlags(lineEditOf(*NSTextField::initWithFrame(NSMakeRect(0, 0, 9, 9)))),
+    EXPECT_EQ(shownFlags(*NSTextField::initWithFrame(NSMakeRect(0, 0, 9, 9))),
               (std::array{true, true, true, true}));
-    EXPECT_EQ(shownFlags(lineEditOf(*plainLabel())), (std::array{false, false, false, false}));
+    EXPECT_EQ(shownFlags(*plainLabel()), (std::array{false, false, false, false}));
     const struct {
         void (NSTextField::*set)(bool);
         std::array<bool, 4> shown;
@@ -195,13 +192,13 @@ TEST(NSTextFieldTest, FlagsAndAlignmentReachTheWidget) {
         SCOPED_TRACE(i);
         auto label = plainLabel();
         (*label.*kFlags[i].set)(true);
-        EXPECT_EQ(shownFlags(lineEditOf(*label)), kFlags[i].shown);
+        EXPECT_EQ(shownFlags(*label), kFlags[i].shown);
     }
 
     // The panels centre their lines (alignment 2), in the middle of the box's height too.
     auto label = plainLabel();
     label->setAlignment(platform::NSCenterTextAlignment);
-    EXPECT_EQ(lineEditOf(*label).alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
+    EXPECT_EQ(platform::lineEditOf(*label)->alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
 }
 
 TEST(NSFontTest, LucidaGrandeDrawsInAnInstalledStandInAndAnAbsentFamilyIsNull) {
@@ -213,15 +210,16 @@ TEST(NSFontTest, LucidaGrandeDrawsInAnInstalledStandInAndAnAbsentFamilyIsNull) {
         << font->familyName();
 
     auto label = plainLabel();
-    const QFont defaultFont = lineEditOf(*label).font();
+    const QLineEdit& edit = *platform::lineEditOf(*label);
+    const QFont defaultFont = edit.font();
     label->setFont(font);
     // The family named is the one the label draws with, not a fallback of the font database's.
-    EXPECT_EQ(QFontInfo(lineEditOf(*label).font()).family().toStdString(), font->familyName());
+    EXPECT_EQ(QFontInfo(edit.font()).family().toStdString(), font->familyName());
     // Sizes are in the same units as frames: a 14-point font is 14 pixels high, as a 30-point
     // box is 30 pixels (Qt's points would make it a third larger at 96 dpi).
-    EXPECT_EQ(lineEditOf(*label).font().pixelSize(), 14);
+    EXPECT_EQ(edit.font().pixelSize(), 14);
     label->setFont(nullptr);
-    EXPECT_EQ(lineEditOf(*label).font(), defaultFont);
+    EXPECT_EQ(edit.font(), defaultFont);
 }
 
 TEST(NSImageTest, APresentImageLoadsAndAMissingOneIsNull) {
