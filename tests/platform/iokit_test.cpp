@@ -26,21 +26,6 @@ class RegistryTest : public ::testing::Test {
     InstalledMachine installed{machine};
 };
 
-TEST_F(RegistryTest, MatchingServiceReadsItsTextProperties) {
-    machine->addRegistryEntry("IOPlatformExpertDevice", {{"IOPlatformSerialNumber", "C02X"}});
-    io_service_t entry = IOServiceGetMatchingService(kIOMasterPortDefault,
-                                                     IOServiceMatching("IOPlatformExpertDevice"));
-    ASSERT_TRUE(entry);
-    CFStringRef serial =
-        IORegistryEntryCreateCFProperty(entry, "IOPlatformSerialNumber", kCFAllocatorDefault, 0);
-    ASSERT_TRUE(serial);
-    EXPECT_EQ(serial->utf8, "C02X");
-    CFRelease(std::move(serial));
-    EXPECT_EQ(IORegistryEntryCreateCFProperty(entry, "IOPlatformUUID", kCFAllocatorDefault, 0),
-              nullptr);
-    EXPECT_EQ(IOObjectRelease(std::move(entry)), KERN_SUCCESS);
-}
-
 TEST_F(RegistryTest, NothingToMatchGivesNone) {
     EXPECT_FALSE(IOServiceGetMatchingService(kIOMasterPortDefault,
                                              IOServiceMatching("IOPlatformExpertDevice")));

@@ -4,9 +4,6 @@
 
 #include <climits>
 #include <initializer_list>
-#include <string>
-
-#include "platform/smc_param_block.h"
 
 namespace {
 
@@ -59,18 +56,6 @@ TEST(DecodeTest, FixedDropsTheFractionTowardMinusInfinity) {
           DecodeCase{bytes({0xFF}), 1, UINT_MAX, 0}}) {
         SCOPED_TRACE(testing::Message() << row.size << " bytes, " << row.fractionBits << " bits");
         EXPECT_EQ(smc::SMCDecodeFixed(row.bytes, row.size, row.fractionBits), row.value);
-    }
-}
-
-static_assert(platform::SMCKeyCode("TC0D") == 0x54433044 &&
-              platform::SMCKeyCode("F0") == 0x46300000);
-
-TEST(KeyTest, TypeCodeUnpacksUpToItsFirstZero) {
-    for (const auto& [code, text] :
-         {std::pair<std::uint32_t, std::string>{0x66706532, "fpe2"}, {0, ""}, {0x66700032, "fp"}}) {
-        const auto unpacked = platform::SMCTypeText(code);
-        EXPECT_EQ(std::string(unpacked.data()), text) << std::hex << code;
-        EXPECT_EQ(unpacked[4], '\0');
     }
 }
 

@@ -11,13 +11,9 @@ namespace {
 
 using platform::SMCParamBlock;
 
-// The key code's four characters, zero bytes included.
+// The key code's characters; keys pack like type codes.
 std::string keyText(std::uint32_t code) {
-    std::string text(4, '\0');
-    for (std::size_t i = 0; i < 4; ++i) {
-        text[i] = static_cast<char>((code >> (24 - 8 * i)) & 0xFF);
-    }
-    return text;
+    return platform::SMCTypeText(code).data();
 }
 
 class ScriptedSMCClient final : public platform::UserClient {
