@@ -97,12 +97,18 @@ TEST(InstalledMemoryTest, CountsOnlyOnlineBlocksElseMemTotal) {
     EXPECT_EQ(memTotalBytes("MemTotal: 18014398509481984 kB\n"), std::nullopt);
 }
 
-// The captured trees cover the core's name, cpufreq's maximum over the governor's and one core
-// per sibling list.
 TEST(ProcessorFactsTest, FallsBackSourceBySource) {
     const std::tuple<std::string_view, std::optional<std::string>, std::optional<std::uint64_t>,
                      std::optional<std::uint32_t>>
         cases[] = {
+            // An arm64 board: the core's name, cpufreq's maximum, one core per sibling list.
+            {"proc/cpuinfo=processor: 0\nCPU implementer: 0x41\nCPU part: 0xd03\n;"
+             "sys/devices/system/cpu/online=0-1;"
+             "sys/devices/system/cpu/cpu0/topology/core_cpus_list=0;"
+             "sys/devices/system/cpu/cpu1/topology/core_cpus_list=1;"
+             "sys/devices/system/cpu/cpu0/cpufreq/scaling_max_freq=600000;"
+             "sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq=1200000",
+             "ARM Cortex-A53", 1'200'000'000, 2},
             // A core it does not know: the device tree's first compatible.
             {"proc/cpuinfo=processor: 0\nCPU implementer: 0x61\nCPU part: 0x0ff\n;"
              "sys/firmware/devicetree/base/cpus/cpu@0/compatible=apple,icestorm\0arm,armv8\0"sv,

@@ -74,21 +74,22 @@ TEST_P(SensorQueriesTest, FailedExchangeReadsAsZero) {
 class QueryLimitsTest : public smc_testing::SMCTest {};
 
 // What the machine's stand-in controller encodes from a sensor file, the queries decode back:
-// whole degrees rounded down and held to 0..127, whole rpm held to 16383.
+// whole degrees rounded down and held to 0..127, whole rpm held to 16383. The captured trees'
+// values make the same round trip through the device panel.
 TEST_F(QueryLimitsTest, SensorValuesSurviveTheControllersEncoding) {
     wireDriver();
     using Temperature = std::pair<std::int64_t, float>;
-    const Temperature temperatures[] = {{45000, 45},   {45999, 45},    {1000, 1},
-                                        {999, 0},      {-500, 0},      {127999, 127},
-                                        {200000, 127}, {LLONG_MIN, 0}, {LLONG_MAX, 127}};
+    const Temperature temperatures[] = {{45999, 45},     {999, 0},      {-500, 0},
+                                        {127999, 127},   {200000, 127}, {LLONG_MIN, 0},
+                                        {LLONG_MAX, 127}};
     for (const auto& [millidegrees, degrees] : temperatures) {
         const auto bytes = smc_keys::sp78Bytes(millidegrees);
         driver->keys["TC0D"] = {2, kSp78, {bytes.begin(), bytes.end()}};
         EXPECT_EQ(ask("TC0D"), degrees) << millidegrees;
     }
     using Speed = std::pair<std::uint32_t, float>;
-    const Speed speeds[] = {{0, 0},         {1500, 1500},   {8191, 8191},     {8192, 8192},
-                            {16383, 16383}, {70000, 16383}, {UINT_MAX, 16383}};
+    const Speed speeds[] = {
+        {0, 0}, {8192, 8192}, {16383, 16383}, {70000, 16383}, {UINT_MAX, 16383}};
     for (const auto& [rpm, read] : speeds) {
         const auto bytes = smc_keys::fpe2Bytes(rpm);
         driver->keys["F0Ac"] = {2, kFpe2, {bytes.begin(), bytes.end()}};
