@@ -44,21 +44,22 @@ TEST_P(BrandNameTest, ShortNameKeepsTheWordsBeforeCPU) {
 
 // The captured trees' brands (Core, Xeon, Ryzen, Phenom and "11th Gen" names) are checked
 // through the device panel.
-INSTANTIATE_TEST_SUITE_P(
-    Brands, BrandNameTest,
-    ::testing::Values(BrandCase{"Intel(R) Core(TM)2 Duo CPU     P8600  @ 2.40GHz",
-                                "Intel Core Duo"},
-                      BrandCase{"Intel(r) Core(tm) M-5Y31 cpu", "Intel Core M cpu"},
-                      BrandCase{"Intel® Core™ i5", "Intel Core i5"}, BrandCase{"CPU @ 2.00GHz", ""},
-                      BrandCase{"", ""}, BrandCase{std::nullopt, std::nullopt},
-                      BrandCase{"\tIntel(R)\tCore(TM)\ti3\t", "Intel Core i3"},
-                      BrandCase{"cpu Cpu CPU Intel", "cpu Cpu"},
-                      BrandCase{"r R tm TM Tm (R) (TM)", ""},
-                      BrandCase{"Intel ™Core®i5™", "Intel Core i5"},
-                      BrandCase{"Processeur Xéon", "Processeur Xéon"},
-                      BrandCase{"Intel\xFF"
-                                "Core\xE2\x84 i3",
-                                "Intel Core i3"}));
+const BrandCase kBrands[] = {{"Intel(R) Core(TM)2 Duo CPU     P8600  @ 2.40GHz", "Intel Core Duo"},
+                             {"Intel(r) Core(tm) M-5Y31 cpu", "Intel Core M cpu"},
+                             {"Intel® Core™ i5", "Intel Core i5"},
+                             {"CPU @ 2.00GHz", ""},
+                             {"", ""},
+                             {std::nullopt, std::nullopt},
+                             {"\tIntel(R)\tCore(TM)\ti3\t", "Intel Core i3"},
+                             {"cpu Cpu CPU Intel", "cpu Cpu"},
+                             {"r R tm TM Tm (R) (TM)", ""},
+                             // Marks inside words, and text outside ASCII.
+                             {"Intel ™Core®i5™", "Intel Core i5"},
+                             {"Processeur Xéon", "Processeur Xéon"},
+                             {"Intel\xFF"
+                              "Core\xE2\x84 i3",
+                              "Intel Core i3"}};
+INSTANTIATE_TEST_SUITE_P(Brands, BrandNameTest, ::testing::ValuesIn(kBrands));
 
 struct DarwinCase {
     Text release;
