@@ -71,9 +71,7 @@ std::string ScriptedSMC::Exchange::key() const {
     return keyText(block.key);
 }
 void installScriptedSMC(ScriptedMachine& machine, std::shared_ptr<ScriptedSMC> smc) {
-    if (smc->hasService) {
-        machine.addRegistryEntry("AppleSMC", {});
-    }
+    machine.addRegistryEntry("AppleSMC", {});
     machine.setUserClientFactory([smc](platform::RegistryEntryId, std::uint32_t type,
                                        std::unique_ptr<platform::UserClient>* client) {
         smc->openedTypes.push_back(type);
