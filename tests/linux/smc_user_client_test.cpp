@@ -8,6 +8,7 @@
 #include "platform/iokit.h"
 #include "platform/linux/linux_machine.h"
 #include "platform/smc_param_block.h"
+#include "smc/smc_driver.h"
 #include "tests/linux/temp_tree.h"
 #include "tests/support/scripted_machine.h"
 
@@ -26,31 +27,18 @@ io_service_t smcService() {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// One sensor query as the application makes it: open the controller, ask for the key's size
-// and type, read that many bytes, close. `key` must read as `bytes` of `type`, or not be found
-// when `type` is empty.
+// One key read as the application makes it: open the controller, read the key, close. `key`
+// must read as `bytes` of `type`, or not be found when `type` is empty.
 void expectKey(const std::string& key, const char* type, const Bytes& bytes) {
     SCOPED_TRACE(key);
-    io_service_t service = smcService();
     io_connect_t connection;
-    ASSERT_EQ(IOServiceOpen(service, mach_task_self(), 0, &connection), KERN_SUCCESS);
-    IOObjectRelease(std::move(service));
-    SMCParamBlock input{.key = SMCKeyCode(key.c_str()), .command = SMCCommandKeyInfo};
-    SMCParamBlock output;
-    std::size_t outputSize = sizeof output;
-    const kern_return_t info = IOConnectCallStructMethod(connection, kSMCBlockSelector, &input,
-                                                         sizeof input, &output, &outputSize);
-    EXPECT_EQ(info, *type ? KERN_SUCCESS : kIOReturnNotFound);
-    if (info == KERN_SUCCESS) {
-        EXPECT_STREQ(SMCTypeText(output.dataType).data(), type);
-        input.command = SMCCommandReadBytes;
-        input.dataSize = output.dataSize;
-        EXPECT_EQ(IOConnectCallStructMethod(connection, kSMCBlockSelector, &input, sizeof input,
-                                            &output, &outputSize),
-                  KERN_SUCCESS);
-        EXPECT_EQ(Bytes(output.bytes, output.bytes + std::min(input.dataSize, 32u)), bytes);
-    }
-    IOServiceClose(std::move(connection));
+    ASSERT_EQ(smc::SMCOpenDriver(&connection), 0);
+    smc::SMCKeyValue val;
+    EXPECT_EQ(smc::SMCFetchKey(key.c_str(), &val, connection),
+              *type ? KERN_SUCCESS : kIOReturnNotFound);
+    smc::SMCCloseDriver(std::move(connection));
+    EXPECT_STREQ(val.dataType, type);
+    EXPECT_EQ(Bytes(val.bytes.begin(), val.bytes.begin() + std::min(val.dataSize, 32u)), bytes);
 }
 
 class SmcTest : public ::testing::Test {

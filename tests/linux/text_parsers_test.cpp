@@ -12,20 +12,9 @@ namespace {
 
 using namespace platform::linux_backend;
 
-// Two arm64 processors and the closing block about the board.
-constexpr const char* kRaspberryPi4 =
-    "processor\t: 0\nCPU implementer\t: 0x41\nCPU part\t: 0xd08\n\n"
-    "processor\t: 1\nCPU implementer\t: 0x41\nCPU part\t: 0xd08\n\n"
-    "Hardware\t: BCM2835\nRevision\t: c03111\nSerial\t\t: 10000000aabbccdd\n";
-
-TEST(CpuInfoTest, SplitsBlocksNamesTheProcessorAndCountsCores) {
-    const auto blocks = parseCpuInfo(kRaspberryPi4);
-    ASSERT_EQ(blocks.size(), 3u);
-    EXPECT_EQ(blocks[0].front(), (std::pair<std::string_view, std::string_view>{"processor", "0"}));
-    EXPECT_EQ(firstValue(blocks, "Hardware"), "BCM2835");
-    EXPECT_EQ(firstValue(blocks, "model name"), std::nullopt);
-    EXPECT_TRUE(parseCpuInfo("\n\n").empty());
-    EXPECT_EQ(processorNameFromCpuInfo(blocks), "ARM Cortex-A72");
+// The captured trees cover blocks named by their core, by their model name and by the big core
+// of a big.LITTLE board, and cores counted by core id and by thread only.
+TEST(CpuInfoTest, NamesTheProcessorAndCountsCores) {
     for (const char* nameless : {"processor\t: 0\nCPU implementer\t: 0x41\nCPU part\t: 0xfff\n",
                                  "processor\t: 0\nmodel name\t:\n",
                                  "processor\t: 0\nModel\t: Raspberry Pi 4 Model B Rev 1.4\n"}) {
@@ -36,24 +25,11 @@ TEST(CpuInfoTest, SplitsBlocksNamesTheProcessorAndCountsCores) {
                   parseCpuInfo("Processor\t: ARMv7 Processor rev 4 (v7l)\nprocessor\t: 0\n\n"
                                "CPU implementer\t: 0x56\nCPU part\t: 0x584\n")),
               "ARMv7 Processor rev 4 (v7l)");
-    // A big.LITTLE board is named by the processor asked for, not by the first one.
-    EXPECT_EQ(processorNameFromCpuInfo(
-                  parseCpuInfo("processor: 0\nCPU implementer: 0x41\nCPU part: 0xd46\n\n"
-                               "processor: 4\nCPU implementer: 0x41\nCPU part: 0xd4e\n"),
-                  4),
-              "ARM Cortex-X3");
     const std::pair<const char*, unsigned> cores[] = {
-        // Two packages of one core, the first with two threads: core ids repeat across packages.
-        {"processor: 0\nphysical id: 0\ncore id: 0\n\nprocessor: 1\nphysical id: 1\ncore id: 0\n\n"
-         "processor: 2\nphysical id: 0\ncore id: 0\n",
-         2},
         // Without core ids: "cpu cores" of each package, counted once a package.
         {"processor: 0\nphysical id: 0\ncpu cores: 4\n\nprocessor: 1\nphysical id: 0\n"
          "cpu cores: 4\n\nprocessor: 2\nphysical id: 1\ncpu cores: 4\n",
          8},
-        // Processor blocks alone are threads, not cores (an SMT4 POWER9 writes four per core).
-        {kRaspberryPi4, 0},
-        {"processor: 0\ncpu: POWER9 (raw), altivec supported\n\nprocessor: 1\n", 0},
         // A count past 32 bits is no count.
         {"processor: 0\nphysical id: 0\ncpu cores: 4294967296\n", 0},
         {"", 0},
@@ -65,8 +41,6 @@ TEST(CpuInfoTest, SplitsBlocksNamesTheProcessorAndCountsCores) {
 
 TEST(CpuListTest, ReadsRangesAndSingles) {
     using Cpus = std::optional<std::vector<unsigned>>;
-    EXPECT_EQ(parseCpuList("0-3,8\n"), (Cpus{{0, 1, 2, 3, 8}}));
-    EXPECT_EQ(parseCpuList("5"), (Cpus{{5}}));
     EXPECT_EQ(parseCpuList("8,1,3-4"), (Cpus{{8, 1, 3, 4}}));
     EXPECT_EQ(parseCpuList(""), (Cpus{std::vector<unsigned>{}}));
     for (const char* broken : {"3-1", "a", "0-3,,4", "0-", "-2", "0-9000"}) {
@@ -75,17 +49,15 @@ TEST(CpuListTest, ReadsRangesAndSingles) {
 }
 
 TEST(OsReleaseTest, UnquotesAsOsReleaseSaysAndNamesTheDistribution) {
+    // The captured trees cover double quotes around spaces and UTF-8.
     const auto values = parseShellAssignments(
-        "# a comment\nNAME=\"Debian GNU/Linux\"\nESCAPED=\"say \\\"hi\\\" for \\$5\\\\ \\n\"\n"
-        "SINGLE='it''s $HOME'\nBARE=bookworm\nSPACED=one two\n  INDENTED = no\n"
-        "not an assignment\nPRETTY_HOSTNAME=\"李伟的 ThinkPad\"\nBARE=trixie\n");
+        "# a comment\nESCAPED=\"say \\\"hi\\\" for \\$5\\\\ \\n\"\nSINGLE='it''s $HOME'\n"
+        "BARE=bookworm\nSPACED=one two\n  INDENTED = no\nnot an assignment\nBARE=trixie\n");
     const std::map<std::string, std::string, std::less<>> expected = {
-        {"NAME", "Debian GNU/Linux"},
         {"ESCAPED", "say \"hi\" for $5\\ \\n"},
         {"SINGLE", "its $HOME"},
         {"BARE", "trixie"},
-        {"SPACED", "one"},
-        {"PRETTY_HOSTNAME", "李伟的 ThinkPad"}};
+        {"SPACED", "one"}};
     EXPECT_EQ(values, expected);
     // The captured trees cover NAME with VERSION_ID, and PRETTY_NAME without it.
     EXPECT_EQ(distributionFromOsRelease("NAME=Gentoo\nVERSION_ID="), "Gentoo");
@@ -105,16 +77,13 @@ TEST(PasswdTest, FindsTheUserAndTheirFullName) {
 }
 
 TEST(FirmwarePlaceholderTest, KnowsTheFillersBoardMakersShip) {
-    for (const char* filler :
-         {"To Be Filled By O.E.M.", "to be filled by o.e.m.", " Default string ",
-          "System Serial Number", "Not Specified", "N/A", "None", "", "   ", "00000000",
-          "XXXXXXXXXX", "00000000-0000-0000-0000-000000000000",
-          "03000200-0400-0500-0006-000700080009", "0123456789"}) {
+    for (const char* filler : {"to be filled by o.e.m.", " Default string ", "System Serial Number",
+                               "Not Specified", "N/A", "None", "", "   ", "00000000", "XXXXXXXXXX",
+                               "00000000-0000-0000-0000-000000000000", "0123456789"}) {
         EXPECT_TRUE(isFirmwarePlaceholder(filler)) << '"' << filler << '"';
     }
-    for (const char* real :
-         {"20XW0055GE", "MacBookPro10,1", "PF3QZK7M", "Nonesuch", "1.0",
-          "6b0f4c1e-2d8a-11b2-a85c-9d3e71f04b26", "Standard PC (Q35 + ICH9, 2009)"}) {
+    // The captured trees cover real models, serial numbers and UUIDs.
+    for (const char* real : {"Nonesuch", "1.0", "Standard PC (Q35 + ICH9, 2009)"}) {
         EXPECT_FALSE(isFirmwarePlaceholder(real)) << real;
     }
 }
@@ -123,7 +92,6 @@ TEST(FirmwarePlaceholderTest, KnowsTheFillersBoardMakersShip) {
 TEST(ClockTextTest, HertzFromTheNameSuffixAndFromMegahertz) {
     EXPECT_EQ(hertzFromNameSuffix("Intel(R) Pentium(R) M processor @ 800MHz"), 800'000'000u);
     EXPECT_EQ(hertzFromNameSuffix("Odd @ fastGHz"), std::nullopt);
-    EXPECT_EQ(hertzFromMegahertz("3700"), 3'700'000'000u);
     EXPECT_EQ(hertzFromMegahertz("1.2345678"), 1'234'567u);
     EXPECT_EQ(hertzFromMegahertz("0.000"), std::nullopt);
     EXPECT_EQ(hertzFromMegahertz("-5"), std::nullopt);

@@ -31,7 +31,7 @@ TEST_P(MacRomanCopy, WritesTheEncodedTextOrNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MacRomanCopy,
-    ::testing::Values(CopyCase{"C02JX0XXDRVC", 39, true, "C02JX0XXDRVC"}, CopyCase{"", 1, true, ""},
+    ::testing::Values(CopyCase{"", 1, true, ""},
                       // The text and its zero must fit: 38 characters in 39 bytes, not 39.
                       CopyCase{std::string(38, 'A'), 39, true, std::string(38, 'A')},
                       CopyCase{std::string(39, 'A'), 39, false, ""},

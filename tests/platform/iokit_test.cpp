@@ -14,33 +14,12 @@ class RegistryTest : public ::testing::Test {
   protected:
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
 
-    io_iterator_t search(const char* className, kern_return_t expected = KERN_SUCCESS) {
-        io_iterator_t iterator;
-        EXPECT_EQ(IOServiceGetMatchingServices(kIOMasterPortDefault, IOServiceMatching(className),
-                                               &iterator),
-                  expected);
-        return iterator;
-    }
-
     std::shared_ptr<ScriptedMachine> machine = std::make_shared<ScriptedMachine>();
     InstalledMachine installed{machine};
 };
 
-TEST_F(RegistryTest, MatchingServiceReadsItsTextProperties) {
-    machine->addRegistryEntry("IOPlatformExpertDevice", {{"IOPlatformSerialNumber", "C02X"}});
-    io_service_t entry = IOServiceGetMatchingService(kIOMasterPortDefault,
-                                                     IOServiceMatching("IOPlatformExpertDevice"));
-    ASSERT_TRUE(entry);
-    CFStringRef serial =
-        IORegistryEntryCreateCFProperty(entry, "IOPlatformSerialNumber", kCFAllocatorDefault, 0);
-    ASSERT_TRUE(serial);
-    EXPECT_EQ(serial->utf8, "C02X");
-    CFRelease(std::move(serial));
-    EXPECT_EQ(IORegistryEntryCreateCFProperty(entry, "IOPlatformUUID", kCFAllocatorDefault, 0),
-              nullptr);
-    EXPECT_EQ(IOObjectRelease(std::move(entry)), KERN_SUCCESS);
-}
-
+// What the search of a registry that cannot be searched returns, the sensor controller's open
+// reports.
 TEST_F(RegistryTest, NothingToMatchGivesNone) {
     EXPECT_FALSE(IOServiceGetMatchingService(kIOMasterPortDefault,
                                              IOServiceMatching("IOPlatformExpertDevice")));
@@ -51,7 +30,6 @@ TEST_F(RegistryTest, NothingToMatchGivesNone) {
     EXPECT_EQ(IOObjectRelease(IOObject()), kIOReturnBadArgument);
     machine->addRegistryEntry("AppleSMC", {});
     machine->registryUnsearchable = true;
-    EXPECT_FALSE(search("AppleSMC", kIOReturnError));
     EXPECT_FALSE(IOServiceGetMatchingService(kIOMasterPortDefault, IOServiceMatching("AppleSMC")));
 }
 
@@ -59,7 +37,10 @@ TEST_F(RegistryTest, IteratorWalksEveryMatchThenGivesNone) {
     machine->addRegistryEntry("AppleSMC", {{"name", "first"}});
     machine->addRegistryEntry("Other", {});
     machine->addRegistryEntry("AppleSMC", {{"name", "second"}});
-    io_iterator_t iterator = search("AppleSMC");
+    io_iterator_t iterator;
+    ASSERT_EQ(IOServiceGetMatchingServices(kIOMasterPortDefault, IOServiceMatching("AppleSMC"),
+                                           &iterator),
+              KERN_SUCCESS);
     for (const char* expected : {"first", "second"}) {
         io_object_t service = IOIteratorNext(iterator);
         ASSERT_TRUE(service);

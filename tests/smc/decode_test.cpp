@@ -4,9 +4,6 @@
 
 #include <climits>
 #include <initializer_list>
-#include <string>
-
-#include "platform/smc_param_block.h"
 
 namespace {
 
@@ -46,11 +43,11 @@ TEST(DecodeTest, UnsignedIsBigEndianOfTheSizeBytes) {
     }
 }
 
-// Fixed rows read 1 or 2 bytes (2 as signed) and drop the fraction toward minus infinity.
+// Fixed rows read 1 or 2 bytes (2 as signed) and drop the fraction toward minus infinity; the
+// sensor queries' rows decode a speed's fraction.
 TEST(DecodeTest, FixedDropsTheFractionTowardMinusInfinity) {
     for (const DecodeCase& row :
-         {DecodeCase{bytes({0x17, 0x70}), 2, 2, 1500}, DecodeCase{bytes({0x17, 0x73}), 2, 2, 1500},
-          DecodeCase{bytes({0x80, 0x00}), 2, 2, -8192}, DecodeCase{bytes({0xFF, 0xFF}), 2, 2, -1},
+         {DecodeCase{bytes({0x80, 0x00}), 2, 2, -8192}, DecodeCase{bytes({0xFF, 0xFF}), 2, 2, -1},
           DecodeCase{bytes({0x01, 0x02}), 2, 0, 258}, DecodeCase{bytes({0x17, 0x70}), 2, 8, 23},
           DecodeCase{bytes({0xFF}), 1, 2, 63}, DecodeCase{bytes({0x17, 0x70}), 0, 2, 0},
           DecodeCase{bytes({0x17, 0x70}), -2, 2, 0}, DecodeCase{allOnes(), 3, 2, 0},
@@ -59,18 +56,6 @@ TEST(DecodeTest, FixedDropsTheFractionTowardMinusInfinity) {
           DecodeCase{bytes({0xFF}), 1, UINT_MAX, 0}}) {
         SCOPED_TRACE(testing::Message() << row.size << " bytes, " << row.fractionBits << " bits");
         EXPECT_EQ(smc::SMCDecodeFixed(row.bytes, row.size, row.fractionBits), row.value);
-    }
-}
-
-static_assert(platform::SMCKeyCode("TC0D") == 0x54433044 &&
-              platform::SMCKeyCode("F0") == 0x46300000);
-
-TEST(KeyTest, TypeCodeUnpacksUpToItsFirstZero) {
-    for (const auto& [code, text] :
-         {std::pair<std::uint32_t, std::string>{0x66706532, "fpe2"}, {0, ""}, {0x66700032, "fp"}}) {
-        const auto unpacked = platform::SMCTypeText(code);
-        EXPECT_EQ(std::string(unpacked.data()), text) << std::hex << code;
-        EXPECT_EQ(unpacked[4], '\0');
     }
 }
 

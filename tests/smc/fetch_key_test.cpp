@@ -42,7 +42,8 @@ class FetchKeyTest : public smc_testing::SMCTest {
     }
 };
 
-TEST_F(FetchKeyTest, ExchangesSendTheKeyCodeThenTheSizeAndFillTheRecord) {
+// The record a read fills is checked over the Linux controller, key by key.
+TEST_F(FetchKeyTest, ExchangesSendTheKeyCodeThenTheSize) {
     driver->keys["TC0D"] = {2, 0x73703738, {0x2D, 0x9A}};
     driver->answeredOutputSize = 0;  // the output size must be set afresh for each exchange
     SMCKeyValue val;
@@ -59,10 +60,6 @@ TEST_F(FetchKeyTest, ExchangesSendTheKeyCodeThenTheSizeAndFillTheRecord) {
         EXPECT_EQ(exchange.offeredOutputSize, 80u);
         EXPECT_EQ(exchange.outputCapacity, 80u);
     }
-    EXPECT_EQ(std::string(val.key), "TC0D");
-    EXPECT_EQ(val.dataSize, 2u);
-    EXPECT_EQ(std::string(val.dataType), "sp78");
-    EXPECT_EQ(val.bytes, (smc::SMCBytes{0x2D, 0x9A}));
 }
 
 TEST_F(FetchKeyTest, RecordTakesTheTypeTextAndAllThirtyTwoBytesWhateverTheSize) {

@@ -11,13 +11,9 @@ namespace {
 
 using platform::SMCParamBlock;
 
-// The key code's four characters, zero bytes included.
+// The key code's characters; keys pack like type codes.
 std::string keyText(std::uint32_t code) {
-    std::string text(4, '\0');
-    for (std::size_t i = 0; i < 4; ++i) {
-        text[i] = static_cast<char>((code >> (24 - 8 * i)) & 0xFF);
-    }
-    return text;
+    return platform::SMCTypeText(code).data();
 }
 
 class ScriptedSMCClient final : public platform::UserClient {
@@ -75,9 +71,7 @@ std::string ScriptedSMC::Exchange::key() const {
     return keyText(block.key);
 }
 void installScriptedSMC(ScriptedMachine& machine, std::shared_ptr<ScriptedSMC> smc) {
-    if (smc->hasService) {
-        machine.addRegistryEntry("AppleSMC", {});
-    }
+    machine.addRegistryEntry("AppleSMC", {});
     machine.setUserClientFactory([smc](platform::RegistryEntryId, std::uint32_t type,
                                        std::unique_ptr<platform::UserClient>* client) {
         smc->openedTypes.push_back(type);

@@ -33,8 +33,7 @@ struct ScriptedSMC {
     // Keys by their four characters. A key not here answers size 0, type 0 and zero bytes.
     std::map<std::string, Key> keys;
 
-    // Failures the driver can give. With hasService false, wiring adds no "AppleSMC" entry.
-    bool hasService = true;
+    // Failures the driver can give.
     platform::kern_return_t openStatus = platform::KERN_SUCCESS;
     platform::kern_return_t keyInfoStatus = platform::KERN_SUCCESS;
     platform::kern_return_t readBytesStatus = platform::KERN_SUCCESS;
@@ -46,8 +45,8 @@ struct ScriptedSMC {
     std::vector<Exchange> exchanges;
 };
 
-// Puts `smc` into `machine`: an "AppleSMC" registry entry (unless smc->hasService is false) and
-// a user-client factory that opens clients answering from `smc`.
+// Puts `smc` into `machine`: an "AppleSMC" registry entry and a user-client factory that opens
+// clients answering from `smc`.
 void installScriptedSMC(ScriptedMachine& machine, std::shared_ptr<ScriptedSMC> smc);
 
 }  // namespace testing_support

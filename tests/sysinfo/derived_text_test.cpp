@@ -42,28 +42,24 @@ TEST_P(BrandNameTest, ShortNameKeepsTheWordsBeforeCPU) {
     EXPECT_EQ(VarSystemInfo().sysProcessorName(), GetParam().name);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Brands, BrandNameTest,
-    ::testing::Values(
-        BrandCase{"Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz", "Intel Core i7"},
-        BrandCase{"Intel(R) Core(TM)2 Duo CPU     P8600  @ 2.40GHz", "Intel Core Duo"},
-        BrandCase{"Intel(R) Xeon(R) CPU           E5462  @ 2.80GHz", "Intel Xeon"},
-        BrandCase{"Genuine Intel(R) CPU T2600 @ 2.16GHz", "Genuine Intel"},
-        BrandCase{"Intel(R) Pentium(R) 4 processor 3.00GHz", "Intel Pentium processor"},
-        BrandCase{"Intel(r) Core(tm) M-5Y31 cpu", "Intel Core M cpu"},
-        BrandCase{"Intel® Core™ i5", "Intel Core i5"}, BrandCase{"CPU @ 2.00GHz", ""},
-        BrandCase{"", ""}, BrandCase{std::nullopt, std::nullopt},
-        BrandCase{"\tIntel(R)\tCore(TM)\ti3\t", "Intel Core i3"},
-        BrandCase{"   AMD Ryzen", "AMD Ryzen"}, BrandCase{"Intel Core i9 CPU", "Intel Core i9"},
-        BrandCase{"cpu Cpu CPU Intel", "cpu Cpu"}, BrandCase{"r R tm TM Tm (R) (TM)", ""},
-        BrandCase{"AMD EPYC 7763 64-Core Processor", "AMD EPYC Core Processor"},
-        BrandCase{"AMD Ryzen 7 5800X 8-Core Processor", "AMD Ryzen Core Processor"},
-
-        BrandCase{"Intel ™Core®i5™", "Intel Core i5"},
-        BrandCase{"Processeur Xéon", "Processeur Xéon"},
-        BrandCase{"Intel\xFF"
-                  "Core\xE2\x84 i3",
-                  "Intel Core i3"}));
+// The captured trees' brands (Core, Xeon, Ryzen, Phenom and "11th Gen" names) are checked
+// through the device panel.
+const BrandCase kBrands[] = {{"Intel(R) Core(TM)2 Duo CPU     P8600  @ 2.40GHz", "Intel Core Duo"},
+                             {"Intel(r) Core(tm) M-5Y31 cpu", "Intel Core M cpu"},
+                             {"Intel® Core™ i5", "Intel Core i5"},
+                             {"CPU @ 2.00GHz", ""},
+                             {"", ""},
+                             {std::nullopt, std::nullopt},
+                             {"\tIntel(R)\tCore(TM)\ti3\t", "Intel Core i3"},
+                             {"cpu Cpu CPU Intel", "cpu Cpu"},
+                             {"r R tm TM Tm (R) (TM)", ""},
+                             // Marks inside words, and text outside ASCII.
+                             {"Intel ™Core®i5™", "Intel Core i5"},
+                             {"Processeur Xéon", "Processeur Xéon"},
+                             {"Intel\xFF"
+                              "Core\xE2\x84 i3",
+                              "Intel Core i3"}};
+INSTANTIATE_TEST_SUITE_P(Brands, BrandNameTest, ::testing::ValuesIn(kBrands));
 
 struct DarwinCase {
     Text release;
@@ -83,9 +79,8 @@ TEST_P(DarwinVersionTest, VersionIsTenDotReleaseLessFour) {
     EXPECT_EQ(VarSystemInfo().sysOSVersion(), row.version);
 }
 
-const DarwinCase kKnownReleases[] = {{"12.5.0", "12F45", "10.8.5 (12F45)"},
-                                     {"11.4.2", "11G63", "10.7.4 (11G63)"},
-                                     {"13.0.0", "13A603", "10.9.0 (13A603)"},
+// The laptop the panels show is 12.5.0 (12F45).
+const DarwinCase kKnownReleases[] = {{"13.0.0", "13A603", "10.9.0 (13A603)"},
                                      {"20.6.0", "20G165", "10.16.6 (20G165)"},
                                      {"12.5", "12F45", "10.8.5 (12F45)"},
                                      {"12", "12F45", std::nullopt},
@@ -98,10 +93,11 @@ INSTANTIATE_TEST_SUITE_P(KnownReleases, DarwinVersionTest,
                                             ::testing::ValuesIn(kKnownReleases)));
 
 // Releases a Darwin kernel never has, which the formula still takes as they come.
-const DarwinCase kOddReleases[] = {
-    {"3.1", "x", "10.-1.1 (x)"},   {"beta.2", "x", "10.-4.2 (x)"},
-    {" +24..", "x", "10.20. (x)"}, {"12+5.0", "x", "10.8.0 (x)"},
-    {"12_5", "x", "10.8.5 (x)"},   {"99999999999999999999.1", "x", "10.9223372036854775803.1 (x)"}};
+// How the leading number of a part is read is the integer value's own.
+const DarwinCase kOddReleases[] = {{"3.1", "x", "10.-1.1 (x)"},
+                                   {" +24..", "x", "10.20. (x)"},
+                                   {"12+5.0", "x", "10.8.0 (x)"},
+                                   {"12_5", "x", "10.8.5 (x)"}};
 INSTANTIATE_TEST_SUITE_P(OddReleases, DarwinVersionTest,
                          ::testing::Combine(::testing::Values(Text("Darwin")),
                                             ::testing::ValuesIn(kOddReleases)));
@@ -126,9 +122,6 @@ TEST_P(LinuxVersionTest, VersionNamesTheDistributionAndTheKernelRelease) {
 const LinuxCase kKernels[] = {
     {"Linux", "Debian GNU/Linux 12", "6.1.0-18-amd64", "Debian GNU/Linux 12 (6.1.0-18-amd64)"},
     {"Linux", std::nullopt, "6.1.0-18-amd64", "Linux (6.1.0-18-amd64)"},
-    {"Linux", std::nullopt, "6.1.0", "Linux (6.1.0)"},
-    {"Linux", "Fedora Linux 39 (Workstation Edition)", "6.5.6-300.fc39.x86_64",
-     "Fedora Linux 39 (Workstation Edition) (6.5.6-300.fc39.x86_64)"},
     {"Linux", "Debian GNU/Linux 12", std::nullopt, "Debian GNU/Linux 12"},
     {"Linux", std::nullopt, std::nullopt, "Linux"},
     {"FreeBSD", std::nullopt, "14.0-RELEASE", "FreeBSD (14.0-RELEASE)"},
