@@ -1,14 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <tuple>
-#include <vector>
 
 #include "platform/iokit.h"
 #include "platform/linux/linux_machine.h"
 #include "platform/smc_param_block.h"
-#include "smc/smc_driver.h"
 #include "tests/linux/temp_tree.h"
 #include "tests/support/scripted_machine.h"
 
@@ -25,53 +21,10 @@ io_service_t smcService() {
     return IOServiceGetMatchingService(kIOMasterPortDefault, IOServiceMatching("AppleSMC"));
 }
 
-using Bytes = std::vector<std::uint8_t>;
-
-// One key read as the application makes it: open the controller, read the key, close. `key`
-// must read as `bytes` of `type`, or not be found when `type` is empty.
-void expectKey(const std::string& key, const char* type, const Bytes& bytes) {
-    SCOPED_TRACE(key);
-    io_connect_t connection;
-    ASSERT_EQ(smc::SMCOpenDriver(&connection), 0);
-    smc::SMCKeyValue val;
-    EXPECT_EQ(smc::SMCFetchKey(key.c_str(), &val, connection),
-              *type ? KERN_SUCCESS : kIOReturnNotFound);
-    smc::SMCCloseDriver(std::move(connection));
-    EXPECT_STREQ(val.dataType, type);
-    EXPECT_EQ(Bytes(val.bytes.begin(), val.bytes.begin() + std::min(val.dataSize, 32u)), bytes);
-}
-
 class SmcTest : public ::testing::Test {
   protected:
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
 };
-
-TEST_F(SmcTest, AnswersKeysFromTheTreesSensors) {
-    // Each tree with its TC0D (sp78) and F0Ac, F1Ac, ... (fpe2); FNum counts the fans.
-    const std::tuple<const char*, Bytes, std::vector<Bytes>> cases[] = {
-        // coretemp Package id 0 at 52.5 degrees, over the hotter Core 1 and acpitz; 2655 rpm.
-        {"intel-laptop", {0x34, 0x80}, {{0x29, 0x7C}}},
-        // k10temp Tdie at 51.25 degrees, not the offset Tctl; nct6798 fan1 at 1150 rpm and fan3
-        // at 870 rpm, its empty header fan2 and the graphics card's fan do not count.
-        {"amd-desktop", {0x33, 0x40}, {{0x11, 0xF8}, {0x0D, 0x98}}},
-        // applesmc keeps its files on the platform device, under hwmon0/device: 61.75 degrees,
-        // 2161 and 1998 rpm.
-        {"macbook-linux", {0x3D, 0xC0}, {{0x21, 0xC4}, {0x1F, 0x38}}},
-    };
-    for (const auto& [tree, temperature, fans] : cases) {
-        InstalledMachine installed(std::make_shared<LinuxMachine>(fixture(tree)));
-        SCOPED_TRACE(tree);
-        expectKey("TC0D", "sp78", temperature);
-        expectKey("FNum", "ui8 ", {static_cast<std::uint8_t>(fans.size())});
-        for (std::size_t fan = 0; fan <= fans.size(); ++fan) {
-            // The fan's one digit between "F" and "Ac", as in "F0Ac" to "F9Ac".
-            const std::string key{'F', static_cast<char>('0' + fan), 'A', 'c'};
-            expectKey(key, fan < fans.size() ? "fpe2" : "",
-                      fan < fans.size() ? fans[fan] : Bytes{});
-        }
-        expectKey("TA0P", "", {});
-    }
-}
 
 TEST_F(SmcTest, MachinesWithoutSensorsHaveNoController) {
     linux_test::TempTree empty;

@@ -204,6 +204,19 @@ struct MachineRows {
 // (Documentation/hwmon/<driver>.rst, Documentation/ABI/testing/sysfs-devices-system-cpu and each
 // architecture's show_cpuinfo()).
 const MachineRows kTrees[] = {
+    // coretemp's package over the hotter core and acpitz (52.5 degrees); one fan.
+    {"intel-laptop",
+     {"CPU型号：Gen Intel Core i7", "CPU频率：2.8GHz * 4", "CPU温度：52摄氏度",
+      "风扇数：1 当前转速：2655"}},
+    // k10temp's Tdie, not the offset Tctl; nct6798's empty fan2 header and the graphics card's
+    // fan do not count.
+    {"amd-desktop",
+     {"CPU型号：AMD Ryzen Core Processor", "CPU频率：3.7GHz * 6", "CPU温度：51摄氏度",
+      "风扇数：2 当前转速：左 1150 右 870"}},
+    // applesmc keeps its files on the platform device, under hwmon0/device.
+    {"macbook-linux",
+     {"CPU型号：Intel Core i7", "CPU频率：2.3GHz * 4", "CPU温度：61摄氏度",
+      "风扇数：2 当前转速：左 2161 右 1998"}},
     // k10temp before Zen: one unlabelled input. An empty Super-I/O header is no fan.
     {"amd-phenom-desktop",
      {"CPU型号：AMD Phenom II X4 Processor", "CPU频率：3.4GHz * 4", "CPU温度：38摄氏度",

@@ -1,12 +1,9 @@
 // The application on the Qt backend: its main menu description, its windows, its single
 // instance and the environment it prepares for the toolkit.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <thread>
 
 #include <QAction>
@@ -157,42 +154,7 @@ TEST_F(MainMenuTest, QuitIsTheApplicationsWhenTheDelegateDeclines) {
     EXPECT_EQ(delegate->actions, std::vector<std::string>{"terminate:"});
 }
 
-// A socket file that nobody listens on, as an instance killed while it ran leaves behind.
-void leaveStaleSocket(const QString& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray bytes = path.toLocal8Bit();
-    std::memcpy(address.sun_path, bytes.constData(), bytes.size());
-    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-}
-
 using Start = platform::SingleInstance::Start;
-
-TEST(SingleInstanceTest, AStaleSocketIsTakenOverAndALiveOneIsHandedToAndKept) {
-    QTemporaryDir directory;
-    const QString name = directory.filePath("quelmarn-test");
-    leaveStaleSocket(name);
-
-    platform::SingleInstance running(name);
-    ASSERT_EQ(running.claimOrHandOver(), Start::kFirst);
-    int reopened = 0;
-    ASSERT_TRUE(running.listen([&] { ++reopened; }));
-    struct stat listening {};
-    ASSERT_EQ(stat(name.toLocal8Bit().constData(), &listening), 0);
-
-    for (int later = 1; later <= 2; ++later) {
-        platform::SingleInstance newcomer(name);
-        EXPECT_EQ(newcomer.claimOrHandOver(), Start::kHandedOver);
-        EXPECT_FALSE(newcomer.listen([] {}));
-    }
-    EXPECT_TRUE(QTest::qWaitFor([&] { return reopened == 2; }));
-    struct stat after {};
-    ASSERT_EQ(stat(name.toLocal8Bit().constData(), &after), 0);
-    EXPECT_EQ(after.st_ino, listening.st_ino);
-}
 
 // Two starts at the same moment: the second finds the first holding the lock before it listens.
 TEST(SingleInstanceTest, ANewcomerWaitsForAStartingInstanceAndTakesOverWhenItEnds) {

@@ -82,12 +82,6 @@ std::optional<std::string> ScriptedMachine::registryProperty(platform::RegistryE
     return property->second;
 }
 
-std::optional<std::string> ScriptedMachine::registryPropertyOnRequest(
-    platform::RegistryEntryId entry, std::string_view key, platform::PropertyAbsence* absence) {
-    requestedProperties.emplace_back(key);
-    return Machine::registryPropertyOnRequest(entry, key, absence);
-}
-
 platform::kern_return_t ScriptedMachine::openUserClient(
     platform::RegistryEntryId service, std::uint32_t type,
     std::unique_ptr<platform::UserClient>* client) {

@@ -50,8 +50,6 @@ class ScriptedMachine : public platform::Machine {
     // How often each sysctl name and each registry class was asked for.
     std::map<std::string, int> sysctlQueries;
     std::map<std::string, int> registryQueries;
-    // The keys of the registry properties read on the user's request, in order.
-    std::vector<std::string> requestedProperties;
 
     std::optional<std::vector<std::byte>> sysctlValue(std::string_view name) override;
     std::optional<std::string> localizedHostName() override { return hostName; }
@@ -63,9 +61,6 @@ class ScriptedMachine : public platform::Machine {
         std::string_view className) override;
     std::optional<std::string> registryProperty(platform::RegistryEntryId entry,
                                                 std::string_view key) override;
-    std::optional<std::string> registryPropertyOnRequest(
-        platform::RegistryEntryId entry, std::string_view key,
-        platform::PropertyAbsence* absence) override;
     platform::kern_return_t openUserClient(platform::RegistryEntryId service, std::uint32_t type,
                                            std::unique_ptr<platform::UserClient>* client) override;
 
