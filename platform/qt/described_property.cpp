@@ -37,12 +37,6 @@ std::optional<QRect> rectOf(const DescriptionElement& value) {
     return QRect(QPoint(*x, *y), *size);
 }
 
-// An enumerator's name without its scope: "Qt::PreventContextMenu" as "PreventContextMenu".
-QByteArray unscoped(const QString& key) {
-    const qsizetype scopeEnd = key.lastIndexOf(QLatin1String("::"));
-    return (scopeEnd < 0 ? key : key.mid(scopeEnd + 2)).trimmed().toLatin1();
-}
-
 std::optional<int> enumeratorValue(const QMetaProperty& target, const QString& text) {
     if (!target.isEnumType()) {
         return std::nullopt;
@@ -114,6 +108,11 @@ QVariant valueOf(const DescriptionElement& value, const QMetaProperty* target,
 }
 
 }  // namespace
+
+QByteArray unscoped(const QString& key) {
+    const qsizetype scopeEnd = key.lastIndexOf(QLatin1String("::"));
+    return (scopeEnd < 0 ? key : key.mid(scopeEnd + 2)).trimmed().toLatin1();
+}
 
 bool setDescribedProperty(QObject& object, const DescriptionElement& property, bool isRoot,
                           DescribedIcons& icons, QString& error) {

@@ -20,6 +20,9 @@ using DescribedIcons = std::map<QString, QIcon>;
 // without its scope ("Qt::PreventContextMenu"). The geometry of the description's root sets
 // only its size, as the window system places a top-level window. False, with `error` set, when
 // the property or its value is unknown or does not suit.
+// An enumerator's name without its scope: "Qt::PreventContextMenu" as "PreventContextMenu".
+QByteArray unscoped(const QString& key);
+
 bool setDescribedProperty(QObject& object, const DescriptionElement& property, bool isRoot,
                           DescribedIcons& icons, QString& error);
 

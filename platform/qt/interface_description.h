@@ -11,7 +11,7 @@ namespace platform {
 struct DescriptionElement {
     QString name;                                         // the tag, such as "widget" or "property"
     std::vector<std::pair<QString, QString>> attributes;  // in their order
-    QString text;  // the character data directly inside, trimmed
+    QString text;  // the character data directly inside, as written
     std::vector<DescriptionElement> children;
     qint64 line = 0;  // where the element starts, from 1, for error messages
 

@@ -237,8 +237,7 @@ class WidgetBuilder {
             bool ok = false;
             if (name == QLatin1String("toolBarArea") && value != nullptr &&
                 isElement(*value, "enum")) {
-                const QByteArray key =
-                    value->trimmedText().section(QLatin1String("::"), -1).toLatin1();
+                const QByteArray key = unscoped(value->text);
                 area = static_cast<Qt::ToolBarArea>(
                     QMetaEnum::fromType<Qt::ToolBarArea>().keyToValue(key.constData(), &ok));
             } else if (name == QLatin1String("toolBarBreak") && value != nullptr &&
@@ -267,7 +266,6 @@ class WidgetBuilder {
 }  // namespace
 
 std::unique_ptr<QWidget> InterfaceLoader::loadNamed(const std::string& name, std::string& error) {
-    toolbarWidgets_.clear();
     QFile file(QStringLiteral(":/ui/") + QString::fromStdString(name) + QStringLiteral(".ui"));
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString().toStdString();

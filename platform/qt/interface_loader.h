@@ -36,7 +36,10 @@ namespace platform {
 //   Return is pressed, with the line edit's view as the sender. The application itself answers
 //   what the delegate does not: "terminate:";
 // - a widget that is a child of a QToolBar is put into that toolbar before the action its
-//   `toolbarBefore` (string) names, or at its end.
+//   `toolbarBefore` (string) names, or at its end;
+// - `clearButtonAfterFirstFrame` (bool) on a QLineEdit gives it its clear button once the window
+//   has first painted: the button's icon is looked up in the desktop's icon theme, a walk
+//   through the theme's folders that would hold up the first frame.
 // The loader reads these descriptions itself and knows only what they use: the classes
 // QWidget, QLabel, QLineEdit, QMainWindow, QMenuBar, QMenu and QToolBar and the placeholders
 // above; properties of those classes and dynamic ones (see described_property.h); actions, their

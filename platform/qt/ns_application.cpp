@@ -126,15 +126,16 @@ int NSApplicationMain(int argc, char** argv) {
     // The first panel is in place before the window first paints.
     application.delegate()->applicationDidFinishLaunching();
     window->makeKeyAndOrderFront(nullptr);
-    // Asking for the tray may mean a round trip to the desktop's bus, and the search field's clear
-    // button looks its icon up in the desktop's icon theme, a walk through the theme's folders
-    // that costs more than laying out a whole panel: both wait until the window is on screen.
+    // Asking for the tray may mean a round trip to the desktop's bus, and a clear button looks its
+    // icon up in the desktop's icon theme, a walk through the theme's folders that costs more
+    // than laying out a whole panel: both wait until the window is on screen.
     std::unique_ptr<StatusIcon> statusIcon;
     QWidget& mainWindow = *NativeBridge::windowOf(*window);
     afterFirstPaint(mainWindow, [&application, &statusIcon, &mainWindow] {
-        // The toolbar's search field only: the panels' labels are text fields too.
-        if (auto* searchField = mainWindow.findChild<QLineEdit*>(QStringLiteral("searchField"))) {
-            searchField->setClearButtonEnabled(true);
+        for (QLineEdit* field : mainWindow.findChildren<QLineEdit*>()) {
+            if (field->property("clearButtonAfterFirstFrame").toBool()) {
+                field->setClearButtonEnabled(true);
+            }
         }
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             // Nothing would be left to bring a closed window back or to quit from.
