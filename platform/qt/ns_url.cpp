@@ -2,7 +2,8 @@
 
 #include <QUrl>
 #include <algorithm>
-#include <cctype>
+
+#include "platform/ascii.h"
 
 namespace platform {
 namespace {
@@ -10,12 +11,11 @@ namespace {
 // RFC 3986, 3.1: scheme = ALPHA *( ALPHA / DIGIT / "+" / "-" / "." ), ended by ":".
 bool startsWithScheme(const std::string& text) {
     const auto colon = text.find(':');
-    if (colon == std::string::npos || colon == 0 ||
-        !std::isalpha(static_cast<unsigned char>(text[0]))) {
+    if (colon == std::string::npos || colon == 0 || !isAsciiLetter(text[0])) {
         return false;
     }
     return std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+        return isAsciiLetter(c) || isAsciiDigit(c) || c == '+' || c == '-' || c == '.';
     });
 }
 
