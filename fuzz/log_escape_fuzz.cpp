@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_input.h"
 #include "platform/utf8.h"
 #include "service/log_escape.h"
 
@@ -24,18 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     // The first byte chooses the limit, so that cuts fall anywhere, inside characters too.
     const std::size_t limit = data[0];
-    const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string_view bytes = fuzz::textOf(data + 1, size - 1);
     std::string line;
     quelmarn::service::appendEscapedForLog(line, bytes, limit);
     const auto points = platform::decodeUtf8(line);
-    if (!points)
-        __builtin_trap();
+    fuzz::require(points.has_value(), "the log line is valid UTF-8");
     for (const char32_t point : *points) {
-        if (isForbidden(point))
-            __builtin_trap();
+        fuzz::require(!isForbidden(point), "no control or bidirectional format character");
     }
     // Each byte taken becomes at most "\u{HHHH}" spread over its character, or "\xHH".
-    if (line.size() > 4 * std::min(limit, bytes.size()) + 3)
-        __builtin_trap();
+    fuzz::require(line.size() <= 4 * std::min(limit, bytes.size()) + 3,
+                  "the line is bounded by the limit");
     return 0;
 }

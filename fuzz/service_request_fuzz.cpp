@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fuzz/fuzz_input.h"
 #include "platform/utf8.h"
 #include "service/request_answer.h"
 
@@ -37,7 +38,7 @@ bool isKnownStatus(int status) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::string_view text = fuzz::textOf(data, size);
     std::string_view requestLine = takeLine(text);
     HttpRequest request;
     request.method = takeWord(requestLine);
@@ -66,9 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return std::nullopt;
     };
     const HttpAnswer answer = answerRequest(request, hosts, find);
-    if (!isKnownStatus(answer.status) || !platform::decodeUtf8(answer.page))
-        __builtin_trap();
-    if (refusalBeforeBody(request, hosts) && answer.status == 200)
-        __builtin_trap();
+    fuzz::require(isKnownStatus(answer.status), "the status is one the service answers");
+    fuzz::require(platform::decodeUtf8(answer.page).has_value(), "the page is valid UTF-8");
+    fuzz::require(!(refusalBeforeBody(request, hosts) && answer.status == 200),
+                  "a request refused by its header is not answered 200");
     return 0;
 }

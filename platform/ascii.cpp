@@ -10,4 +10,9 @@ std::string asciiLowerCased(std::string_view text) {
     return lower;
 }
 
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return std::ranges::equal(
+        a, b, [](char x, char y) { return asciiLowerCase(x) == asciiLowerCase(y); });
+}
+
 }  // namespace platform

@@ -38,4 +38,7 @@ constexpr char asciiLowerCase(char c) {
 // `text` with every ASCII capital lower-cased; other bytes unchanged.
 std::string asciiLowerCased(std::string_view text);
 
+// Whether `a` and `b` are the same text when ASCII letters are compared without case.
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 }  // namespace platform

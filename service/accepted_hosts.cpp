@@ -21,10 +21,6 @@ bool isIpv6(const std::string& text) {
     return inet_pton(AF_INET6, text.c_str(), &address) == 1;
 }
 
-bool isLoopback(const std::string& host) {
-    return host == "localhost" || host.starts_with("127.") || host == "::1";
-}
-
 struct HostAndPort {
     std::string name;  // lower case, IPv6 without brackets
     std::optional<int> port;
@@ -67,6 +63,10 @@ std::optional<HostAndPort> splitHost(std::string_view value) {
 
 }  // namespace
 
+bool isLoopbackAddress(std::string_view address) {
+    return address.starts_with("127.") || address == "::1" || address.starts_with("::ffff:127.");
+}
+
 AcceptedHosts::AcceptedHosts(std::string_view listenHost, int port,
                              const std::vector<std::string>& serverNames)
     : port_(port) {
@@ -75,7 +75,7 @@ AcceptedHosts::AcceptedHosts(std::string_view listenHost, int port,
         host = host.substr(1, host.size() - 2);
     anyAddress_ = host == "0.0.0.0" || host == "::" || host.empty();
     names_.push_back(host);
-    if (anyAddress_ || isLoopback(host)) {
+    if (anyAddress_ || host == "localhost" || isLoopbackAddress(host)) {
         for (const char* loopback : {"localhost", "127.0.0.1", "::1"})
             names_.emplace_back(loopback);
     }

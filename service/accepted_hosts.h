@@ -7,6 +7,10 @@
 
 namespace quelmarn::service {
 
+// Whether `address`, an address as text (inet_ntop(3)), is a loopback one: 127.0.0.0/8, ::1, or
+// 127.0.0.0/8 mapped into IPv6 ("::ffff:127.0.0.1").
+bool isLoopbackAddress(std::string_view address);
+
 // The Host header values that name this service. A page elsewhere that points its own name at
 // 127.0.0.1 makes the browser send that name as Host; answering only to the names and addresses
 // the service listens on keeps such a page from reading lookups (DNS rebinding).

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <vector>
 
+#include "service/accepted_hosts.h"
 #include "service/error_page.h"
 
 namespace quelmarn::service {
@@ -31,10 +32,6 @@ constexpr auto kWatchInterval = std::chrono::milliseconds(100);
 // How many connections past their time the watch thread answers before it lets others at the
 // guard again.
 constexpr std::size_t kDueBatch = 32;
-
-bool isLoopback(const std::string& address) {
-    return address.starts_with("127.") || address == "::1" || address.starts_with("::ffff:127.");
-}
 
 std::string_view reasonPhrase(int status) {
     switch (status) {
@@ -82,7 +79,7 @@ GuardedConnection* ConnectionGuard::accepted(int fd, const std::string& address)
     live_.insert(&connection);
     connection.deadline = std::chrono::steady_clock::now() + limits_.requestTime;
     bool overLimit = connections_.size() > limits_.connections;
-    if (!isLoopback(address)) {
+    if (!isLoopbackAddress(address)) {
         connection.address = address;
         overLimit = ++perAddress_[address] > limits_.connectionsPerAddress || overLimit;
     }

@@ -29,6 +29,10 @@ struct ConnectionLimits {
     std::chrono::milliseconds linger = std::chrono::seconds(1);
 };
 
+// Connections over the limit are still accepted up to this many more, so that each can be told
+// 503 instead of being dropped unanswered; each takes a file descriptor too.
+inline constexpr std::size_t kOverLimitMargin = 256;
+
 // One accepted connection, owned by the guard from accepted() to closed().
 struct GuardedConnection;
 

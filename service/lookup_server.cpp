@@ -25,13 +25,9 @@ struct LookupServer::Exchange {
 
 namespace {
 
-// Connections over the limit are still accepted up to this many more, so that each can be
-// told 503 instead of being dropped unanswered by the library.
-constexpr unsigned kOverLimitMargin = 256;
-
 // The library keeps a request's header and its own record of each field in its memory pool per
 // connection, answering 431 itself for a header that does not fit. Twice kMaxHeaderBytes holds
-// every header that answerRequest() takes, and room left to answer one it refuses.
+// every header that refusalBeforeBody() takes, and room left to answer one it refuses.
 constexpr std::size_t kConnectionMemory = 2 * kMaxHeaderBytes;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
@@ -66,9 +62,10 @@ MHD_Result collectHeader(void* headers, MHD_ValueKind, const char* name, const c
     return MHD_YES;
 }
 
-HttpRequest requestOf(MHD_Connection* connection, const char* method, const char* path,
-                      const char* version, std::string_view body) {
-    HttpRequest request{method, path, version, {}, body};
+// The request's line and header fields, as they are in before its body.
+HttpRequest headerOf(MHD_Connection* connection, const char* method, const char* path,
+                     const char* version) {
+    HttpRequest request{method, path, version, {}, {}};
     MHD_get_connection_values(connection, MHD_HEADER_KIND, collectHeader, &request.headers);
     return request;
 }
@@ -103,7 +100,7 @@ struct ServerCallbacks {
             exchange = new LookupServer::Exchange;
             *context = exchange;
             const auto refusal =
-                refusalBeforeBody(requestOf(connection, method, path, version, {}), *server.hosts_);
+                refusalBeforeBody(headerOf(connection, method, path, version), *server.hosts_);
             if (!refusal)
                 return MHD_YES;
             const HttpAnswer answer{*refusal, renderErrorPage(*refusal), {}};
@@ -124,12 +121,15 @@ struct ServerCallbacks {
             exchange->body.append(upload, size);
             return MHD_YES;
         }
-        const HttpRequest request = requestOf(connection, method, path, version, exchange->body);
+        // A connection the guard has answered already (408, 413, 503) gets no lookup: it closes.
+        if (server.guard_.answeredOutOfTurn(guarded))
+            return MHD_NO;
+        // Its header passed refusalBeforeBody() when it came in.
+        const HttpRequest request{method, path, version, {}, exchange->body};
         HttpAnswer answer;
         try {
-            answer = answerRequest(request, *server.hosts_, [&server](std::string_view serial) {
-                return server.store_.find(serial);
-            });
+            answer = answerRoute(
+                request, [&server](std::string_view serial) { return server.store_.find(serial); });
         } catch (const std::exception& error) {
             server.log_(std::string("处理请求时出错：") + error.what() + "\n");
             answer = HttpAnswer{500, renderErrorPage(500), {}};
@@ -238,7 +238,7 @@ bool LookupServer::serve() {
         // First, so that the library's messages about the other options reach the log too.
         MHD_OPTION_EXTERNAL_LOGGER, &ServerCallbacks::onLibraryMessage, this,
         MHD_OPTION_LISTEN_SOCKET, listenSocket_, MHD_OPTION_THREAD_POOL_SIZE, kEventLoops,
-        MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limits_.connections) + kOverLimitMargin,
+        MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limits_.connections + kOverLimitMargin),
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_CONNECTION_TIMEOUT,
         idleSeconds, MHD_OPTION_NOTIFY_COMPLETED, &ServerCallbacks::onCompleted, this,
         MHD_OPTION_NOTIFY_CONNECTION, &ServerCallbacks::onConnection, this, MHD_OPTION_END);

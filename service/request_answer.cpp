@@ -1,10 +1,10 @@
 #include "service/request_answer.h"
 
-#include <strings.h>
 #include <algorithm>
 #include <array>
 #include <charconv>
 
+#include "platform/ascii.h"
 #include "service/calendar_date.h"
 #include "service/device_pages.h"
 #include "service/error_page.h"
@@ -25,14 +25,10 @@ constexpr Route kLookupRoute{"/inapp.php", "POST", "POST"};
 constexpr Route kHelpRoute{"/kb/HT1349", "GET", "GET, HEAD"};
 constexpr std::array kRoutes{kLookupRoute, kHelpRoute};
 
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
 std::vector<std::string_view> valuesOf(const HttpRequest& request, std::string_view name) {
     std::vector<std::string_view> values;
     for (const auto& [field, value] : request.headers) {
-        if (sameName(field, name))
+        if (platform::equalsIgnoringAsciiCase(field, name))
             values.push_back(value);
     }
     return values;
@@ -48,7 +44,9 @@ bool framingInDoubt(const HttpRequest& request) {
     if (std::adjacent_find(lengths.begin(), lengths.end(), std::not_equal_to<>()) != lengths.end())
         return true;
     return std::any_of(codings.begin(), codings.end(),
-                       [](std::string_view coding) { return !sameName(coding, "chunked"); }) ||
+                       [](std::string_view coding) {
+                           return !platform::equalsIgnoringAsciiCase(coding, "chunked");
+                       }) ||
            codings.size() > 1;
 }
 
@@ -113,6 +111,10 @@ HttpAnswer answerRequest(const HttpRequest& request, const AcceptedHosts& hosts,
                          const DeviceFinder& findDevice) {
     if (const auto refusal = refusalBeforeBody(request, hosts))
         return errorAnswer(*refusal);
+    return answerRoute(request, findDevice);
+}
+
+HttpAnswer answerRoute(const HttpRequest& request, const DeviceFinder& findDevice) {
     if (request.body.size() > kMaxBodyBytes)
         return errorAnswer(413);
     const auto route = std::find_if(kRoutes.begin(), kRoutes.end(),

@@ -27,6 +27,10 @@ using DeviceFinder = std::function<std::optional<Device>(std::string_view serial
 HttpAnswer answerRequest(const HttpRequest& request, const AcceptedHosts& hosts,
                          const DeviceFinder& findDevice);
 
+// The answer of the route `request` asks for, its header having passed refusalBeforeBody(): all
+// of answerRequest() but the header checks, which the server makes once, before the body.
+HttpAnswer answerRoute(const HttpRequest& request, const DeviceFinder& findDevice);
+
 // The status for a request refused by its header alone, or nothing when its body may be read.
 // answerRequest() applies the same checks; the server calls this one before reading the body.
 std::optional<int> refusalBeforeBody(const HttpRequest& request, const AcceptedHosts& hosts);

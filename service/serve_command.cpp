@@ -22,8 +22,8 @@ namespace {
 // File descriptors kept for the database, the log and the listening socket.
 constexpr rlim_t kReservedDescriptors = 64;
 
-// Each connection takes a descriptor: raise the soft limit to the hard one (getrlimit(2)) and
-// take no more connections than that allows.
+// Each connection takes a descriptor, those over the limit that are told 503 too: raise the soft
+// limit to the hard one (getrlimit(2)) and take no more connections than that allows.
 ConnectionLimits limitsForThisProcess() {
     ConnectionLimits limits;
     rlimit files{};
@@ -31,8 +31,9 @@ ConnectionLimits limitsForThisProcess() {
         files.rlim_cur = files.rlim_max;
         setrlimit(RLIMIT_NOFILE, &files);
         getrlimit(RLIMIT_NOFILE, &files);
-        const rlim_t usable = files.rlim_cur > 2 * kReservedDescriptors
-                                  ? files.rlim_cur - 2 * kReservedDescriptors
+        const rlim_t reserved = 2 * kReservedDescriptors + kOverLimitMargin;
+        const rlim_t usable = files.rlim_cur > reserved + kReservedDescriptors
+                                  ? files.rlim_cur - reserved
                                   : kReservedDescriptors;
         limits.connections = std::min<std::size_t>(limits.connections, usable);
     }

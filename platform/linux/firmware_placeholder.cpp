@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/ascii.h"
 #include "platform/linux/text_fields.h"
 
 namespace platform::linux_backend {

@@ -43,11 +43,6 @@ bool allDecimalDigits(std::string_view text) {
     return std::ranges::all_of(text, [](char c) { return isAsciiDigit(c); });
 }
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(
-        a, b, [](char x, char y) { return asciiLowerCase(x) == asciiLowerCase(y); });
-}
-
 std::optional<std::uint64_t> parseUnsigned(std::string_view text, int base) {
     text = trimmed(text);
     if (base == 16 && (text.starts_with("0x") || text.starts_with("0X"))) {

@@ -17,9 +17,6 @@ std::string_view trimmed(std::string_view text);
 // Whether every character of `text` is a digit 0 to 9; true for the empty text.
 bool allDecimalDigits(std::string_view text);
 
-// Whether `a` and `b` are the same text when ASCII letters are compared without case.
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 // The whole of `text` (after trimming) as an unsigned number in `base`; base 16 accepts an
 // optional "0x" prefix. std::nullopt for anything else, overflow included.
 std::optional<std::uint64_t> parseUnsigned(std::string_view text, int base = 10);
