@@ -45,8 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto name = processorNameFromCpuInfo(blocks)) {
         hertzFromNameSuffix(*name);
     }
-    if (const auto megahertz = firstValue(blocks, "cpu MHz")) {
-        hertzFromMegahertz(*megahertz);
-    }
+    clockHertzFromCpuInfo(blocks);
     return 0;
 }

@@ -16,8 +16,8 @@ bool isSeparator(char32_t c) {
 // "(R)" and "(TM)" leave the tokens "R" and "TM" behind, in any case. Lower-casing in ASCII is
 // enough here: no character outside ASCII lower-cases to "r", "t" or "m".
 bool isMarkToken(std::string_view token) {
-    const std::string lower = platform::asciiLowerCased(token);
-    return lower == "r" || lower == "tm";
+    return platform::equalsIgnoringAsciiCase(token, "r") ||
+           platform::equalsIgnoringAsciiCase(token, "tm");
 }
 
 std::string joined(const std::vector<std::string>& words) {

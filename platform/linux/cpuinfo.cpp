@@ -86,16 +86,6 @@ std::vector<CpuInfoBlock> parseCpuInfo(std::string_view text) {
     return blocks;
 }
 
-std::optional<std::string_view> firstValue(const std::vector<CpuInfoBlock>& blocks,
-                                           std::string_view key) {
-    for (const auto& block : blocks) {
-        if (const auto value = valueIn(block, key)) {
-            return value;
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<std::string> processorNameFromCpuInfo(const std::vector<CpuInfoBlock>& blocks,
                                                     std::optional<unsigned> cpu) {
     const CpuInfoBlock* preferred = blockOf(blocks, cpu);

@@ -16,10 +16,6 @@ using CpuInfoBlock = std::vector<std::pair<std::string_view, std::string_view>>;
 // The blocks of a /proc/cpuinfo text. The views point into `text`, which must outlive them.
 std::vector<CpuInfoBlock> parseCpuInfo(std::string_view text);
 
-// The value of `key` in the first block that has it; std::nullopt when none has it.
-std::optional<std::string_view> firstValue(const std::vector<CpuInfoBlock>& blocks,
-                                           std::string_view key);
-
 // The name of processor `cpu` (the block whose "processor" is that number; without a number, or
 // where that block does not say, the first block that does) as each architecture's
 // show_cpuinfo() writes it. Keys match exactly, case included:

@@ -36,7 +36,12 @@ LinuxMachine::LinuxMachine(std::filesystem::path root,
 
 std::optional<std::vector<std::byte>> LinuxMachine::sysctlValue(std::string_view name) {
     if (snapshotProcessor_) {
-        return linux_backend::sysctlValue(files_, *snapshotProcessor_, name);
+        if (const auto known = snapshotValues_.find(name); known != snapshotValues_.end()) {
+            return known->second;
+        }
+        return snapshotValues_
+            .emplace(name, linux_backend::sysctlValue(files_, *snapshotProcessor_, name))
+            .first->second;
     }
     linux_backend::ProcessorFacts processor(files_);
     return linux_backend::sysctlValue(files_, processor, name);
@@ -48,6 +53,7 @@ void LinuxMachine::beginSnapshot() {
 
 void LinuxMachine::endSnapshot() {
     snapshotProcessor_.reset();
+    snapshotValues_.clear();
 }
 
 std::optional<std::string> LinuxMachine::localizedHostName() {

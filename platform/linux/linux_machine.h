@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,8 +19,9 @@ namespace platform {
 // The machine as Linux describes it in /proc, /sys and /etc below a root directory: "/" for
 // the running system, or a tree captured from another machine for tests. A captured tree is
 // never mixed with the live system: only the user (the effective uid) comes from this process.
-// Nothing is cached, but within a snapshot (Machine::beginSnapshot) the processor's facts come
-// from one reading of /proc/cpuinfo and the CPU files; outside one every call reads afresh.
+// Installed memory is read once (physicalMemory). Within a snapshot (Machine::beginSnapshot) the
+// processor's facts come from one reading of /proc/cpuinfo and the CPU files, and each sysctl
+// value is worked out once; outside one every call reads afresh.
 //
 // Registry: class "IOPlatformExpertDevice" has one entry on machines with DMI or a device
 // tree, with the text properties "IOPlatformSerialNumber" and "IOPlatformUUID" where the
@@ -69,7 +71,9 @@ class LinuxMachine final : public Machine {
     std::uint32_t uid_;
     std::shared_ptr<linux_backend::HardwareSerialService> serialService_;
     std::unique_ptr<linux_backend::ProcessorFacts> snapshotProcessor_;  // within a snapshot
-    std::optional<std::uint64_t> physicalMemory_;                       // once read
+    // Within a snapshot, each sysctl answered once: a value is asked for its size, then its bytes.
+    std::map<std::string, std::optional<std::vector<std::byte>>, std::less<>> snapshotValues_;
+    std::optional<std::uint64_t> physicalMemory_;  // once read
 };
 
 }  // namespace platform

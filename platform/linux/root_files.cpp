@@ -124,6 +124,9 @@ std::vector<std::string> RootFiles::list(std::string_view directory) const {
 }
 
 bool RootFiles::exists(std::string_view path) const {
+    if (isLiveSystem()) {
+        return ::access(std::string(path).c_str(), F_OK) == 0;  // one call, no descriptor
+    }
     const int fd = open(path, O_PATH);
     if (fd >= 0) {
         ::close(fd);
@@ -132,17 +135,23 @@ bool RootFiles::exists(std::string_view path) const {
 }
 
 std::optional<std::string> RootFiles::linkTarget(std::string_view path) const {
-    // The link itself is read, so only its directory is resolved.
-    const std::size_t slash = path.rfind('/');
-    const std::string name(path.substr(slash == std::string_view::npos ? 0 : slash + 1));
-    const int directory = open(slash == std::string_view::npos ? "." : path.substr(0, slash + 1),
-                               O_PATH | O_DIRECTORY);
-    if (directory < 0) {
-        return std::nullopt;
-    }
     std::array<char, PATH_MAX> target;
-    const ssize_t length = ::readlinkat(directory, name.c_str(), target.data(), target.size());
-    ::close(directory);
+    ssize_t length = -1;
+    if (isLiveSystem()) {
+        length = ::readlink(std::string(path).c_str(), target.data(), target.size());
+    } else {
+        // The link itself is read, so only its directory is resolved inside the root.
+        const std::size_t slash = path.rfind('/');
+        const std::string name(path.substr(slash == std::string_view::npos ? 0 : slash + 1));
+        const int directory =
+            open(slash == std::string_view::npos ? "." : path.substr(0, slash + 1),
+                 O_PATH | O_DIRECTORY);
+        if (directory < 0) {
+            return std::nullopt;
+        }
+        length = ::readlinkat(directory, name.c_str(), target.data(), target.size());
+        ::close(directory);
+    }
     if (length < 0 || static_cast<std::size_t>(length) == target.size()) {
         return std::nullopt;
     }
