@@ -45,6 +45,9 @@ std::optional<sockaddr_un> addressOf(const QString& path) {
 SingleInstance::SingleInstance(QString name) : socketPath_(socketPathFor(name)) {}
 
 SingleInstance::~SingleInstance() {
+    for (const Caller& caller : callers_) {
+        ::close(caller.socket);
+    }
     callers_.clear();
     listenNotifier_.reset();
     for (int socket : {listening_, lockFile_}) {
@@ -61,19 +64,19 @@ QString SingleInstance::sessionName() {
     return runtime.isEmpty() ? name : runtime + QLatin1Char('/') + name;
 }
 
-bool SingleInstance::tryLock() {
+SingleInstance::Lock SingleInstance::tryLock() {
     if (lockFile_ < 0) {
         // O_NOFOLLOW: where the directory is shared (no runtime directory), a link planted in
         // place of the lock file must not make this start open someone else's file.
         const QByteArray path = (socketPath_ + QStringLiteral(".lock")).toLocal8Bit();
         lockFile_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (lockFile_ < 0) {
-            return false;
+            return Lock::kUnavailable;
         }
     }
     // The lock belongs to this open file description: it is held as long as the file is open
     // and a separate open, in this process or another, cannot take it (flock(2)).
-    return ::flock(lockFile_, LOCK_EX | LOCK_NB) == 0;
+    return ::flock(lockFile_, LOCK_EX | LOCK_NB) == 0 ? Lock::kTaken : Lock::kHeld;
 }
 
 bool SingleInstance::sendReopenRequest() const {
@@ -99,12 +102,17 @@ bool SingleInstance::sendReopenRequest() const {
 SingleInstance::Start SingleInstance::claimOrHandOver(std::chrono::milliseconds patience) {
     const QDeadlineTimer deadline(patience);
     while (true) {
-        if (tryLock()) {
+        const Lock lock = tryLock();
+        if (lock == Lock::kTaken) {
             first_ = true;
             return Start::kFirst;
         }
         if (sendReopenRequest()) {
             return Start::kHandedOver;
+        }
+        if (lock == Lock::kUnavailable) {
+            first_ = true;
+            return Start::kFirst;
         }
         if (deadline.hasExpired()) {
             return Start::kNoAnswer;

@@ -32,6 +32,8 @@ class SingleInstance {
     // Becomes the session's instance, or asks the one that is to reopen. An instance that is
     // still starting up holds the lock before it listens, so the request is retried until
     // `patience` has passed; if the holder ends meanwhile, this start becomes the instance.
+    // Where the lock file cannot be opened, nothing can be told for sure: one request is sent,
+    // and if no instance takes it this start runs, rather than no instance at all.
     Start claimOrHandOver(std::chrono::milliseconds patience = std::chrono::seconds(5));
 
     // Listens for later starts and runs `onReopen` on the main thread for each. Only after
@@ -50,7 +52,10 @@ class SingleInstance {
         std::unique_ptr<QSocketNotifier> notifier;
     };
 
-    bool tryLock();
+    // Whether this start took the lock, another holds it, or the lock file cannot be opened at
+    // all (a read-only folder, or a file there that this user may not open).
+    enum class Lock { kTaken, kHeld, kUnavailable };
+    Lock tryLock();
     bool sendReopenRequest() const;
     void acceptCallers();
     void readFrom(Caller& caller);

@@ -180,6 +180,20 @@ TEST(SingleInstanceTest, ANewcomerWaitsForAStartingInstanceAndTakesOverWhenItEnd
     EXPECT_EQ(platform::SingleInstance(name).claimOrHandOver(), Start::kFirst);
 }
 
+// A lock file that cannot be opened (here a link, which the lock never follows) says nothing of
+// a running instance: with none answering, this start runs, and a running one is still asked.
+TEST(SingleInstanceTest, ALockFileThatCannotBeOpenedDoesNotKeepTheApplicationFromStarting) {
+    QTemporaryDir directory;
+    const QString name = directory.filePath("quelmarn-test");
+    ASSERT_TRUE(QFile::link(directory.filePath("elsewhere"), name + ".lock"));
+    platform::SingleInstance first(name);
+    ASSERT_EQ(first.claimOrHandOver(std::chrono::seconds(30)), Start::kFirst);
+    int reopened = 0;
+    ASSERT_TRUE(first.listen([&] { ++reopened; }));
+    EXPECT_EQ(platform::SingleInstance(name).claimOrHandOver(), Start::kHandedOver);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reopened == 1; }));
+}
+
 TEST(StatusIconTest, ItsMenuShowsTheWindowOrQuits) {
     std::vector<std::string> picked;
     platform::StatusIcon icon([&] { picked.emplace_back("show"); },
