@@ -22,7 +22,8 @@ earlier="${3:+$3/bench/startup/quelmarn_startup_probe}"
 xvfb=""
 trap '[[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null || true' EXIT
 
-median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
+# The median of the numbers on standard input, one a line; blank lines are no numbers.
+median() { sort -n | awk 'NF {a[++n] = $1} END {print a[int((n + 1) / 2)]}'; }
 
 # Runs $1 once; prints "<milliseconds to first paint> <processor milliseconds> <peak RSS kB>
 # <web engine loaded>".
