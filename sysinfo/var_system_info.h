@@ -95,10 +95,13 @@ class VarSystemInfo {
 
     // The model name for a model identifier: "" for every identifier, absent included.
     static std::string _modelNameFromID(const std::optional<std::string>& modelID);
-    // The short processor name of a brand string: its words without the registered and trade
-    // marks, the words that begin with a digit and everything from the word "CPU" on, joined
-    // by single spaces. "Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz" gives "Intel Core i7".
-    // Absent exactly when `brand` is.
+    // The short processor name of a brand string, the maker and the product line: its words
+    // without the registered and trade marks, the words that begin with a digit, the "Gen" of a
+    // generation ordinal ("13th Gen"), a core count with the "Processor" that follows it
+    // ("12-Core Processor", "Eight-Core"), and everything from the word "CPU" or the
+    // integrated graphics ("w/ Radeon", "with Radeon", "Radeon") on, joined by single spaces.
+    // "Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz" and "13th Gen Intel(R) Core(TM) i7-1370P" give
+    // "Intel Core i7". Absent exactly when `brand` is.
     static std::optional<std::string> _parseBrandName(const std::optional<std::string>& brand);
 
     // getOSVersionInfo for a Darwin kernel, given its release text; reads the build itself.

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <array>
 #include <string_view>
 #include <vector>
 
@@ -13,11 +15,78 @@ bool isSeparator(char32_t c) {
     return !platform::isAlphanumeric(c);
 }
 
+bool isAnyOf(std::string_view token, std::initializer_list<std::string_view> words) {
+    return std::ranges::any_of(words, [token](std::string_view word) {
+        return platform::equalsIgnoringAsciiCase(token, word);
+    });
+}
+
 // "(R)" and "(TM)" leave the tokens "R" and "TM" behind, in any case. Lower-casing in ASCII is
 // enough here: no character outside ASCII lower-cases to "r", "t" or "m".
 bool isMarkToken(std::string_view token) {
-    return platform::equalsIgnoringAsciiCase(token, "r") ||
-           platform::equalsIgnoringAsciiCase(token, "tm");
+    return isAnyOf(token, {"r", "tm"});
+}
+
+// Integrated graphics follow the processor's own name: "w/ Radeon 780M Graphics", "with Radeon
+// Graphics", or on older parts "Radeon R7, 12 Compute Cores 4C+8G" straight after the model.
+bool beginsGraphicsText(std::string_view token) {
+    return isAnyOf(token, {"w", "with", "Radeon"});
+}
+
+bool beginsWithDigit(std::string_view token) {
+    return platform::isAsciiDigit(platform::firstCharacter(token));
+}
+
+bool isNumber(std::string_view token) {
+    return !token.empty() &&
+           std::ranges::all_of(token, [](char c) { return platform::isAsciiDigit(c); });
+}
+
+// A generation ordinal such as "13th" or "2nd", as in "13th Gen Intel(R) Core(TM) i7-1370P".
+bool isOrdinal(std::string_view token) {
+    const auto digits =
+        std::ranges::find_if_not(token, [](char c) { return platform::isAsciiDigit(c); });
+    return digits != token.begin() &&
+           isAnyOf(std::string_view(digits, token.end()), {"st", "nd", "rd", "th"});
+}
+
+// The count of a core count such as "12-Core", "Eight-Core" or "Dual Core".
+bool isCoreCount(std::string_view token) {
+    return isNumber(token) || isAnyOf(token, {"Dual", "Triple", "Quad", "Hexa", "Six", "Octa",
+                                              "Eight", "Ten", "Twelve", "Sixteen"});
+}
+
+bool isCoreWord(std::string_view token) {
+    return isAnyOf(token, {"Core", "Cores"});
+}
+
+// The words a short name may take: those before "CPU" (only capitals make that word) and before
+// any integrated-graphics text, without the empty tokens and the marks.
+std::vector<std::string> candidateWords(const std::string& brand) {
+    std::vector<std::string> words;
+    for (std::string& token : platform::componentsSeparatedBy(brand, isSeparator)) {
+        if (token == "CPU" || beginsGraphicsText(token)) {
+            break;
+        }
+        if (!token.empty() && !isMarkToken(token)) {
+            words.push_back(std::move(token));
+        }
+    }
+    return words;
+}
+
+// Whether the word at `i` is part of what says how the part is made rather than what it is:
+// a model number ("3615QM", the "2" of "Core(TM)2"), the "Gen" of a generation ordinal, or a
+// core count with the "Processor" that ends it ("12-Core Processor", "Eight-Core Processor").
+bool isDropped(const std::vector<std::string>& words, std::size_t i) {
+    const auto at = [&words](std::size_t j) { return std::string_view(words[j]); };
+    const bool followsCount = i >= 1 && isCoreCount(at(i - 1));
+    return beginsWithDigit(at(i)) ||
+           (i + 1 < words.size() && isCoreCount(at(i)) && isCoreWord(at(i + 1))) ||
+           (followsCount && isCoreWord(at(i))) ||
+           (i >= 2 && isCoreCount(at(i - 2)) && isCoreWord(at(i - 1)) &&
+            platform::equalsIgnoringAsciiCase(at(i), "Processor")) ||
+           (i >= 1 && isOrdinal(at(i - 1)) && platform::equalsIgnoringAsciiCase(at(i), "Gen"));
 }
 
 std::string joined(const std::vector<std::string>& words) {
@@ -37,18 +106,12 @@ std::optional<std::string> VarSystemInfo::_parseBrandName(const std::optional<st
     if (!brand) {
         return std::nullopt;
     }
+    const std::vector<std::string> candidates = candidateWords(*brand);
     std::vector<std::string> words;
-    for (const std::string& token : platform::componentsSeparatedBy(*brand, isSeparator)) {
-        // The clock and the rest of the marketing text follow "CPU"; only capitals make the word.
-        if (token == "CPU") {
-            break;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (!isDropped(candidates, i)) {
+            words.push_back(candidates[i]);
         }
-        // Model numbers ("3615QM", "2") begin with a digit; "i7" keeps its place.
-        if (token.empty() || isMarkToken(token) ||
-            platform::isAsciiDigit(platform::firstCharacter(token))) {
-            continue;
-        }
-        words.push_back(token);
     }
     return joined(words);
 }

@@ -206,12 +206,12 @@ struct MachineRows {
 const MachineRows kTrees[] = {
     // coretemp's package over the hotter core and acpitz (52.5 degrees); one fan.
     {"intel-laptop",
-     {"CPU型号：Gen Intel Core i7", "CPU频率：2.8GHz * 4", "CPU温度：52摄氏度",
+     {"CPU型号：Intel Core i7", "CPU频率：2.8GHz * 4", "CPU温度：52摄氏度",
       "风扇数：1 当前转速：2655"}},
     // k10temp's Tdie, not the offset Tctl; nct6798's empty fan2 header and the graphics card's
     // fan do not count.
     {"amd-desktop",
-     {"CPU型号：AMD Ryzen Core Processor", "CPU频率：3.7GHz * 6", "CPU温度：51摄氏度",
+     {"CPU型号：AMD Ryzen", "CPU频率：3.7GHz * 6", "CPU温度：51摄氏度",
       "风扇数：2 当前转速：左 1150 右 870"}},
     // applesmc keeps its files on the platform device, under hwmon0/device.
     {"macbook-linux",
@@ -231,7 +231,7 @@ const MachineRows kTrees[] = {
       "风扇数：1 当前转速：3420"}},
     // base_frequency follows the configured TDP (1.2 GHz at cTDP-down); the rating is 2.8 GHz.
     {"intel-tigerlake-ctdp-down",
-     {"CPU型号：Gen Intel Core i7", "CPU频率：2.8GHz * 4", "CPU温度：61摄氏度",
+     {"CPU型号：Intel Core i7", "CPU频率：2.8GHz * 4", "CPU温度：61摄氏度",
       "风扇数：0（未检测到风扇）"}},
     // The big cluster (cores 4 to 7) names the processor and gives its clock; zones only.
     {"arm64-rk3588-biglittle",
@@ -259,10 +259,10 @@ const MachineRows kTrees[] = {
       "风扇数：1 当前转速：3100"}},
     // P-cores before E-cores; the fan on the embedded controller.
     {"framework-alderlake",
-     {"CPU型号：Gen Intel Core i7", "CPU频率：2.1GHz * 12", "CPU温度：55摄氏度",
+     {"CPU型号：Intel Core i7", "CPU频率：2.1GHz * 12", "CPU温度：55摄氏度",
       "风扇数：1 当前转速：2300"}},
     {"asus-x570-doubled-fans",
-     {"CPU型号：AMD Ryzen Core Processor", "CPU频率：3.6GHz * 8", "CPU温度：52摄氏度",
+     {"CPU型号：AMD Ryzen", "CPU频率：3.6GHz * 8", "CPU温度：52摄氏度",
       "风扇数：2 当前转速：左 1150 右 880"}},
 };
 
