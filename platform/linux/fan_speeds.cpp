@@ -10,47 +10,61 @@
 namespace platform::linux_backend {
 namespace {
 
-enum class FanChipRole {
-    kOwn,         // the only reader of its fans
-    kSuperIo,     // a mainboard chip, with inputs for every header, connected or not
-    kBoardShadow  // the board firmware's view of the Super-I/O chip's headers
-};
+template <std::size_t N>
+bool startsWithAnyOf(std::string_view name, const std::array<std::string_view, N>& prefixes) {
+    return std::ranges::any_of(
+        prefixes, [name](std::string_view prefix) { return name.starts_with(prefix); });
+}
 
-struct FanChipKind {
-    std::string_view namePrefix;
-    FanChipRole role;
-};
+// Graphics cards (Documentation/gpu/amdgpu, nouveau, i915, xe) cool themselves, and power
+// supplies (corsair-psu and the PMBus supplies of Documentation/hwmon) cool the supply: neither
+// fan is the machine's.
+constexpr std::array<std::string_view, 5> kGraphicsCards = {"amdgpu", "radeon", "nouveau", "i915",
+                                                            "xe"};
+constexpr std::array<std::string_view, 9> kPowerSupplyPrefixes = {
+    "corsairpsu", "bpa-rs600", "bpd-rs600",    "dps920ab",    "ibm_cffps",
+    "ipsps1",     "fsp3y",     "inspur_ipsps", "acbel_fsg032"};
 
-// Longer prefixes first, where one begins another.
-constexpr std::array<FanChipKind, 14> kFanChips = {{
-    {"applesmc", FanChipRole::kOwn},
-    {"thinkpad", FanChipRole::kOwn},
-    {"dell_smm", FanChipRole::kOwn},
-    {"cros_ec", FanChipRole::kOwn},
-    {"pwmfan", FanChipRole::kOwn},
-    {"asus_wmi_sensors", FanChipRole::kBoardShadow},
-    {"asus_ec_sensors", FanChipRole::kBoardShadow},
-    {"asus", FanChipRole::kOwn},      // asus-wmi on laptops
-    {"nct6", FanChipRole::kSuperIo},  // nct6775 and its kin: nct6795, nct6798, nct6683, nct6687
-    {"nct7", FanChipRole::kSuperIo},  // nct7802, nct7904
-    {"it8", FanChipRole::kSuperIo},   // it87 names each chip: it8628, it8728, ...
-    {"f71", FanChipRole::kSuperIo},
-    {"w83", FanChipRole::kSuperIo},
-    {"sch56", FanChipRole::kSuperIo},
+// Mainboard Super-I/O chips: nct6775 and its kin (nct6795, nct6798, nct6683, nct6687), nct7802,
+// nct7904, it87 (which names each chip: it8628, it8728, ...), f71882fg (f71xxx and f81xxx),
+// w83627ehf and the other Winbond chips, SMSC and National parts. They have an input for every
+// header, connected or not.
+constexpr std::array<std::string_view, 12> kSuperIoPrefixes = {
+    "nct6",  "nct7",   "it8",    "f71",     "f8",   "w83",
+    "sch56", "sch311", "smsc47", "dme1737", "pc87", "vt1211"};
+
+bool isSuperIo(std::string_view chipName) {
+    return startsWithAnyOf(chipName, kSuperIoPrefixes);
+}
+
+bool isDellSmm(std::string_view chipName) {
+    return chipName == "dell_smm";
+}
+
+// Drivers that read tachometers another driver reads too. asus_wmi_sensors and asus_ec_sensors
+// read the board's headers through the firmware, which the board's Super-I/O chip reads
+// directly; dell_ddv (WMI, Linux 6.3 on) repeats the fans of dell_smm. Each counts only where
+// the other driver is not there.
+struct SecondView {
+    std::string_view name;
+    bool (*isFirstView)(std::string_view chipName);
+};
+constexpr std::array<SecondView, 3> kSecondViews = {{
+    {"asus_wmi_sensors", isSuperIo},
+    {"asus_ec_sensors", isSuperIo},
+    {"dell_ddv", isDellSmm},
 }};
 
-std::optional<FanChipKind> fanChipKind(std::string_view chipName) {
-    for (const auto& kind : kFanChips) {
-        if (chipName.starts_with(kind.namePrefix)) {
-            return kind;
-        }
-    }
-    return std::nullopt;
+bool isSecondViewBeside(std::string_view chipName, const std::vector<const SensorChip*>& chips) {
+    return std::ranges::any_of(kSecondViews, [&](const SecondView& view) {
+        return chipName == view.name && std::ranges::any_of(chips, [&view](const SensorChip* chip) {
+                   return view.isFirstView(chip->name);
+               });
+    });
 }
 
 struct FanChip {
     const SensorChip* chip;
-    FanChipKind kind;
     std::string devicePath;
 };
 
@@ -58,19 +72,17 @@ struct FanChip {
 
 std::vector<std::optional<std::uint32_t>> readFanSpeeds(const RootFiles& files,
                                                         const std::vector<SensorChip>& hwmonChips) {
-    std::vector<FanChip> fanChips;
+    std::vector<const SensorChip*> machineChips;
     for (const auto& chip : hwmonChips) {
-        if (const auto kind = fanChipKind(chip.name)) {
-            fanChips.push_back({&chip, *kind, {}});
+        if (coolsTheMachine(chip.name)) {
+            machineChips.push_back(&chip);
         }
     }
-    const auto isSuperIo = [](const FanChip& fanChip) {
-        return fanChip.kind.role == FanChipRole::kSuperIo;
-    };
-    if (std::ranges::any_of(fanChips, isSuperIo)) {
-        std::erase_if(fanChips, [](const FanChip& fanChip) {
-            return fanChip.kind.role == FanChipRole::kBoardShadow;
-        });
+    std::vector<FanChip> fanChips;
+    for (const SensorChip* chip : machineChips) {
+        if (!isSecondViewBeside(chip->name, machineChips)) {
+            fanChips.push_back({chip, {}});
+        }
     }
     for (auto& fanChip : fanChips) {
         // Chips of one name keep the order of their devices: /sys/class/hwmon/hwmonN links to
@@ -88,10 +100,11 @@ std::vector<std::optional<std::uint32_t>> readFanSpeeds(const RootFiles& files,
     });
 
     std::vector<std::optional<std::uint32_t>> speeds;
-    for (const auto& [chip, kind, devicePath] : fanChips) {
+    for (const auto& [chip, devicePath] : fanChips) {
+        const bool hasEmptyHeaders = isSuperIo(chip->name);
         for (const auto& channel : findChannels(files, *chip, "fan")) {
             const auto rpm = readSensorValue(files, channelFile(channel, "fan", "input"));
-            if (rpm && *rpm <= 0 && kind.role == FanChipRole::kSuperIo && !channel.labelled) {
+            if (rpm && *rpm <= 0 && hasEmptyHeaders && !channel.labelled) {
                 continue;
             }
             speeds.push_back(
@@ -103,8 +116,9 @@ std::vector<std::optional<std::uint32_t>> readFanSpeeds(const RootFiles& files,
     return speeds;
 }
 
-bool isFanChip(std::string_view chipName) {
-    return fanChipKind(chipName).has_value();
+bool coolsTheMachine(std::string_view chipName) {
+    return std::ranges::find(kGraphicsCards, chipName) == kGraphicsCards.end() &&
+           !startsWithAnyOf(chipName, kPowerSupplyPrefixes);
 }
 
 }  // namespace platform::linux_backend

@@ -31,11 +31,16 @@ const std::vector<std::optional<std::uint32_t>>& SensorReadings::fanSpeeds() {
 }
 
 bool hasSensorSource(const RootFiles& files) {
-    const auto isSource = [](const SensorChip& chip) {
-        return isProcessorTemperatureSource(chip.name) || isFanChip(chip.name);
+    const auto isTemperatureSource = [](const SensorChip& chip) {
+        return isProcessorTemperatureSource(chip.name);
+    };
+    // Any driver may have fans, so a device counts by its fan inputs.
+    const auto isSource = [&files, &isTemperatureSource](const SensorChip& chip) {
+        return isTemperatureSource(chip) ||
+               (coolsTheMachine(chip.name) && !findChannels(files, chip, "fan").empty());
     };
     return std::ranges::any_of(findHwmonChips(files), isSource) ||
-           std::ranges::any_of(findThermalZones(files), isSource);
+           std::ranges::any_of(findThermalZones(files), isTemperatureSource);
 }
 
 }  // namespace platform::linux_backend

@@ -33,7 +33,7 @@ class SensorReadings {
 };
 
 // Whether the machine has a device that may give the processor temperature or fan speeds.
-// Only names are read, not values, so this is cheap.
+// Only names and the devices' file lists are read, not values, so this is cheap.
 bool hasSensorSource(const RootFiles& files);
 
 }  // namespace platform::linux_backend

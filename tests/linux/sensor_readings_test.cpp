@@ -60,11 +60,24 @@ TEST(FanSpeedsTest, CountsTheMachinesOwnFansThatRead) {
          {0, 640}},
         // Graphics cards and power supplies are not the machine's.
         {"hwmon/hwmon0/name=nouveau;hwmon/hwmon0/fan1_input=1500;"
-         "hwmon/hwmon1/name=corsairpsu;hwmon/hwmon1/fan1_input=800",
+         "hwmon/hwmon1/name=corsairpsu;hwmon/hwmon1/fan1_input=800;"
+         "hwmon/hwmon2/name=amdgpu;hwmon/hwmon2/fan1_input=1200;"
+         "hwmon/hwmon3/name=ibm_cffps1;hwmon/hwmon3/fan1_input=9000;"
+         "hwmon/hwmon4/name=nvme;hwmon/hwmon4/temp1_input=38000",
          {}},
+        // A driver no list names has the machine's fans all the same.
+        {"hwmon/hwmon7/name=gpd_fan;hwmon/hwmon7/fan1_input=2100", {2100}},
+        // The board firmware's view of the headers counts only without the Super-I/O chip.
         {"hwmon/hwmon1/name=asus_ec_sensors;hwmon/hwmon1/fan1_label=CPU_Opt;"
          "hwmon/hwmon1/fan1_input=1900",
          {1900}},
+        {"hwmon/hwmon1/name=asus_wmi_sensors;hwmon/hwmon1/fan1_label=CPU Fan;"
+         "hwmon/hwmon1/fan1_input=1150;hwmon/hwmon2/name=nct6798;hwmon/hwmon2/fan2_input=1150",
+         {1150}},
+        // dell_ddv repeats dell_smm's fans where both are there, and has them where it is alone.
+        {"hwmon/hwmon4/name=dell_ddv;hwmon/hwmon4/fan1_label=CPU Fan;"
+         "hwmon/hwmon4/fan1_input=2600",
+         {2600}},
         // Chips by name, not by hwmon number; fans by number, not by listing.
         {"hwmon/hwmon0/name=thinkpad;hwmon/hwmon0/fan1_input=3000;hwmon/hwmon1/name=dell_smm;"
          "hwmon/hwmon1/fan10_input=1010;hwmon/hwmon1/fan2_input=1002",
@@ -74,6 +87,8 @@ TEST(FanSpeedsTest, CountsTheMachinesOwnFansThatRead) {
         linux_test::TempTree tree;
         tree.files("/sys/class/", files);
         EXPECT_EQ(SensorReadings{RootFiles(tree.root())}.fanSpeeds(), rpm) << files;
+        // Here every device with fan inputs has a fan that counts.
+        EXPECT_EQ(hasSensorSource(RootFiles(tree.root())), !rpm.empty()) << files;
     }
 }
 

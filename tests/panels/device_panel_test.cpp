@@ -264,6 +264,14 @@ const MachineRows kTrees[] = {
     {"asus-x570-doubled-fans",
      {"CPU型号：AMD Ryzen", "CPU频率：3.6GHz * 8", "CPU温度：52摄氏度",
       "风扇数：2 当前转速：左 1150 右 880"}},
+    // The fan on a driver of its own (eeepc), which no list of fan chips names.
+    {"eeepc-atom-netbook",
+     {"CPU型号：Intel Atom", "CPU频率：1.6GHz * 1", "CPU温度：47摄氏度",
+      "风扇数：1 当前转速：2850"}},
+    // dell_ddv repeats dell_smm's two fans: each counts once. P-cores give the clock.
+    {"dell-raptorlake-two-fans",
+     {"CPU型号：Intel Core i7", "CPU频率：2.2GHz * 12", "CPU温度：58摄氏度",
+      "风扇数：2 当前转速：左 2980 右 3010"}},
 };
 
 TEST_F(DevicePanelTest, EachKindOfMachineShowsTrueRows) {
