@@ -1,6 +1,7 @@
 #include "platform/linux/processor_facts.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <string_view>
 #include <tuple>
@@ -59,14 +60,37 @@ const std::vector<CpuInfoBlock>& ProcessorFacts::cpuInfo() {
 const std::vector<unsigned>& ProcessorFacts::onlineCpus() {
     if (!onlineCpus_) {
         const auto text = files_.read(std::string(kCpuDirectory) + "online");
-        onlineCpus_ = (text ? parseCpuList(*text) : std::nullopt).value_or(std::vector<unsigned>());
+        onlineCpus_ = text ? parseCpuList(*text) : std::nullopt;
+        if (!onlineCpus_) {
+            onlineCpus_ = cpusFromDirectories();
+        }
     }
     return *onlineCpus_;
 }
 
+std::vector<unsigned> ProcessorFacts::cpusFromDirectories() const {
+    std::vector<unsigned> cpus;
+    for (const auto& entry : files_.list(kCpuDirectory)) {
+        constexpr std::string_view kPrefix = "cpu";
+        // Not cpufreq, cpuidle, the online and possible lists, ...
+        const auto cpu =
+            entry.starts_with(kPrefix) && allDecimalDigits(entry.substr(kPrefix.size()))
+                ? parseUnsigned(entry.substr(kPrefix.size()))
+                : std::nullopt;
+        // cpuN/online is "0" for a CPU taken offline; the boot CPU often has no such file.
+        if (!cpu || *cpu >= kMostCpus ||
+            files_.read(cpuFile(static_cast<unsigned>(*cpu), "online")) == "0") {
+            continue;
+        }
+        cpus.push_back(static_cast<unsigned>(*cpu));
+    }
+    std::ranges::sort(cpus);
+    return cpus;
+}
+
 unsigned ProcessorFacts::leadCpu() {
     if (!leadCpu_) {
-        // Without the online list, cpu0 is the one CPU every machine has.
+        // Where no CPU is known, cpu0 is the one CPU every machine has.
         std::vector<unsigned> candidates = onlineCpus();
         if (candidates.empty()) {
             candidates.push_back(0);
@@ -119,6 +143,23 @@ std::optional<std::uint64_t> ProcessorFacts::nominalClockHertz() {
     return clockHertzFromCpuInfo(cpuInfo(), leadCpu());
 }
 
+std::optional<std::vector<unsigned>> ProcessorFacts::siblingsOf(unsigned cpu) const {
+    // core_cpus_list from Linux 5.3 on; thread_siblings_list before; the masks alone on the
+    // oldest kernels (and in captures that kept only them).
+    constexpr std::array<
+        std::pair<std::string_view, std::optional<std::vector<unsigned>> (*)(std::string_view)>, 4>
+        kSources = {{{"topology/core_cpus_list", parseCpuList},
+                     {"topology/thread_siblings_list", parseCpuList},
+                     {"topology/core_cpus", parseCpuMask},
+                     {"topology/thread_siblings", parseCpuMask}}};
+    for (const auto& [file, parse] : kSources) {
+        if (const auto text = files_.read(cpuFile(cpu, file))) {
+            return parse(*text);
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<std::uint32_t> ProcessorFacts::coresFromSiblingLists() {
     const auto& online = onlineCpus();
     if (online.empty()) {
@@ -132,11 +173,7 @@ std::optional<std::uint32_t> ProcessorFacts::coresFromSiblingLists() {
         if (counted[cpu]) {
             continue;
         }
-        auto siblingsText = files_.read(cpuFile(cpu, "topology/core_cpus_list"));
-        if (!siblingsText) {
-            siblingsText = files_.read(cpuFile(cpu, "topology/thread_siblings_list"));
-        }
-        const auto siblings = siblingsText ? parseCpuList(*siblingsText) : std::nullopt;
+        const auto siblings = siblingsOf(cpu);
         if (!siblings) {
             return std::nullopt;
         }

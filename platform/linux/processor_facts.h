@@ -41,8 +41,11 @@ class ProcessorFacts {
     // not there. std::nullopt when no source has one.
     std::optional<std::uint64_t> nominalClockHertz();
 
-    // The number of physical cores over the online CPUs, from the first source that tells:
-    // 1. distinct topology/core_cpus_list (thread_siblings_list before Linux 5.3);
+    // The number of physical cores over the online CPUs (those of cpu/online; where that file
+    // is missing, on old kernels and in partial captures, the cpuN directories but those whose
+    // cpuN/online says "0"), from the first source that tells:
+    // 1. distinct topology/core_cpus_list (thread_siblings_list before Linux 5.3; the masks
+    //    core_cpus and thread_siblings where no list is there);
     // 2. distinct (physical_package_id, die_id, core_id), as core_id repeats across packages;
     // 3. cpuinfo's ids or "cpu cores" (cpuinfo.h);
     // 4. the number of online CPUs.
@@ -52,6 +55,8 @@ class ProcessorFacts {
   private:
     const std::vector<CpuInfoBlock>& cpuInfo();
     const std::vector<unsigned>& onlineCpus();
+    std::vector<unsigned> cpusFromDirectories() const;
+    std::optional<std::vector<unsigned>> siblingsOf(unsigned cpu) const;
     unsigned leadCpu();
     std::optional<std::uint64_t> leadCpuHertz(std::string_view file, std::uint64_t hertzPerUnit);
     std::optional<std::uint32_t> coresFromSiblingLists();

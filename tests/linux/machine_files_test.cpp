@@ -123,6 +123,38 @@ TEST(ProcessorFactsTest, FallsBackSourceBySource) {
              "sys/devices/system/cpu/cpu2/topology/physical_package_id=0;"
              "sys/devices/system/cpu/cpu2/topology/core_id=1",
              "Intel(R) Celeron(R) N4020", 2'800'000'000, 2},
+            // No online list (an old kernel, a partial capture): the cpuN directories but the
+            // offline cpu2, counted by their sibling lists.
+            {"sys/devices/system/cpu/cpufreq/policy0;sys/devices/system/cpu/cpuidle;"
+             "sys/devices/system/cpu/possible=0-3;sys/devices/system/cpu/cpu12x;"
+             "sys/devices/system/cpu/cpu0/topology/thread_siblings_list=0-1;"
+             "sys/devices/system/cpu/cpu1/online=1;"
+             "sys/devices/system/cpu/cpu1/topology/thread_siblings_list=0-1;"
+             "sys/devices/system/cpu/cpu2/online=0;"
+             "sys/devices/system/cpu/cpu3/online=1;"
+             "sys/devices/system/cpu/cpu3/topology/thread_siblings_list=3",
+             std::nullopt, std::nullopt, 2},
+            // Masks only, where the core ids repeat on the package's second node: the masks
+            // count six cores, the ids three.
+            {"sys/devices/system/cpu/cpu0/topology/thread_siblings=00000000,00000001;"
+             "sys/devices/system/cpu/cpu1/topology/thread_siblings=00000000,00000002;"
+             "sys/devices/system/cpu/cpu2/topology/thread_siblings=00000000,00000004;"
+             "sys/devices/system/cpu/cpu3/topology/thread_siblings=00000000,00000008;"
+             "sys/devices/system/cpu/cpu4/topology/thread_siblings=00000000,00000010;"
+             "sys/devices/system/cpu/cpu5/topology/thread_siblings=00000000,00000020;"
+             "sys/devices/system/cpu/cpu0/topology/physical_package_id=0;"
+             "sys/devices/system/cpu/cpu0/topology/core_id=0;"
+             "sys/devices/system/cpu/cpu1/topology/physical_package_id=0;"
+             "sys/devices/system/cpu/cpu1/topology/core_id=1;"
+             "sys/devices/system/cpu/cpu2/topology/physical_package_id=0;"
+             "sys/devices/system/cpu/cpu2/topology/core_id=2;"
+             "sys/devices/system/cpu/cpu3/topology/physical_package_id=0;"
+             "sys/devices/system/cpu/cpu3/topology/core_id=0;"
+             "sys/devices/system/cpu/cpu4/topology/physical_package_id=0;"
+             "sys/devices/system/cpu/cpu4/topology/core_id=1;"
+             "sys/devices/system/cpu/cpu5/topology/physical_package_id=0;"
+             "sys/devices/system/cpu/cpu5/topology/core_id=2",
+             std::nullopt, std::nullopt, 6},
             // A broken sibling list and no ids: the online CPUs.
             {"proc/cpuinfo=processor: 0\n\nprocessor: 1\n\nprocessor: 2\n;"
              "sys/devices/system/cpu/online=0-2;"

@@ -48,6 +48,25 @@ TEST(CpuListTest, ReadsRangesAndSingles) {
     }
 }
 
+TEST(CpuMaskTest, ReadsGroupsMostSignificantFirst) {
+    using Cpus = std::optional<std::vector<unsigned>>;
+    EXPECT_EQ(parseCpuMask("00000101\n"), (Cpus{{0, 8}}));
+    EXPECT_EQ(parseCpuMask("3,80000000"), (Cpus{{31, 32, 33}}));
+    EXPECT_EQ(parseCpuMask("00000000,00000000,0000000c"), (Cpus{{2, 3}}));
+    EXPECT_EQ(parseCpuMask("0"), (Cpus{std::vector<unsigned>{}}));
+    // 256 groups reach CPU 8191, the most a kernel has.
+    std::string widest = "80000000";
+    for (int group = 1; group < 256; ++group) {
+        widest += ",00000000";
+    }
+    EXPECT_EQ(parseCpuMask(widest), (Cpus{{8191}}));
+    for (const std::string& broken :
+         std::vector<std::string>{"", "0x3", "g", "1,2", "000000001", "00000001,", ",00000001",
+                                  "1,,00000000", "0," + widest}) {
+        EXPECT_EQ(parseCpuMask(broken), std::nullopt) << broken;
+    }
+}
+
 TEST(OsReleaseTest, UnquotesAsOsReleaseSaysAndNamesTheDistribution) {
     // The captured trees cover double quotes around spaces and UTF-8.
     const auto values = parseShellAssignments(

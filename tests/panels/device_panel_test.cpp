@@ -272,6 +272,15 @@ const MachineRows kTrees[] = {
     {"dell-raptorlake-two-fans",
      {"CPU型号：Intel Core i7", "CPU频率：2.2GHz * 12", "CPU温度：58摄氏度",
       "风扇数：2 当前转速：左 2980 右 3010"}},
+    // No cpu/online: the cpuN directories, less the offline threads, by their sibling lists.
+    {"ppc64-power9-smt2-no-online",
+     {"CPU型号：POWER9 architected altivec supported", "CPU频率：3.8GHz * 4", "CPU温度：未检测到",
+      "风扇数：0（未检测到风扇）"}},
+    // Masks only, and core ids that repeat on the package's second node; the Super-I/O chip's
+    // empty headers are no fans.
+    {"opteron-magnycours-kernel2.6",
+     {"CPU型号：AMD Opteron Processor", "CPU频率：2.2GHz * 12", "CPU温度：未检测到",
+      "风扇数：1 当前转速：2596"}},
 };
 
 TEST_F(DevicePanelTest, EachKindOfMachineShowsTrueRows) {
