@@ -21,6 +21,45 @@ constexpr std::uint32_t SMCKeyCode(std::string_view key) {
     return code;
 }
 
+// The last fan that has a speed key. The count key "FNum" holds at most 255 fans.
+inline constexpr int SMCLastFan = 999;
+
+// The NUL-terminated key of the current speed of fan `fan` (0 to SMCLastFan): the first four
+// characters of "F%dAc", so fans 0 to 9 have "F0Ac" to "F9Ac", fans 10 to 99 "F10A" to "F99A"
+// and fans 100 to 999 "F100" to "F999". No two fans share a key.
+constexpr std::array<char, 5> SMCFanSpeedKey(int fan) {
+    std::array<char, 5> key = {'F'};
+    std::size_t at = 1;
+    for (int unit = fan >= 100 ? 100 : fan >= 10 ? 10 : 1; unit > 0; unit /= 10) {
+        key[at++] = static_cast<char>('0' + fan / unit % 10);
+    }
+    for (const char c : {'A', 'c'}) {
+        if (at < 4) {
+            key[at++] = c;
+        }
+    }
+    return key;
+}
+
+// The fan whose speed key has the code `key` (SMCKeyCode of SMCFanSpeedKey); -1 for any other
+// key, "FNum" and "F01A" included.
+constexpr int SMCFanOfSpeedKey(std::uint32_t key) {
+    int fan = 0;
+    for (int shift = 16; shift >= 0; shift -= 8) {
+        const auto c = static_cast<char>((key >> shift) & 0xFF);
+        if (c < '0' || c > '9') {
+            break;
+        }
+        fan = fan * 10 + (c - '0');
+    }
+    const auto candidate = SMCFanSpeedKey(fan);
+    return SMCKeyCode(std::string_view(candidate.data(), 4)) == key ? fan : -1;
+}
+
+static_assert(SMCFanOfSpeedKey(SMCKeyCode("F0Ac")) == 0);
+static_assert(SMCFanOfSpeedKey(SMCKeyCode("F10A")) == 10);
+static_assert(SMCFanOfSpeedKey(SMCKeyCode("F999")) == 999);
+
 // The NUL-terminated text of a type code: its bytes from the most significant on, up to the
 // first zero byte (0x66706532 is "fpe2", 0 is "").
 constexpr std::array<char, 5> SMCTypeText(std::uint32_t code) {

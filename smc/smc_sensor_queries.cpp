@@ -1,7 +1,6 @@
 #include "smc/smc_sensor_queries.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "smc/smc_decode.h"
 #include "smc/smc_driver.h"
@@ -10,7 +9,6 @@ namespace smc {
 namespace {
 
 constexpr unsigned int kFanSpeedFractionBits = 2;
-constexpr int kLastFan = 9;  // "F%dAc" has room for one digit
 
 // Opens a connection of its own, reads `key` into *val and closes again. False when the driver
 // could not be opened. The read's status is not looked at: a failed exchange leaves the size
@@ -54,10 +52,8 @@ int SMCSensorQueries::get_fan_rpm(int fan) const {
     if (fan < 0 || fan > kLastFan) {
         return 0;
     }
-    char key[5];
-    std::snprintf(key, sizeof key, "F%dAc", fan);
     SMCKeyValue val;
-    if (!readKey(key, &val)) {
+    if (!readKey(platform::SMCFanSpeedKey(fan).data(), &val)) {
         return 0;
     }
     // A speed key is of type fpe2: unsigned fixed point, 14 whole bits and 2 fraction bits

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/smc_param_block.h"
+
 namespace smc {
 
 // The three sensor readings, for any class that offers them (the application delegate and the
@@ -13,9 +15,13 @@ class SMCSensorQueries {
     float get_maintemp() const;
     // The number of fans ("FNum").
     int get_fan_num() const;
-    // The current speed of fan `fan`, 0 to 9 ("F0Ac" to "F9Ac"), in whole revolutions per
-    // minute, 0 to 16383: the key's two bytes read as unsigned quarters. A size above 2 reads as
-    // 0. Any other index has no key: nothing is opened or read and the speed is 0.
+    // The last fan that has a speed key.
+    static constexpr int kLastFan = platform::SMCLastFan;
+
+    // The current speed of fan `fan`, 0 to kLastFan ("F0Ac" to "F9Ac", then "F10A", ...:
+    // SMCFanSpeedKey), in whole revolutions per minute, 0 to 16383: the key's two bytes read as
+    // unsigned quarters. A size above 2 reads as 0. Any other index has no key: nothing is
+    // opened or read and the speed is 0.
     int get_fan_rpm(int fan) const;
 };
 

@@ -126,8 +126,8 @@ std::string DeviceViewController::getScreen() {
 std::string DeviceViewController::getFanInfo() {
     const int count = get_fan_num();
     std::vector<int> speeds = {get_fan_rpm(0)};
-    // Fan keys run from 0 to 9, so at most ten fans can be asked for.
-    const int asked = std::clamp(count, 1, 10);
+    // Every fan the count names is asked for, as far as fans have speed keys.
+    const int asked = std::clamp(count, 1, kLastFan + 1);
     for (int fan = 1; fan < asked; ++fan) {
         speeds.push_back(get_fan_rpm(fan));
     }

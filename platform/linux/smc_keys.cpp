@@ -4,7 +4,6 @@
 #include <limits>
 #include <string_view>
 
-#include "platform/ascii.h"
 
 #include "platform/smc_param_block.h"
 
@@ -16,16 +15,6 @@ constexpr std::uint32_t kFanCount = SMCKeyCode("FNum");
 
 std::array<std::uint8_t, 2> bigEndian16(std::uint16_t value) {
     return {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value & 0xFF)};
-}
-
-// The fan index of a key "F<digit>Ac"; std::nullopt for other keys.
-std::optional<std::size_t> fanIndex(std::uint32_t key) {
-    const auto charAt = [key](int shift) { return static_cast<char>((key >> shift) & 0xFF); };
-    const char digit = charAt(16);
-    if (charAt(24) != 'F' || charAt(8) != 'A' || charAt(0) != 'c' || !isAsciiDigit(digit)) {
-        return std::nullopt;
-    }
-    return static_cast<std::size_t>(digit - '0');
 }
 
 template <std::size_t N>
@@ -71,10 +60,11 @@ std::optional<KeyValue> keyValue(std::uint32_t key, SensorReadings& sensors) {
         const auto count = std::min<std::size_t>(sensors.fanSpeeds().size(), 0xFF);
         return valueOf("ui8 ", std::array{static_cast<std::uint8_t>(count)});
     }
-    if (const auto index = fanIndex(key)) {
+    if (const int fan = SMCFanOfSpeedKey(key); fan >= 0) {
         const auto& speeds = sensors.fanSpeeds();
-        return *index < speeds.size() && speeds[*index]
-                   ? std::optional(valueOf("fpe2", fpe2Bytes(*speeds[*index])))
+        const auto index = static_cast<std::size_t>(fan);
+        return index < speeds.size() && speeds[index]
+                   ? std::optional(valueOf("fpe2", fpe2Bytes(*speeds[index])))
                    : std::nullopt;
     }
     return std::nullopt;

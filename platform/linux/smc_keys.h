@@ -18,10 +18,10 @@ struct KeyValue {
 };
 
 // The value of `key` (a key code, "TC0D" is 0x54433044) now: "TC0D" (sp78, the processor
-// temperature), "FNum" (ui8, how many fans) and "F0Ac" to "F9Ac" (fpe2, the current speed of
-// that fan in the order of fan_speeds.h, so fan numbers agree with "FNum" even while one fan
-// does not read). std::nullopt for any other key, and when the sensor behind it is missing or
-// does not read now.
+// temperature), "FNum" (ui8, how many fans, at most 255) and each fan's speed key
+// (SMCFanSpeedKey: "F0Ac", ..., "F10A", ...; fpe2, the current speed of that fan in the order
+// of fan_speeds.h, so fan numbers agree with "FNum" even while one fan does not read). std::nullopt
+// for any other key, and when the sensor behind it is missing or does not read now.
 std::optional<KeyValue> keyValue(std::uint32_t key, SensorReadings& sensors);
 
 // sp78: a signed 16-bit value in 1/256 degrees, so the first byte is the whole degrees and the

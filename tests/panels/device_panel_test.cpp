@@ -172,6 +172,7 @@ class FanRow : public DevicePanelTest, public ::testing::WithParamInterface<FanC
 TEST_P(FanRow, QueriesOnlyTheFansItShows) {
     smc->keys["FNum"] = {1, kUi8, {static_cast<std::uint8_t>(GetParam().count)}};
     smc->keys["F2Ac"] = fanSpeed(2400);
+    smc->keys["F10A"] = fanSpeed(3300);
     const auto panel = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
     smc->exchanges.clear();
     EXPECT_EQ(panel->getFanInfo(), GetParam().expectedText);
@@ -183,7 +184,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FanCase{0, {"FNum", "F0Ac"}, "风扇数：0（未检测到风扇）"},
         FanCase{1, {"FNum", "F0Ac"}, "风扇数：1 当前转速：2000"},
-        FanCase{3, {"FNum", "F0Ac", "F1Ac", "F2Ac"}, "风扇数：3 当前转速：2000、1995、2400"}));
+        FanCase{3, {"FNum", "F0Ac", "F1Ac", "F2Ac"}, "风扇数：3 当前转速：2000、1995、2400"},
+        // An eleventh fan has a key of its own and its speed shows.
+        FanCase{11,
+                {"FNum", "F0Ac", "F1Ac", "F2Ac", "F3Ac", "F4Ac", "F5Ac", "F6Ac", "F7Ac", "F8Ac",
+                 "F9Ac", "F10A"},
+                "风扇数：11 当前转速：2000、1995、2400、0、0、0、0、0、0、0、3300"}));
 
 TEST_F(DevicePanelTest, ALaterPanelReadsEverythingAgain) {
     const auto first = DeviceViewController::initWithNibName("DeviceViewController", nullptr);
@@ -288,6 +294,21 @@ TEST_F(DevicePanelTest, EachKindOfMachineShowsTrueRows) {
         EXPECT_EQ(linuxMachineRows(std::filesystem::path(QUELMARN_FIXTURES_DIR) / tree), rows)
             << tree;
     }
+}
+
+// A server's fan board: every fan the machine reports shows, the eleventh and twelfth too.
+TEST_F(DevicePanelTest, EveryFanOfAServerShows) {
+    linux_test::TempTree tree;
+    tree.file("/sys/class/hwmon/hwmon2/name", "nct7904");
+    std::string expected = "风扇数：12 当前转速：";
+    for (int fan = 1; fan <= 12; ++fan) {
+        const std::string rpm = std::to_string(9000 + 100 * fan);
+        tree.file("/sys/class/hwmon/hwmon2/fan" + std::to_string(fan) + "_input", rpm);
+        expected += (fan == 1 ? "" : "、") + rpm;
+    }
+    const auto rows = linuxMachineRows(tree.root());
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[3], expected);
 }
 
 // A fan chip makes a sensor controller, but no temperature source: the row says so in words.

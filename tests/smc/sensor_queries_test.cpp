@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,12 +21,14 @@ constexpr std::uint32_t kSp78 = 0x73703738;
 constexpr std::uint32_t kUi8 = 0x75693820;
 constexpr std::uint32_t kFpe2 = 0x66706532;
 
-// The query that reads `key`: the temperature, the fan count, or fan N's speed for "FNAc".
+// The query that reads `key`: the temperature, the fan count, or the speed of the fan whose key
+// it is.
 float ask(const std::string& key) {
     const smc::SMCSensorQueries queries;
     return key == "TC0D"   ? queries.get_maintemp()
            : key == "FNum" ? static_cast<float>(queries.get_fan_num())
-                           : static_cast<float>(queries.get_fan_rpm(key[1] - '0'));
+                           : static_cast<float>(queries.get_fan_rpm(
+                                 platform::SMCFanOfSpeedKey(platform::SMCKeyCode(key))));
 }
 
 struct Reading {
@@ -57,6 +60,8 @@ INSTANTIATE_TEST_SUITE_P(Readings, SensorQueriesTest,
                                            Reading{"FNum", {0, kUi8, {0x02}}, 0},
                                            Reading{"FNum", {2, kUi8, {0x00, 0x03}}, 3},
                                            Reading{"F9Ac", {2, kFpe2, {0x17, 0x73}}, 1500},
+                                           Reading{"F10A", {2, kFpe2, {0x0F, 0xA3}}, 1000},
+                                           Reading{"F255", {2, kFpe2, {0x80, 0x00}}, 8192},
                                            Reading{"F1Ac", {1, kFpe2, {0x80}}, 32},
                                            Reading{"F1Ac", {3, kFpe2, {0x17, 0x70, 0x00}}, 0},
                                            Reading{"F1Ac", {0, kFpe2, {0x17, 0x70}}, 0}));
@@ -100,11 +105,31 @@ TEST_F(QueryLimitsTest, SensorValuesSurviveTheControllersEncoding) {
 TEST_F(QueryLimitsTest, FanIndexWithoutAKeyReadsNothing) {
     wireDriver();
     CaptureStdout();
-    for (const int fan : {10, -1, INT_MAX, INT_MIN}) {
+    for (const int fan : {smc::SMCSensorQueries::kLastFan + 1, -1, INT_MAX, INT_MIN}) {
         EXPECT_EQ(smc::SMCSensorQueries().get_fan_rpm(fan), 0) << fan;
     }
     EXPECT_EQ(GetCapturedStdout(), "");
     EXPECT_TRUE(driver->openedTypes.empty());
+}
+
+// Fans 0 to 9 keep their one-digit keys; later fans take the first four characters of the same
+// format, so the queries and the machine's stand-in controller agree on every fan's key.
+TEST(FanSpeedKeyTest, EveryFanHasAKeyOfItsOwn) {
+    const std::pair<int, std::string> keys[] = {{0, "F0Ac"},  {9, "F9Ac"},   {10, "F10A"},
+                                                {99, "F99A"}, {100, "F100"}, {999, "F999"}};
+    for (const auto& [fan, key] : keys) {
+        EXPECT_EQ(platform::SMCFanSpeedKey(fan).data(), key);
+    }
+    std::set<std::string> distinct;
+    for (int fan = 0; fan <= smc::SMCSensorQueries::kLastFan; ++fan) {
+        const std::string key = platform::SMCFanSpeedKey(fan).data();
+        EXPECT_EQ(platform::SMCFanOfSpeedKey(platform::SMCKeyCode(key)), fan) << key;
+        distinct.insert(key);
+    }
+    EXPECT_EQ(distinct.size(), std::size_t{smc::SMCSensorQueries::kLastFan + 1});
+    for (const char* other : {"FNum", "F01A", "F1A", "F0Ad", "G0Ac", "F10c", "TC0D"}) {
+        EXPECT_EQ(platform::SMCFanOfSpeedKey(platform::SMCKeyCode(other)), -1) << other;
+    }
 }
 
 TEST_F(QueryLimitsTest, NoControllerGivesZeroWithOneLineEach) {
