@@ -25,16 +25,17 @@ constexpr std::array<std::string_view, 9> kPowerSupplyPrefixes = {
     "corsairpsu", "bpa-rs600", "bpd-rs600",    "dps920ab",    "ibm_cffps",
     "ipsps1",     "fsp3y",     "inspur_ipsps", "acbel_fsg032"};
 
-// Mainboard Super-I/O chips: nct6775 and its kin (nct6795, nct6798, nct6683, nct6687), nct7802,
-// nct7904, it87 (which names each chip: it8628, it8728, ...), f71882fg (f71xxx and f81xxx),
-// w83627ehf and the other Winbond chips, SMSC and National parts. They have an input for every
-// header, connected or not.
-constexpr std::array<std::string_view, 12> kSuperIoPrefixes = {
-    "nct6",  "nct7",   "it8",    "f71",     "f8",   "w83",
-    "sch56", "sch311", "smsc47", "dme1737", "pc87", "vt1211"};
+// Mainboard monitoring chips: the Super-I/O chips (nct6775 and its kin nct6795, nct6798,
+// nct6683, nct6687; nct7802, nct7904; it87, which names each chip: it8628, it8728, ...;
+// f71882fg, whose chips are f71xxx and f81xxx; w83627ehf and the other Winbond chips; SMSC and
+// National parts) and the fan controllers boards carry (adt747x, lm85, lm93, emc2xxx,
+// max31790, max6639, amc6821). They have an input for every header, connected or not.
+constexpr std::array<std::string_view, 19> kBoardChipPrefixes = {
+    "nct6", "nct7",   "it8",  "f71",  "f8",   "w83",  "sch56",    "sch311",  "smsc47", "dme1737",
+    "pc87", "vt1211", "adt7", "lm85", "lm93", "emc2", "max31790", "max6639", "amc6821"};
 
-bool isSuperIo(std::string_view chipName) {
-    return startsWithAnyOf(chipName, kSuperIoPrefixes);
+bool isBoardChip(std::string_view chipName) {
+    return startsWithAnyOf(chipName, kBoardChipPrefixes);
 }
 
 bool isDellSmm(std::string_view chipName) {
@@ -44,21 +45,25 @@ bool isDellSmm(std::string_view chipName) {
 // Drivers that read tachometers another driver reads too. asus_wmi_sensors and asus_ec_sensors
 // read the board's headers through the firmware, which the board's Super-I/O chip reads
 // directly; dell_ddv (WMI, Linux 6.3 on) repeats the fans of dell_smm. Each counts only where
-// the other driver is not there.
+// the other driver is there with fans of its own.
 struct SecondView {
     std::string_view name;
     bool (*isFirstView)(std::string_view chipName);
 };
 constexpr std::array<SecondView, 3> kSecondViews = {{
-    {"asus_wmi_sensors", isSuperIo},
-    {"asus_ec_sensors", isSuperIo},
+    {"asus_wmi_sensors", isBoardChip},
+    {"asus_ec_sensors", isBoardChip},
     {"dell_ddv", isDellSmm},
 }};
 
-bool isSecondViewBeside(std::string_view chipName, const std::vector<const SensorChip*>& chips) {
+bool isSecondViewBeside(const RootFiles& files, std::string_view chipName,
+                        const std::vector<const SensorChip*>& chips) {
+    const auto firstViewHasFans = [&files](const SecondView& view, const SensorChip* chip) {
+        return view.isFirstView(chip->name) && !findChannels(files, *chip, "fan").empty();
+    };
     return std::ranges::any_of(kSecondViews, [&](const SecondView& view) {
-        return chipName == view.name && std::ranges::any_of(chips, [&view](const SensorChip* chip) {
-                   return view.isFirstView(chip->name);
+        return chipName == view.name && std::ranges::any_of(chips, [&](const SensorChip* chip) {
+                   return firstViewHasFans(view, chip);
                });
     });
 }
@@ -80,7 +85,7 @@ std::vector<std::optional<std::uint32_t>> readFanSpeeds(const RootFiles& files,
     }
     std::vector<FanChip> fanChips;
     for (const SensorChip* chip : machineChips) {
-        if (!isSecondViewBeside(chip->name, machineChips)) {
+        if (!isSecondViewBeside(files, chip->name, machineChips)) {
             fanChips.push_back({chip, {}});
         }
     }
@@ -101,7 +106,7 @@ std::vector<std::optional<std::uint32_t>> readFanSpeeds(const RootFiles& files,
 
     std::vector<std::optional<std::uint32_t>> speeds;
     for (const auto& [chip, devicePath] : fanChips) {
-        const bool hasEmptyHeaders = isSuperIo(chip->name);
+        const bool hasEmptyHeaders = isBoardChip(chip->name);
         for (const auto& channel : findChannels(files, *chip, "fan")) {
             const auto rpm = readSensorValue(files, channelFile(channel, "fan", "input"));
             if (rpm && *rpm <= 0 && hasEmptyHeaders && !channel.labelled) {

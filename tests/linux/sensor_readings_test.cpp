@@ -74,10 +74,15 @@ TEST(FanSpeedsTest, CountsTheMachinesOwnFansThatRead) {
         {"hwmon/hwmon1/name=asus_wmi_sensors;hwmon/hwmon1/fan1_label=CPU Fan;"
          "hwmon/hwmon1/fan1_input=1150;hwmon/hwmon2/name=nct6798;hwmon/hwmon2/fan2_input=1150",
          {1150}},
-        // dell_ddv repeats dell_smm's fans where both are there, and has them where it is alone.
+        // dell_ddv repeats dell_smm's fans where both are there, and has them where dell_smm
+        // is alone or has none.
         {"hwmon/hwmon4/name=dell_ddv;hwmon/hwmon4/fan1_label=CPU Fan;"
-         "hwmon/hwmon4/fan1_input=2600",
+         "hwmon/hwmon4/fan1_input=2600;hwmon/hwmon5/name=dell_smm;"
+         "hwmon/hwmon5/temp1_input=50000",
          {2600}},
+        // A board's fan controller leaves its empty headers out like a Super-I/O chip.
+        {"hwmon/hwmon2/name=emc2305;hwmon/hwmon2/fan1_input=4100;hwmon/hwmon2/fan2_input=0",
+         {4100}},
         // Chips by name, not by hwmon number; fans by number, not by listing.
         {"hwmon/hwmon0/name=thinkpad;hwmon/hwmon0/fan1_input=3000;hwmon/hwmon1/name=dell_smm;"
          "hwmon/hwmon1/fan10_input=1010;hwmon/hwmon1/fan2_input=1002",
