@@ -4,7 +4,6 @@
 #include <limits>
 #include <string_view>
 
-
 #include "platform/smc_param_block.h"
 
 namespace platform::linux_backend::smc_keys {
