@@ -1,5 +1,6 @@
 #include <algorithm>
-#include <array>
+#include <cstddef>
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -79,14 +80,22 @@ std::vector<std::string> candidateWords(const std::string& brand) {
 // a model number ("3615QM", the "2" of "Core(TM)2"), the "Gen" of a generation ordinal, or a
 // core count with the "Processor" that ends it ("12-Core Processor", "Eight-Core Processor").
 bool isDropped(const std::vector<std::string>& words, std::size_t i) {
-    const auto at = [&words](std::size_t j) { return std::string_view(words[j]); };
-    const bool followsCount = i >= 1 && isCoreCount(at(i - 1));
-    return beginsWithDigit(at(i)) ||
-           (i + 1 < words.size() && isCoreCount(at(i)) && isCoreWord(at(i + 1))) ||
-           (followsCount && isCoreWord(at(i))) ||
-           (i >= 2 && isCoreCount(at(i - 2)) && isCoreWord(at(i - 1)) &&
-            platform::equalsIgnoringAsciiCase(at(i), "Processor")) ||
-           (i >= 1 && isOrdinal(at(i - 1)) && platform::equalsIgnoringAsciiCase(at(i), "Gen"));
+    // The word `back` places before this one, or after it for -1; "" past either end.
+    const auto near = [&words, i](std::ptrdiff_t back) {
+        const auto at = static_cast<std::ptrdiff_t>(i) - back;
+        return at >= 0 && at < static_cast<std::ptrdiff_t>(words.size())
+                   ? std::string_view(words[static_cast<std::size_t>(at)])
+                   : std::string_view();
+    };
+    const std::string_view word = words[i];
+    const bool isModelNumber = beginsWithDigit(word);
+    const bool countsCores = isCoreCount(word) && isCoreWord(near(-1));
+    const bool isCountedCore = isCoreWord(word) && isCoreCount(near(1));
+    const bool endsCoreCount = platform::equalsIgnoringAsciiCase(word, "Processor") &&
+                               isCoreWord(near(1)) && isCoreCount(near(2));
+    const bool namesGeneration =
+        platform::equalsIgnoringAsciiCase(word, "Gen") && isOrdinal(near(1));
+    return isModelNumber || countsCores || isCountedCore || endsCoreCount || namesGeneration;
 }
 
 std::string joined(const std::vector<std::string>& words) {
