@@ -8,22 +8,18 @@ namespace {
 
 using Outcome = HardwareSerialAnswer::Outcome;
 
-// Why there is no serial number when the service could not tell: the firmware's own files
-// decide.
-PropertyAbsence absenceFromFiles(const RootFiles& files) {
-    return platformSerialNumberWithheld(files) ? PropertyAbsence::NotPermitted
-                                               : PropertyAbsence::NotRecorded;
-}
-
 }  // namespace
 
 std::optional<std::string> requestedSerialNumber(const RootFiles& files,
                                                  HardwareSerialService* service,
                                                  PropertyAbsence* absence) {
-    if (auto serial = platformSerialNumber(files)) {
-        return serial;
+    auto fromFiles = firmwareSerialNumber(files);
+    if (fromFiles.serial) {
+        return std::move(fromFiles.serial);
     }
-    PropertyAbsence why = absenceFromFiles(files);
+    // When the service cannot tell, the firmware's own files decide why there is none.
+    PropertyAbsence why =
+        fromFiles.withheld ? PropertyAbsence::NotPermitted : PropertyAbsence::NotRecorded;
     if (service != nullptr) {
         auto answer = service->hardwareSerial();
         if (answer.outcome == Outcome::Answered && !isFirmwarePlaceholder(answer.serial)) {

@@ -104,20 +104,29 @@ TEST(LinuxMachineTest, ReportsTheFactsOfEachTree) {
     }
 }
 
-// A record's facts describe one moment: within a snapshot the processor is read once, so a
-// cpuinfo that changes meanwhile cannot mix two readings; the next snapshot reads it again.
-TEST(LinuxMachineTest, ASnapshotReadsTheProcessorOnce) {
+// A launch or a panel describes one moment: within the outermost snapshot every file is read
+// once, by every record and lookup of it, so nothing read meanwhile mixes two readings; the next
+// moment reads again.
+TEST(LinuxMachineTest, ASnapshotIsOneReadingUntilTheOutermostEnds) {
     linux_test::TempTree tree;
     tree.file("/proc/cpuinfo", "processor: 0\nmodel name: Old @ 1.00GHz\n");
     const auto machine = std::make_shared<LinuxMachine>(tree.root(), 0);
     platform::installMachine(machine);
+    const auto smcEntries = [&] { return machine->registryEntries("AppleSMC")->size(); };
     {
-        const platform::MachineSnapshot snapshot;
-        EXPECT_EQ(sysctlText(*machine, "machdep.cpu.brand_string"), "Old @ 1.00GHz");
+        const platform::MachineSnapshot launch;
+        EXPECT_EQ(smcEntries(), 0u);
+        {
+            const platform::MachineSnapshot record;
+            EXPECT_EQ(sysctlText(*machine, "machdep.cpu.brand_string"), "Old @ 1.00GHz");
+        }
         tree.file("/proc/cpuinfo", "processor: 0\nmodel name: New @ 2.00GHz\n");
+        tree.files("/sys/class/hwmon/hwmon0/", "name=dell_smm;fan1_input=2400");
         EXPECT_EQ(sysctlNumber<std::uint64_t>(*machine, "hw.cpufrequency"), 1'000'000'000u);
+        EXPECT_EQ(smcEntries(), 0u);
     }
     EXPECT_EQ(sysctlNumber<std::uint64_t>(*machine, "hw.cpufrequency"), 2'000'000'000u);
+    EXPECT_EQ(smcEntries(), 1u);
     platform::installMachine(nullptr);
 }
 
