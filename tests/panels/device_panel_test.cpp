@@ -111,7 +111,7 @@ TEST_F(DevicePanelTest, RowsShowTheMachine) {
                                               "CPU型号：Intel Core i7",
                                               "CPU频率：2.4GHz * 4",
                                               "内存：0.9G",
-                                              "系统版本：10.8.5 (12F45)",
+                                              "系统版本：Ubuntu 18.04 (4.15.0-213-generic)",
                                               "型号：MacBookPro10,1",
                                               "分辨率：2880*1800 (高清屏)",
                                               "CPU温度：45摄氏度",
