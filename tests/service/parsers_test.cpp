@@ -2,10 +2,13 @@
 // path and the request log line.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "platform/utf8.h"
 #include "service/accepted_hosts.h"
 #include "service/calendar_date.h"
 #include "service/csv_reader.h"
+#include "service/csv_writer.h"
 #include "service/data_directory.h"
 #include "service/log_escape.h"
 #include "service/options.h"
@@ -73,6 +76,29 @@ TEST(CsvReaderTest, ReadsAcrossWhatItHoldsAndRefusesRecordsTooLongToHold) {
         EXPECT_EQ(document.records.back().fields, Fields{"b"});
         EXPECT_EQ(document.records.back().line, lastLine);
         EXPECT_EQ(document.problems.empty() ? 0 : document.problems.front().line, problemLine);
+    }
+}
+
+TEST(CsvWriterTest, WrittenRecordsReadBackAsTheSameFields) {
+    const std::vector<Fields> cases = {
+        {"a", "b"},
+        {""},
+        {"", ""},
+        {"\xEF\xBB\xBF"
+         "bom",
+         "x"},
+        {"a,b", "say \"hi\"", "\"", "line\nbreak", "crlf\r\n", "cr\ralone"},
+        {" spaced ", "序列号", "\x1B]0;\x07", "\xFF"},
+    };
+    for (const Fields& fields : cases) {
+        std::ostringstream written;
+        writeCsvRecord(written, fields);
+        writeCsvRecord(written, fields);  // not only as the file's first record
+        const CsvDocument document = parseCsv(written.str());
+        EXPECT_TRUE(document.problems.empty()) << written.str();
+        ASSERT_EQ(document.records.size(), 2u) << written.str();
+        EXPECT_EQ(document.records[0].fields, fields);
+        EXPECT_EQ(document.records[1].fields, fields);
     }
 }
 
