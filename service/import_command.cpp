@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 #include "service/device_store.h"
 #include "service/terminal_text.h"
@@ -10,16 +11,22 @@ namespace quelmarn::service {
 
 namespace {
 
+// Standard input, named "-": an import run as the service's own user (systemd-run(1)) can then
+// read a file that only the operator may open, opened by the operator's shell.
+constexpr std::string_view kStandardInput = "-";
+
 // Why the file at `path` cannot be read as an import file, or the empty text. A directory, a
 // FIFO or a device is refused before it is opened: reading one fails midway or never ends, and
-// the reader must be able to go back in it.
+// the reader must be able to go back in it. Standard input is looked at through /dev/stdin.
 std::string unreadable(const std::string& path) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status =
+        std::filesystem::status(path == kStandardInput ? "/dev/stdin" : path, error);
     if (error)
         return error.message();
     if (!std::filesystem::is_regular_file(status))
-        return "不是普通文件";
+        return path == kStandardInput ? "标准输入不是普通文件（请用 < 文件 重定向）"
+                                      : "不是普通文件";
     return {};
 }
 
@@ -30,9 +37,13 @@ int runImport(const std::string& csvPath, const std::string& databasePath, Fault
     const std::string shownCsv = printable(csvPath);
     const std::string shownDatabase = printable(databasePath);
     std::string problem = unreadable(csvPath);
-    std::ifstream file(csvPath, std::ios::binary);
-    if (problem.empty() && !file.is_open())
-        problem = "无法打开";
+    std::ifstream file;
+    if (problem.empty() && csvPath != kStandardInput) {
+        file.open(csvPath, std::ios::binary);
+        if (!file.is_open())
+            problem = "无法打开";
+    }
+    std::istream& csv = csvPath == kStandardInput ? std::cin : file;
     if (!problem.empty()) {
         err << "无法读取文件 " << shownCsv << "：" << problem << "\n";
         return 1;
@@ -40,7 +51,7 @@ int runImport(const std::string& csvPath, const std::string& databasePath, Fault
     try {
         DeviceStore store(databasePath, WhenMissing::kCreateEmpty);
         const ImportReport report =
-            importDevices(store, file, faultyLines, [&](const CsvProblem& problem) {
+            importDevices(store, csv, faultyLines, [&](const CsvProblem& problem) {
                 err << shownCsv << " 第 " << problem.line << " 行：" << printable(problem.message)
                     << "\n";
             });

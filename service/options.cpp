@@ -50,7 +50,7 @@ class ArgumentReader {
             }
             if (argument == "--skip-faulty-lines") {
                 options.skipFaultyLines = true;
-            } else if (!argument.starts_with("-")) {
+            } else if (!argument.starts_with("-") || argument == "-") {
                 positionals.push_back(argument);
             } else if (auto problem = readOption(argument, options)) {
                 return *problem;
@@ -135,10 +135,10 @@ std::string_view usageText() {
     return R"(用法：
   quelmarn-lookupd [--host 地址] [--port 端口] [--server-name 名称]... [--database 文件]
       启动序列号查询服务，直到收到 SIGINT 或 SIGTERM。
-  quelmarn-lookupd import 文件.csv [--database 文件] [--skip-faulty-lines]
-      从 CSV 文件导入设备，序列号相同的设备会被替换。文件中只要有一行有误
-      （包括同一序列号出现两次），就不导入任何设备，并列出每一处错误；
-      加上 --skip-faulty-lines 则只导入正确的行。
+  quelmarn-lookupd import 文件.csv|- [--database 文件] [--skip-faulty-lines]
+      从 CSV 文件（- 表示从标准输入重定向的文件）导入设备，序列号相同的设备
+      会被替换。文件中只要有一行有误（包括同一序列号出现两次），就不导入任何
+      设备，并列出每一处错误；加上 --skip-faulty-lines 则只导入正确的行。
   quelmarn-lookupd backup 文件 [--database 文件]
       用 SQLite 的在线备份把数据库完整地复制到文件，服务运行时也可以用。
       （服务运行时直接复制数据库文件会漏掉预写日志中的内容。）

@@ -35,7 +35,7 @@ struct Options {
 
 // Reads the arguments that follow the program name:
 //   [--host ADDR] [--port N] [--server-name NAME]... [--database PATH]
-//   import FILE.csv [--database PATH] [--skip-faulty-lines]
+//   import FILE.csv|- [--database PATH] [--skip-faulty-lines]
 //   backup FILE | restore FILE | export FILE.csv [--database PATH]
 //   delete SERIAL... [--database PATH]
 //   --help

@@ -116,6 +116,7 @@ TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
          {Command::kImport, "127.0.0.1", 47180, std::nullopt, "in.csv", true}},
         {{"backup", "b.db", "--database=x.db"},
          {Command::kBackup, "127.0.0.1", 47180, "x.db", "b.db", false}},
+        {{"import", "-"}, {Command::kImport, "127.0.0.1", 47180, std::nullopt, "-", false}},
         {{"restore", "b.db"}, {Command::kRestore, "127.0.0.1", 47180, std::nullopt, "b.db", false}},
         {{"export", "all.csv"},
          {Command::kExport, "127.0.0.1", 47180, std::nullopt, "all.csv", false}},

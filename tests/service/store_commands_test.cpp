@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -257,6 +259,26 @@ TEST_F(StoreCommandsTest, ImportMessagesShowControlCharactersEscaped) {
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
                   text == imported.err ? 2 : 1);  // one line per message
     }
+}
+
+// As the manual page's command for the system service runs it: the operator's shell opens the
+// file, which the reader still goes back in after a quote never closed.
+TEST_F(StoreCommandsTest, ImportReadsAFileRedirectedToStandardInputButNoPipe) {
+    std::ofstream(path("in.csv")) << "serial,model,model_identifier,manufactured_on,"
+                                     "warranty_ends_on\n\"UNCLOSED,m\nSTDIN1,m,i,2020-01-01,"
+                                     "2021-01-01\n";
+    const std::string import =
+        std::string(QUELMARN_LOOKUPD) + " import - --skip-faulty-lines --database '" + live_ + "'";
+    const std::string output = " >'" + path("out") + "' 2>'" + path("err") + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system((import + " <'" + path("in.csv") + "'" + output).c_str())),
+              1);
+    EXPECT_NE(fileBytes(path("err")).find("第 2 行：引号没有闭合"), std::string::npos)
+        << fileBytes(path("err"));
+    EXPECT_EQ(lookupStatus("STDIN1"), 200);
+    EXPECT_EQ(
+        WEXITSTATUS(std::system(("cat '" + path("in.csv") + "' | " + import + output).c_str())), 1);
+    EXPECT_NE(fileBytes(path("err")).find("标准输入不是普通文件"), std::string::npos)
+        << fileBytes(path("err"));
 }
 
 }  // namespace
