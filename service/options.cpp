@@ -145,8 +145,8 @@ std::string_view usageText() {
   quelmarn-lookupd restore 文件 [--database 文件]
       用备份中的设备替换数据库中的全部设备；正在运行的服务在下一次查询时
       即用恢复后的数据回答。
-  quelmarn-lookupd export 文件.csv [--database 文件]
-      把全部设备导出为 import 读取的 CSV 格式。
+  quelmarn-lookupd export 文件.csv|- [--database 文件]
+      把全部设备导出为 import 读取的 CSV 格式（- 表示写到标准输出）。
   quelmarn-lookupd delete 序列号... [--database 文件]
       删除这些序列号的设备；以 - 开头的序列号写在 -- 之后。
   quelmarn-lookupd --help

@@ -36,7 +36,7 @@ struct Options {
 // Reads the arguments that follow the program name:
 //   [--host ADDR] [--port N] [--server-name NAME]... [--database PATH]
 //   import FILE.csv|- [--database PATH] [--skip-faulty-lines]
-//   backup FILE | restore FILE | export FILE.csv [--database PATH]
+//   backup FILE | restore FILE | export FILE.csv|- [--database PATH]
 //   delete SERIAL... [--database PATH]
 //   --help
 // Options may also be written --name=value; after "--" every argument is a file or a serial,

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -43,6 +44,23 @@ bool isTheDatabase(const std::string& file, const std::string& databasePath, std
 const std::array<std::string, 6> kHeader{
     "serial", "model", "model_identifier", "manufactured_on", "warranty_ends_on", "notes"};
 
+// Writes the header and every device to `csv`; how many devices.
+std::size_t writeDevices(DeviceStore& store, std::ostream& csv) {
+    writeCsvRecord(csv, kHeader);
+    std::size_t count = 0;
+    store.forEach([&](const Device& device) {
+        const std::array<std::string, 6> fields{device.serial,
+                                                device.model,
+                                                device.modelIdentifier,
+                                                formatIsoDate(device.manufacturedOn),
+                                                formatIsoDate(device.warrantyEndsOn),
+                                                device.notes};
+        writeCsvRecord(csv, fields);
+        ++count;
+    });
+    return count;
+}
+
 }  // namespace
 
 int runBackup(const std::string& file, const std::string& databasePath, std::ostream& out,
@@ -76,30 +94,29 @@ int runRestore(const std::string& file, const std::string& databasePath, std::os
 
 int runExport(const std::string& file, const std::string& databasePath, std::ostream& out,
               std::ostream& err) {
-    if (isTheDatabase(file, databasePath, err))
+    const bool toOut = file == "-";
+    if (!toOut && isTheDatabase(file, databasePath, err))
         return 1;
     return withStore(databasePath, WhenMissing::kRefuse, err, [&](DeviceStore& store) {
-        ReplacementFile exported(file);
-        std::ofstream csv(exported.path(), std::ios::binary | std::ios::trunc);
-        writeCsvRecord(csv, kHeader);
-        std::size_t count = 0;
-        store.forEach([&](const Device& device) {
-            const std::array<std::string, 6> fields{device.serial,
-                                                    device.model,
-                                                    device.modelIdentifier,
-                                                    formatIsoDate(device.manufacturedOn),
-                                                    formatIsoDate(device.warrantyEndsOn),
-                                                    device.notes};
-            writeCsvRecord(csv, fields);
-            ++count;
-        });
-        csv.close();
+        std::optional<ReplacementFile> exported;
+        std::ofstream written;
+        if (!toOut) {
+            exported.emplace(file);
+            written.open(exported->path(), std::ios::binary | std::ios::trunc);
+        }
+        std::ostream& csv = toOut ? out : written;
+        const std::size_t count = writeDevices(store, csv);
+        if (!toOut)
+            written.close();
         if (!csv) {
             err << "无法写入文件 " << printable(file) << "\n";
             return 1;
         }
-        exported.commit();
-        out << "已将 " << count << " 台设备导出到 " << printable(file) << "。\n";
+        if (exported)
+            exported->commit();
+        // The CSV itself may be on standard output: the summary then goes with the messages.
+        (toOut ? err : out) << "已将 " << count << " 台设备导出到 "
+                            << (toOut ? std::string("标准输出") : printable(file)) << "。\n";
         return 0;
     });
 }

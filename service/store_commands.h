@@ -22,7 +22,7 @@ int runRestore(const std::string& file, const std::string& databasePath, std::os
                std::ostream& err);
 
 // `export FILE`: every device, in the CSV dialect that `import` reads, so that importing the
-// file gives back the same devices.
+// file gives back the same devices. FILE "-" is `out`, the summary then going to `err`.
 int runExport(const std::string& file, const std::string& databasePath, std::ostream& out,
               std::ostream& err);
 

@@ -227,6 +227,9 @@ TEST_F(StoreCommandsTest, ExportThenImportIsTheIdentityForAwkwardValues) {
         EXPECT_EQ(copy.find(device.serial), device) << device.serial;
     ASSERT_EQ(run(runExport, path("again.csv"), path("new.db")).status, 0);
     EXPECT_EQ(fileBytes(path("again.csv")), fileBytes(path("all.csv")));
+    const auto toOut = run(runExport, std::string("-"), live_);
+    EXPECT_EQ(toOut.out, fileBytes(path("all.csv")));
+    EXPECT_NE(toOut.err.find("标准输出"), std::string::npos) << toOut.err;
 }
 
 // Samples belong to a fresh service's first start, not to a database made by a command.
