@@ -183,7 +183,7 @@ constexpr int kBackupRetryMilliseconds = 50;
 void copyDatabase(sqlite3* from, sqlite3* to) {
     sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
     if (backup == nullptr)
-        check(to, sqlite3_errcode(to), "无法开始备份");
+        throw StoreError(std::string("无法开始备份：") + sqlite3_errmsg(to));
     // One step copies every page inside one read transaction: a consistent view, however
     // long the copy takes, while writers go on adding to the write-ahead log.
     int result = SQLITE_OK;
@@ -197,7 +197,7 @@ void copyDatabase(sqlite3* from, sqlite3* to) {
     check(to, result == SQLITE_DONE ? SQLITE_OK : result, "备份失败");
 }
 
-std::string pathOf(const std::string& path) {
+std::string databaseFile(const std::string& path) {
     return "数据库文件 " + path;
 }
 
@@ -211,7 +211,7 @@ void DeviceStore::open(WhenMissing whenMissing) {
     struct stat before {};
     const bool missing = ::stat(path_.c_str(), &before) != 0 && errno == ENOENT;
     if (missing && whenMissing == WhenMissing::kRefuse)
-        throw StoreError(pathOf(path_) + " 不存在");
+        throw StoreError(databaseFile(path_) + " 不存在");
     if (missing)
         createParentDirectories(path_);
     connection_ = openConnection(path_, missing ? OpenMode::kCreate : OpenMode::kExisting);
@@ -248,7 +248,7 @@ void DeviceStore::open(WhenMissing whenMissing) {
     checkpoint();
     dataVersion_ = dataVersion(connection).value_or(0);
     if (::stat(path_.c_str(), &file_) != 0)
-        throw StoreError(pathOf(path_) + " 打开后就不见了");
+        throw StoreError(databaseFile(path_) + " 打开后就不见了");
     nextFileCheck_ = std::chrono::steady_clock::now() + kFileCheckInterval;
 }
 
@@ -294,7 +294,7 @@ void DeviceStore::openOverwritten() {
     try {
         open(WhenMissing::kRefuse);
     } catch (const StoreError& error) {
-        fileLost_ = pathOf(path_) + " 被覆盖，新内容无法使用（" + error.what() +
+        fileLost_ = databaseFile(path_) + " 被覆盖，新内容无法使用（" + error.what() +
                     "），不再回答查询，请用 quelmarn-lookupd restore 恢复备份";
     }
 }
@@ -307,9 +307,10 @@ void DeviceStore::checkStillOurFile() {
         // new one at the path would never be seen, so the old one is not served on (stat(2)).
         struct stat file {};
         if (::stat(path_.c_str(), &file) != 0)
-            fileLost_ = pathOf(path_) + " 已被删除，不再用它回答查询，请重新启动服务";
+            fileLost_ = databaseFile(path_) + " 已被删除，不再用它回答查询，请重新启动服务";
         else if (file.st_dev != file_.st_dev || file.st_ino != file_.st_ino)
-            fileLost_ = pathOf(path_) + " 已被另一个文件替换，不再用旧文件回答查询，请重新启动服务";
+            fileLost_ =
+                databaseFile(path_) + " 已被另一个文件替换，不再用旧文件回答查询，请重新启动服务";
         else if (overwrittenInPlace(file))
             openOverwritten();
     }
