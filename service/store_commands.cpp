@@ -1,5 +1,6 @@
 #include "service/store_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -126,8 +127,12 @@ int runDelete(std::span<const std::string> serials, const std::string& databaseP
     return withStore(databasePath, WhenMissing::kRefuse, err, [&](DeviceStore& store) {
         std::vector<std::string> missing;
         std::size_t deleted = 0;
+        // A serial given twice is one device, deleted once and not then reported missing.
+        std::vector<std::string> distinct(serials.begin(), serials.end());
+        std::sort(distinct.begin(), distinct.end());
+        distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
         store.write([&](DeviceStore::Writer& writer) {
-            for (const std::string& serial : serials) {
+            for (const std::string& serial : distinct) {
                 if (writer.remove(serial))
                     ++deleted;
                 else

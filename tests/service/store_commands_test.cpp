@@ -202,7 +202,10 @@ TEST_F(StoreCommandsTest, DeleteRemovesTheRegisteredAndNamesTheUnknown) {
     EXPECT_NE(deleted.out.find("已删除 1 台设备"), std::string::npos) << deleted.out;
     EXPECT_NE(deleted.err.find("NOSUCH\\x1B]0;title\\x07"), std::string::npos) << deleted.err;
     EXPECT_EQ(lookupStatus(kSample), 404);
-    EXPECT_EQ(run(runDelete, std::vector<std::string>{"R9GE5UK1S7VH"}, live_).status, 0);
+    const auto twice =
+        run(runDelete, std::vector<std::string>{"R9GE5UK1S7VH", "R9GE5UK1S7VH"}, live_);
+    EXPECT_EQ(twice.status, 0) << twice.err;
+    EXPECT_NE(twice.out.find("已删除 1 台设备"), std::string::npos) << twice.out;
 }
 
 // Export then import gives back the same devices and, exported again, the same bytes.
