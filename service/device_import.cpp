@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <variant>
@@ -82,51 +82,104 @@ std::variant<Device, std::string> readDevice(const CsvRecord& record,
                   field(kNotes)};
 }
 
+// The serials met so far with their lines, in a private temporary database on disk, so that a
+// file of millions of devices is checked for repeats in bounded memory.
+class SerialsSeen {
+  public:
+    SerialsSeen()
+        : connection_(openTable()),
+          add_(prepare(connection_.get(), "INSERT OR IGNORE INTO seen VALUES (?1, ?2)")),
+          lineOf_(prepare(connection_.get(), "SELECT line FROM seen WHERE serial = ?1")) {}
+
+    // Notes `serial` as met on `line`; the line it was first met on when it was met before.
+    std::optional<std::size_t> add(const std::string& serial, std::size_t line) {
+        const StatementUse add(add_.get());
+        bindText(add.get(), 1, serial);
+        sqlite3_bind_int64(add.get(), 2, static_cast<sqlite3_int64>(line));
+        check(connection_.get(), sqlite3_step(add.get()), "无法检查重复的序列号");
+        if (sqlite3_changes(connection_.get()) > 0)
+            return std::nullopt;
+        const StatementUse lineOf(lineOf_.get());
+        bindText(lineOf.get(), 1, serial);
+        if (sqlite3_step(lineOf.get()) != SQLITE_ROW)
+            check(connection_.get(), sqlite3_errcode(connection_.get()), "无法检查重复的序列号");
+        return static_cast<std::size_t>(sqlite3_column_int64(lineOf.get(), 0));
+    }
+
+  private:
+    static Connection openTable() {
+        Connection connection = openConnection("");
+        execute(connection.get(),
+                "CREATE TABLE seen (serial TEXT PRIMARY KEY, line INTEGER) WITHOUT ROWID");
+        return connection;
+    }
+
+    Connection connection_;
+    Statement add_;
+    Statement lineOf_;
+};
+
 }  // namespace
 
-ImportReport importDevices(DeviceStore& store, std::string_view text, FaultyLines faultyLines) {
-    CsvDocument document = parseCsv(text);
-    ImportReport report{0, std::move(document.problems)};
-    const bool headerUnreadable = !report.problems.empty() && !document.records.empty() &&
-                                  report.problems.front().line < document.records.front().line;
-    if (document.records.empty() || headerUnreadable) {
+ImportReport importDevices(DeviceStore& store, std::istream& csv, FaultyLines faultyLines,
+                           const std::function<void(const CsvProblem&)>& report) {
+    ImportReport result;
+    const auto fault = [&](CsvProblem problem) {
+        ++result.problems;
+        report(problem);
+    };
+    CsvReader reader(csv);
+    auto header = reader.next();
+    if (!header) {
+        fault({1, "文件中没有标题行"});
+        return result;
+    }
+    if (auto* problem = std::get_if<CsvProblem>(&*header)) {
         // Without the header no field can be placed, so nothing below it is read.
-        if (report.problems.empty())
-            report.problems.push_back({1, "文件中没有标题行"});
-        return report;
+        fault(std::move(*problem));
+        return result;
     }
-    const CsvRecord& header = document.records.front();
-    const auto positions = readHeader(header.fields);
+    const CsvRecord& names = std::get<CsvRecord>(*header);
+    const auto positions = readHeader(names.fields);
     if (const auto* problem = std::get_if<std::string>(&positions)) {
-        report.problems.push_back({header.line, "标题行：" + *problem});
-        return report;
+        fault({names.line, "标题行：" + *problem});
+        return result;
     }
-    std::vector<Device> devices;
-    std::map<std::string, std::size_t> lineOfSerial;
-    for (auto record = document.records.begin() + 1; record != document.records.end(); ++record) {
-        auto device = readDevice(*record, std::get<ColumnPositions>(positions));
-        if (auto* problem = std::get_if<std::string>(&device)) {
-            report.problems.push_back({record->line, std::move(*problem)});
-            continue;
+    SerialsSeen seen;
+    std::size_t saved = 0;
+    const auto saving = [&] {
+        return !reader.failed() && (result.problems == 0 || faultyLines == FaultyLines::kSkip);
+    };
+    store.write([&](DeviceStore::Writer& writer) {
+        while (auto item = reader.next()) {
+            if (auto* problem = std::get_if<CsvProblem>(&*item)) {
+                fault(std::move(*problem));
+                continue;
+            }
+            const CsvRecord& record = std::get<CsvRecord>(*item);
+            auto device = readDevice(record, std::get<ColumnPositions>(positions));
+            if (auto* problem = std::get_if<std::string>(&device)) {
+                fault({record.line, std::move(*problem)});
+                continue;
+            }
+            const std::string& serial = std::get<Device>(device).serial;
+            if (const auto first = seen.add(serial, record.line)) {
+                fault({record.line,
+                       "序列号 " + quoted(serial) + " 与第 " + std::to_string(*first) + " 行重复"});
+                continue;
+            }
+            // Once a file is to be refused, its lines are only checked, to list every fault.
+            if (saving()) {
+                writer.save(std::get<Device>(device));
+                ++saved;
+            }
         }
-        const std::string& serial = std::get<Device>(device).serial;
-        const auto [first, isNew] = lineOfSerial.emplace(serial, record->line);
-        if (!isNew) {
-            report.problems.push_back({record->line, "序列号 " + quoted(serial) + " 与第 " +
-                                                         std::to_string(first->second) +
-                                                         " 行重复"});
-            continue;
-        }
-        devices.push_back(std::move(std::get<Device>(device)));
-    }
-    std::sort(report.problems.begin(), report.problems.end(),
-              [](const CsvProblem& a, const CsvProblem& b) { return a.line < b.line; });
-    if (!report.problems.empty() && faultyLines == FaultyLines::kRefuseFile)
-        return report;
-    store.saveAll(devices);
-    // One device per distinct serial: what was saved.
-    report.imported = devices.size();
-    return report;
+        return saving();
+    });
+    result.readFailed = reader.failed();
+    if (saving())
+        result.imported = saved;  // one device per distinct serial: what was saved
+    return result;
 }
 
 }  // namespace quelmarn::service

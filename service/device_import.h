@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
-#include <vector>
+#include <functional>
+#include <istream>
 
 #include "service/csv_reader.h"
 #include "service/device_store.h"
@@ -10,8 +10,9 @@
 namespace quelmarn::service {
 
 struct ImportReport {
-    std::size_t imported = 0;          // devices saved, replaced ones included
-    std::vector<CsvProblem> problems;  // faulty lines and why, in line order
+    std::size_t imported = 0;  // devices saved, replaced ones included
+    std::size_t problems = 0;  // faulty lines
+    bool readFailed = false;   // the stream failed midway: nothing was saved
 };
 
 // What to do with a file that has faulty lines besides good ones.
@@ -20,13 +21,16 @@ enum class FaultyLines {
     kSkip,        // save the good lines
 };
 
-// Registers the devices listed in CSV `text` (UTF-8). Its first record names the columns, in
-// any order: serial, model, model_identifier, manufactured_on, warranty_ends_on (both dates as
-// YYYY-MM-DD) and, optionally, notes. A device replaces one already registered under the same
-// serial. Every faulty line is reported, a serial listed twice included (the later lines);
-// with kRefuseFile nothing is saved when there is one, with kSkip the other lines are saved,
-// in one transaction either way. When the header itself is faulty nothing is saved. Throws
-// StoreError when saving fails, in which case nothing is saved either.
-ImportReport importDevices(DeviceStore& store, std::string_view text, FaultyLines faultyLines);
+// Registers the devices listed in the CSV read from `csv` (UTF-8, a seekable stream). Its first
+// record names the columns, in any order: serial, model, model_identifier, manufactured_on,
+// warranty_ends_on (both dates as YYYY-MM-DD) and, optionally, notes. A device replaces one
+// already registered under the same serial. Every faulty line is handed to `report` as it is
+// found, in line order, a serial listed twice included (the later lines); with kRefuseFile
+// nothing is saved when there is one, with kSkip the other lines are saved, in one transaction
+// either way. When the header itself is faulty, or the stream fails, nothing is saved. Memory
+// stays bounded whatever the file's size. Throws StoreError when saving fails, in which case
+// nothing is saved either.
+ImportReport importDevices(DeviceStore& store, std::istream& csv, FaultyLines faultyLines,
+                           const std::function<void(const CsvProblem&)>& report);
 
 }  // namespace quelmarn::service

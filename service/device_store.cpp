@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -36,6 +37,12 @@ PRAGMA user_version = 1;
 constexpr std::string_view kFind =
     "SELECT serial, model, model_identifier, manufactured_on, warranty_ends_on, notes "
     "FROM devices WHERE serial = ?1";
+
+constexpr std::string_view kRemove = "DELETE FROM devices WHERE serial = ?1";
+
+constexpr std::string_view kAll =
+    "SELECT serial, model, model_identifier, manufactured_on, warranty_ends_on, notes "
+    "FROM devices ORDER BY serial";
 
 constexpr std::string_view kSave =
     "INSERT OR REPLACE INTO devices "
@@ -134,24 +141,80 @@ void saveOne(sqlite3_stmt* save, const Device& device) {
     check(sqlite3_db_handle(save), sqlite3_step(save), "无法保存设备 " + device.serial);
 }
 
-// Runs `work` inside BEGIN IMMEDIATE ... COMMIT, rolling back when it throws.
+// Thrown by a transaction's work to roll it back without an error.
+struct Rollback {};
+
+// Runs `work` inside BEGIN IMMEDIATE ... COMMIT, rolling back when it throws (Rollback is then
+// swallowed, anything else passed on).
 template <typename Work>
 void inWriteTransaction(sqlite3* connection, Work&& work) {
     execute(connection, "BEGIN IMMEDIATE");
     try {
         work();
         execute(connection, "COMMIT");
+    } catch (const Rollback&) {
+        sqlite3_exec(connection, "ROLLBACK", nullptr, nullptr, nullptr);
     } catch (...) {
         sqlite3_exec(connection, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
 }
 
+// The file's size and times: what a write to it changes.
+bool sameWrites(const struct stat& a, const struct stat& b) {
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+           a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// PRAGMA data_version, or nothing when the file cannot be read just now.
+std::optional<int> dataVersion(sqlite3* connection) {
+    const auto statement = prepare(connection, "PRAGMA data_version");
+    if (sqlite3_step(statement.get()) != SQLITE_ROW)
+        return std::nullopt;
+    return sqlite3_column_int(statement.get(), 0);
+}
+
+// How long a backup waits, in all, for a file that another process is recovering or changing
+// the mode of; readers in WAL mode wait for nothing else.
+constexpr int kBackupRetries = 100;
+constexpr int kBackupRetryMilliseconds = 50;
+
+void copyDatabase(sqlite3* from, sqlite3* to) {
+    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+    if (backup == nullptr)
+        throw StoreError(std::string("无法开始备份：") + sqlite3_errmsg(to));
+    // One step copies every page inside one read transaction: a consistent view, however
+    // long the copy takes, while writers go on adding to the write-ahead log.
+    int result = SQLITE_OK;
+    for (int attempt = 0; attempt < kBackupRetries; ++attempt) {
+        result = sqlite3_backup_step(backup, -1);
+        if (result != SQLITE_BUSY && result != SQLITE_LOCKED)
+            break;
+        sqlite3_sleep(kBackupRetryMilliseconds);
+    }
+    sqlite3_backup_finish(backup);
+    check(to, result == SQLITE_DONE ? SQLITE_OK : result, "备份失败");
+}
+
+std::string databaseFile(const std::string& path) {
+    return "数据库文件 " + path;
+}
+
 }  // namespace
 
-DeviceStore::DeviceStore(const std::string& path) : path_(path) {
-    createParentDirectories(path);
-    connection_ = openConnection(path);
+DeviceStore::DeviceStore(const std::string& path, WhenMissing whenMissing) : path_(path) {
+    open(whenMissing);
+}
+
+void DeviceStore::open(WhenMissing whenMissing) {
+    struct stat before {};
+    const bool missing = ::stat(path_.c_str(), &before) != 0 && errno == ENOENT;
+    if (missing && whenMissing == WhenMissing::kRefuse)
+        throw StoreError(databaseFile(path_) + " 不存在");
+    if (missing)
+        createParentDirectories(path_);
+    connection_ = openConnection(path_, missing ? OpenMode::kCreate : OpenMode::kExisting);
     sqlite3* connection = connection_.get();
     // A running service and an import may share the file; let either wait for the other's write
     // rather than fail at once.
@@ -165,6 +228,10 @@ DeviceStore::DeviceStore(const std::string& path) : path_(path) {
             if (schemaVersion(connection) != 0)
                 return;
             execute(connection, kCreateSchema);
+            // Samples are for a fresh service's first start only: an import or a restore into a
+            // new file is to hold what the operator gives it and nothing else.
+            if (whenMissing != WhenMissing::kCreateWithSamples)
+                return;
             const auto save = prepare(connection, kSave);
             for (const Device& device : sampleDevices())
                 saveOne(save.get(), device);
@@ -177,12 +244,59 @@ DeviceStore::DeviceStore(const std::string& path) : path_(path) {
         execute(connection, ("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
     find_ = prepare(connection, kFind);
     save_ = prepare(connection, kSave);
-    struct stat file {};
-    if (::stat(path.c_str(), &file) != 0)
-        throw StoreError("数据库文件 " + path + " 打开后就不见了");
-    device_ = file.st_dev;
-    inode_ = file.st_ino;
+    remove_ = prepare(connection, kRemove);
+    checkpoint();
+    dataVersion_ = dataVersion(connection).value_or(0);
+    if (::stat(path_.c_str(), &file_) != 0)
+        throw StoreError(databaseFile(path_) + " 打开后就不见了");
     nextFileCheck_ = std::chrono::steady_clock::now() + kFileCheckInterval;
+}
+
+void DeviceStore::checkpoint() {
+    int logFrames = 0;
+    int copiedFrames = 0;
+    // PASSIVE waits for no one: what a reader still needs stays in the log for later.
+    const int result = sqlite3_wal_checkpoint_v2(
+        connection_.get(), nullptr, SQLITE_CHECKPOINT_PASSIVE, &logFrames, &copiedFrames);
+    logCopied_ = result == SQLITE_OK && logFrames == copiedFrames;
+}
+
+bool DeviceStore::overwrittenInPlace(const struct stat& file) {
+    const auto version = dataVersion(connection_.get());
+    if (!version)
+        return false;  // looked at again at the next check
+    const bool written = !sameWrites(file, file_);
+    // In WAL mode SQLite writes the file only to copy the log into it. The file changing while
+    // no connection committed anything and the log held nothing left to copy is therefore a
+    // write from outside SQLite: a copy over the file.
+    if (written && *version == dataVersion_ && logCopied_)
+        return true;
+    if (written || *version != dataVersion_) {
+        dataVersion_ = *version;
+        checkpoint();
+        ::stat(path_.c_str(), &file_);
+    }
+    return false;
+}
+
+void DeviceStore::openOverwritten() {
+    // The write-ahead log belongs to the file's old content, all of it copied into the file
+    // before it was overwritten: neither this connection's close nor the next opener may copy
+    // it over the new content. Then the file is opened as it now is.
+    sqlite3_db_config(connection_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    find_.reset();
+    save_.reset();
+    remove_.reset();
+    connection_.reset();
+    std::error_code ignored;
+    std::filesystem::remove(path_ + "-wal", ignored);
+    std::filesystem::remove(path_ + "-shm", ignored);
+    try {
+        open(WhenMissing::kRefuse);
+    } catch (const StoreError& error) {
+        fileLost_ = databaseFile(path_) + " 被覆盖，新内容无法使用（" + error.what() +
+                    "），不再回答查询，请用 quelmarn-lookupd restore 恢复备份";
+    }
 }
 
 void DeviceStore::checkStillOurFile() {
@@ -193,10 +307,12 @@ void DeviceStore::checkStillOurFile() {
         // new one at the path would never be seen, so the old one is not served on (stat(2)).
         struct stat file {};
         if (::stat(path_.c_str(), &file) != 0)
-            fileLost_ = "数据库文件 " + path_ + " 已被删除，不再用它回答查询，请重新启动服务";
-        else if (file.st_dev != device_ || file.st_ino != inode_)
+            fileLost_ = databaseFile(path_) + " 已被删除，不再用它回答查询，请重新启动服务";
+        else if (file.st_dev != file_.st_dev || file.st_ino != file_.st_ino)
             fileLost_ =
-                "数据库文件 " + path_ + " 已被另一个文件替换，不再用旧文件回答查询，请重新启动服务";
+                databaseFile(path_) + " 已被另一个文件替换，不再用旧文件回答查询，请重新启动服务";
+        else if (overwrittenInPlace(file))
+            openOverwritten();
     }
     if (fileLost_)
         throw StoreError(*fileLost_);
@@ -214,13 +330,82 @@ std::optional<Device> DeviceStore::find(std::string_view serial) {
     return std::nullopt;
 }
 
-void DeviceStore::saveAll(std::span<const Device> devices) {
+void DeviceStore::Writer::save(const Device& device) {
+    saveOne(store_.save_.get(), device);
+}
+
+bool DeviceStore::Writer::remove(std::string_view serial) {
+    const StatementUse use(store_.remove_.get());
+    bindText(use.get(), 1, serial);
+    check(store_.connection_.get(), sqlite3_step(use.get()), "无法删除设备");
+    return sqlite3_changes(store_.connection_.get()) > 0;
+}
+
+void DeviceStore::write(const std::function<bool(Writer&)>& work) {
     const std::lock_guard lock(mutex_);
     checkStillOurFile();
+    Writer writer(*this);
+    bool committed = false;
     inWriteTransaction(connection_.get(), [&] {
-        for (const Device& device : devices)
-            saveOne(save_.get(), device);
+        if (!work(writer))
+            throw Rollback{};
+        committed = true;
     });
+    if (committed)
+        checkpoint();  // so that a service reading the file has no large log to copy
+}
+
+void DeviceStore::saveAll(std::span<const Device> devices) {
+    write([&](Writer& writer) {
+        for (const Device& device : devices)
+            writer.save(device);
+        return true;
+    });
+}
+
+void DeviceStore::forEach(const std::function<void(const Device&)>& visit) {
+    const std::lock_guard lock(mutex_);
+    checkStillOurFile();
+    const auto all = prepare(connection_.get(), kAll);
+    int result = SQLITE_ROW;
+    while ((result = sqlite3_step(all.get())) == SQLITE_ROW)
+        visit(readDevice(all.get()));
+    check(connection_.get(), result, "无法读取设备");
+}
+
+void DeviceStore::backupTo(const std::string& path) {
+    const std::lock_guard lock(mutex_);
+    checkStillOurFile();
+    const Connection copy = openConnection(path, OpenMode::kCreate);
+    copyDatabase(connection_.get(), copy.get());
+    // The copy carries the WAL mark of the original; a backup is to be one file that can be
+    // moved or mailed alone.
+    execute(copy.get(), "PRAGMA journal_mode = DELETE");
+}
+
+std::size_t DeviceStore::restoreFrom(const std::string& backupPath) {
+    const std::lock_guard lock(mutex_);
+    checkStillOurFile();
+    std::error_code error;
+    if (std::filesystem::equivalent(backupPath, path_, error))
+        throw StoreError("备份文件就是数据库本身");
+    const Connection backup = openConnection(backupPath, OpenMode::kReadOnly);
+    refuseForeignDatabase(backup.get());
+    if (schemaVersion(backup.get()) != kSchemaVersion)
+        throw StoreError("这不是本服务的数据库备份");
+    const auto all = prepare(backup.get(), kAll);
+    std::size_t restored = 0;
+    inWriteTransaction(connection_.get(), [&] {
+        execute(connection_.get(), "DELETE FROM devices");
+        int result = SQLITE_ROW;
+        while ((result = sqlite3_step(all.get())) == SQLITE_ROW) {
+            saveOne(save_.get(), readDevice(all.get()));
+            ++restored;
+        }
+        check(backup.get(), result, "无法读取备份");
+    });
+    checkpoint();
+    return restored;
 }
 
 }  // namespace quelmarn::service

@@ -2,60 +2,73 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <iostream>
 
 #include "service/device_store.h"
+#include "service/terminal_text.h"
 
 namespace quelmarn::service {
 
 namespace {
 
-struct FileText {
-    std::string text;
-    std::string problem;  // empty when the file was read
-};
+// Standard input, named "-": an import run as the service's own user (systemd-run(1)) can then
+// read a file that only the operator may open, opened by the operator's shell.
+constexpr std::string_view kStandardInput = "-";
 
-// The file's bytes, or why they cannot be had. A directory, a FIFO or a device is refused
-// before it is opened: reading one fails midway or never ends.
-FileText readFile(const std::string& path) {
+// Why the file at `path` cannot be read as an import file, or the empty text. A directory, a
+// FIFO or a device is refused before it is opened: reading one fails midway or never ends, and
+// the reader must be able to go back in it. Standard input is looked at through /dev/stdin.
+std::string unreadable(const std::string& path) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status =
+        std::filesystem::status(path == kStandardInput ? "/dev/stdin" : path, error);
     if (error)
-        return {{}, error.message()};
+        return error.message();
     if (!std::filesystem::is_regular_file(status))
-        return {{}, "不是普通文件"};
-    std::ifstream file(path, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (!file.is_open() || file.bad())
-        return {{}, "读取失败"};
-    return {std::move(text), {}};
+        return path == kStandardInput ? "标准输入不是普通文件（请用 < 文件 重定向）"
+                                      : "不是普通文件";
+    return {};
 }
 
 }  // namespace
 
 int runImport(const std::string& csvPath, const std::string& databasePath, FaultyLines faultyLines,
               std::ostream& out, std::ostream& err) {
-    const FileText file = readFile(csvPath);
-    if (!file.problem.empty()) {
-        err << "无法读取文件 " << csvPath << "：" << file.problem << "\n";
+    const std::string shownCsv = printable(csvPath);
+    const std::string shownDatabase = printable(databasePath);
+    std::string problem = unreadable(csvPath);
+    std::ifstream file;
+    if (problem.empty() && csvPath != kStandardInput) {
+        file.open(csvPath, std::ios::binary);
+        if (!file.is_open())
+            problem = "无法打开";
+    }
+    std::istream& csv = csvPath == kStandardInput ? std::cin : file;
+    if (!problem.empty()) {
+        err << "无法读取文件 " << shownCsv << "：" << problem << "\n";
         return 1;
     }
     try {
-        DeviceStore store(databasePath);
-        const ImportReport report = importDevices(store, file.text, faultyLines);
-        for (const auto& problem : report.problems) {
-            err << csvPath << " 第 " << problem.line << " 行：" << problem.message << "\n";
+        DeviceStore store(databasePath, WhenMissing::kCreateEmpty);
+        const ImportReport report =
+            importDevices(store, csv, faultyLines, [&](const CsvProblem& problem) {
+                err << shownCsv << " 第 " << problem.line << " 行：" << printable(problem.message)
+                    << "\n";
+            });
+        if (report.readFailed) {
+            err << "无法读取文件 " << shownCsv << "：读取失败，没有导入任何设备\n";
+            return 1;
         }
-        out << "已导入 " << report.imported << " 台设备到 " << databasePath;
-        if (!report.problems.empty() && faultyLines == FaultyLines::kSkip)
-            out << "，跳过了 " << report.problems.size() << " 行有误的内容";
-        if (!report.problems.empty() && faultyLines == FaultyLines::kRefuseFile)
-            out << "：文件中有 " << report.problems.size()
+        out << "已导入 " << report.imported << " 台设备到 " << shownDatabase;
+        if (report.problems > 0 && faultyLines == FaultyLines::kSkip)
+            out << "，跳过了 " << report.problems << " 行有误的内容";
+        if (report.problems > 0 && faultyLines == FaultyLines::kRefuseFile)
+            out << "：文件中有 " << report.problems
                 << " 处错误，没有导入任何设备（用 --skip-faulty-lines 只导入正确的行）";
         out << "。\n";
-        return report.problems.empty() ? 0 : 1;
+        return report.problems == 0 ? 0 : 1;
     } catch (const StoreError& error) {
-        err << "数据库 " << databasePath << " 出错：" << error.what() << "\n";
+        err << "数据库 " << shownDatabase << " 出错：" << printable(error.what()) << "\n";
         return 1;
     }
 }

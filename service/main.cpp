@@ -25,9 +25,10 @@
 // in WAL mode behind a mutex with a prepared lookup statement, as a lookup holds it for
 // microseconds; one line per request on standard error (time, method, path, status, duration),
 // written by a thread of its own so that a log nobody reads holds up no request.
-// The database is created with a few sample devices on first use; `import` adds devices from a
-// CSV file while the service may be running. SIGINT and SIGTERM stop the service at once,
-// closing every connection.
+// The service creates its database with a few sample devices when it first starts; `import`
+// adds devices from a CSV file, `delete` removes them, `export` writes them all as CSV, and
+// `backup` and `restore` copy the database consistently, all while the service may be running.
+// SIGINT and SIGTERM stop the service at once, closing every connection.
 
 #include <cstdlib>
 #include <iostream>
@@ -38,6 +39,7 @@
 #include "service/import_command.h"
 #include "service/options.h"
 #include "service/serve_command.h"
+#include "service/store_commands.h"
 
 int main(int argc, char** argv) {
     using namespace quelmarn::service;
@@ -60,10 +62,23 @@ int main(int argc, char** argv) {
             << "quelmarn-lookupd: 无法确定数据目录：请设置 HOME，或用 --database 指定数据库\n";
         return 1;
     }
-    if (options.command == Command::kImport) {
-        return runImport(options.csvFile, *database,
-                         options.skipFaultyLines ? FaultyLines::kSkip : FaultyLines::kRefuseFile,
-                         std::cout, std::cerr);
+    switch (options.command) {
+        case Command::kImport:
+            return runImport(
+                options.file, *database,
+                options.skipFaultyLines ? FaultyLines::kSkip : FaultyLines::kRefuseFile, std::cout,
+                std::cerr);
+        case Command::kBackup:
+            return runBackup(options.file, *database, std::cout, std::cerr);
+        case Command::kRestore:
+            return runRestore(options.file, *database, std::cout, std::cerr);
+        case Command::kExport:
+            return runExport(options.file, *database, std::cout, std::cerr);
+        case Command::kDelete:
+            return runDelete(options.serials, *database, std::cout, std::cerr);
+        case Command::kServe:
+        case Command::kHelp:
+            break;
     }
     return runServer(options.host, options.port, options.serverNames, *database);
 }

@@ -1,5 +1,7 @@
 #include "service/options.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <vector>
 
@@ -16,6 +18,14 @@ std::optional<int> parsePort(std::string_view text) {
     return port;
 }
 
+constexpr std::array<std::pair<std::string_view, Command>, 5> kCommands{{
+    {"import", Command::kImport},
+    {"backup", Command::kBackup},
+    {"restore", Command::kRestore},
+    {"export", Command::kExport},
+    {"delete", Command::kDelete},
+}};
+
 class ArgumentReader {
   public:
     explicit ArgumentReader(std::span<const std::string_view> arguments) : arguments_(arguments) {}
@@ -23,15 +33,24 @@ class ArgumentReader {
     std::variant<Options, std::string> read() {
         Options options;
         std::vector<std::string_view> positionals;
+        bool optionsEnded = false;
         while (next_ < arguments_.size()) {
             const std::string_view argument = arguments_[next_++];
+            if (argument == "--" && !optionsEnded) {
+                optionsEnded = true;
+                continue;
+            }
+            if (optionsEnded) {
+                positionals.push_back(argument);
+                continue;
+            }
             if (argument == "--help" || argument == "-h") {
                 options.command = Command::kHelp;
                 return options;
             }
             if (argument == "--skip-faulty-lines") {
                 options.skipFaultyLines = true;
-            } else if (!argument.starts_with("-")) {
+            } else if (!argument.starts_with("-") || argument == "-") {
                 positionals.push_back(argument);
             } else if (auto problem = readOption(argument, options)) {
                 return *problem;
@@ -41,14 +60,24 @@ class ArgumentReader {
             return std::string("--skip-faulty-lines 只用于 import");
         if (positionals.empty())
             return options;
-        if (positionals[0] != "import")
-            return "未知的子命令 “" + std::string(positionals[0]) + "”";
-        if (positionals.size() != 2)
-            return std::string("import 需要且只需要一个 CSV 文件");
+        const std::string_view command = positionals[0];
+        const auto found = std::find_if(kCommands.begin(), kCommands.end(),
+                                        [&](const auto& known) { return known.first == command; });
+        if (found == kCommands.end())
+            return "未知的子命令 “" + std::string(command) + "”";
+        options.command = found->second;
+        if (options.command == Command::kDelete && positionals.size() < 2)
+            return std::string("delete 需要至少一个序列号");
+        if (options.command != Command::kDelete && positionals.size() != 2)
+            return std::string(command) + " 需要且只需要一个文件";
+        if (options.skipFaultyLines && options.command != Command::kImport)
+            return std::string("--skip-faulty-lines 只用于 import");
         if (hostOrPortGiven_)
-            return std::string("import 不接受 --host、--port 或 --server-name");
-        options.command = Command::kImport;
-        options.csvFile = std::string(positionals[1]);
+            return std::string(command) + " 不接受 --host、--port 或 --server-name";
+        if (options.command == Command::kDelete)
+            options.serials.assign(positionals.begin() + 1, positionals.end());
+        else
+            options.file = std::string(positionals[1]);
         return options;
     }
 
@@ -106,10 +135,20 @@ std::string_view usageText() {
     return R"(用法：
   quelmarn-lookupd [--host 地址] [--port 端口] [--server-name 名称]... [--database 文件]
       启动序列号查询服务，直到收到 SIGINT 或 SIGTERM。
-  quelmarn-lookupd import 文件.csv [--database 文件] [--skip-faulty-lines]
-      从 CSV 文件导入设备，序列号相同的设备会被替换。文件中只要有一行有误
-      （包括同一序列号出现两次），就不导入任何设备，并列出每一处错误；
-      加上 --skip-faulty-lines 则只导入正确的行。
+  quelmarn-lookupd import 文件.csv|- [--database 文件] [--skip-faulty-lines]
+      从 CSV 文件（- 表示从标准输入重定向的文件）导入设备，序列号相同的设备
+      会被替换。文件中只要有一行有误（包括同一序列号出现两次），就不导入任何
+      设备，并列出每一处错误；加上 --skip-faulty-lines 则只导入正确的行。
+  quelmarn-lookupd backup 文件 [--database 文件]
+      用 SQLite 的在线备份把数据库完整地复制到文件，服务运行时也可以用。
+      （服务运行时直接复制数据库文件会漏掉预写日志中的内容。）
+  quelmarn-lookupd restore 文件 [--database 文件]
+      用备份中的设备替换数据库中的全部设备；正在运行的服务在下一次查询时
+      即用恢复后的数据回答。
+  quelmarn-lookupd export 文件.csv|- [--database 文件]
+      把全部设备导出为 import 读取的 CSV 格式（- 表示写到标准输出）。
+  quelmarn-lookupd delete 序列号... [--database 文件]
+      删除这些序列号的设备；以 - 开头的序列号写在 -- 之后。
   quelmarn-lookupd --help
       显示本说明。
 
@@ -121,13 +160,15 @@ std::string_view usageText() {
                     或这些名称之一
   --database 文件   设备数据库（只接受本服务的数据库，或一个空文件），默认 $XDG_DATA_HOME/quelmarn/devices.sqlite3，
                     未设置 XDG_DATA_HOME 时为 ~/.local/share/quelmarn/devices.sqlite3；
-                    首次使用时自动创建，并写入几台示例设备
+                    服务首次启动时自动创建，并写入几台示例设备；
+                    import 和 restore 创建的新数据库中没有示例设备
 
 CSV 文件第一行为列名（顺序不限）：serial, model, model_identifier,
 manufactured_on, warranty_ends_on（日期格式 YYYY-MM-DD），以及可选的 notes。
 字段可以用双引号括起，其中的双引号写作 ""。
 
-退出码：0 成功；1 数据库、端口或文件出错，或导入的文件中有错误；2 参数有误。
+退出码：0 成功；1 数据库、端口或文件出错，导入的文件中有错误，或要删除的
+序列号不存在；2 参数有误。
 )";
 }
 

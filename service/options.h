@@ -10,9 +10,13 @@
 namespace quelmarn::service {
 
 enum class Command {
-    kServe,   // answer lookups over HTTP
-    kImport,  // register the devices of a CSV file, then exit
-    kHelp,    // print the usage, then exit
+    kServe,    // answer lookups over HTTP
+    kImport,   // register the devices of a CSV file, then exit
+    kBackup,   // copy the database to a file, then exit
+    kRestore,  // replace the devices by those of a backup, then exit
+    kExport,   // write every device to a CSV file, then exit
+    kDelete,   // unregister devices, then exit
+    kHelp,     // print the usage, then exit
 };
 
 // The application's lookup address is 127.0.0.1:47180.
@@ -23,16 +27,20 @@ struct Options {
     std::string host = "127.0.0.1";        // loopback unless asked otherwise
     int port = kDefaultPort;               // 0 asks for any free port
     std::optional<std::string> database;   // absent: the file in the user's data directory
-    std::string csvFile;                   // kImport only
+    std::string file;                      // kImport, kBackup, kRestore and kExport
+    std::vector<std::string> serials;      // kDelete only
     std::vector<std::string> serverNames;  // further names clients reach the service by
     bool skipFaultyLines = false;          // kImport only: save the good lines of a faulty file
 };
 
 // Reads the arguments that follow the program name:
 //   [--host ADDR] [--port N] [--server-name NAME]... [--database PATH]
-//   import FILE.csv [--database PATH] [--skip-faulty-lines]
+//   import FILE.csv|- [--database PATH] [--skip-faulty-lines]
+//   backup FILE | restore FILE | export FILE.csv|- [--database PATH]
+//   delete SERIAL... [--database PATH]
 //   --help
-// Options may also be written --name=value. Returns the options, or a message (Chinese, one
+// Options may also be written --name=value; after "--" every argument is a file or a serial,
+// whatever it begins with. Returns the options, or a message (Chinese, one
 // line) naming what is wrong.
 std::variant<Options, std::string> parseOptions(std::span<const std::string_view> arguments);
 

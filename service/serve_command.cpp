@@ -56,7 +56,7 @@ int runServer(const std::string& host, int port, const std::vector<std::string>&
 
     std::optional<DeviceStore> store;
     try {
-        store.emplace(databasePath);
+        store.emplace(databasePath, WhenMissing::kCreateWithSamples);
     } catch (const StoreError& error) {
         std::cerr << "quelmarn-lookupd: 数据库 " << databasePath << " 无法使用：" << error.what()
                   << "\n";

@@ -13,9 +13,12 @@ namespace {
 
 }  // namespace
 
-Connection openConnection(const std::string& path) {
+Connection openConnection(const std::string& path, OpenMode mode) {
     sqlite3* raw = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    const int access = mode == OpenMode::kReadOnly ? SQLITE_OPEN_READONLY
+                       : mode == OpenMode::kCreate ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                                   : SQLITE_OPEN_READWRITE;
+    const int flags = access | SQLITE_OPEN_NOMUTEX;
     Connection connection(nullptr);
     const int result = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     // sqlite3_open_v2 hands back a handle even on failure, which carries the reason and must be

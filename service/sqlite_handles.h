@@ -41,9 +41,15 @@ class StatementUse {
     sqlite3_stmt* statement_;
 };
 
-// Opens (creating if absent) the database file at `path` for reading and writing, with extended
-// result codes. Throws StoreError.
-Connection openConnection(const std::string& path);
+enum class OpenMode {
+    kCreate,    // read and write, making the file when it is absent
+    kExisting,  // read and write a file that must be there
+    kReadOnly,  // read a file that must be there
+};
+
+// Opens the database file at `path` as `mode` says, with extended result codes. The empty path
+// is a private temporary database on disk, removed when it is closed. Throws StoreError.
+Connection openConnection(const std::string& path, OpenMode mode = OpenMode::kCreate);
 
 // Compiles `sql` on `connection`. Throws StoreError.
 Statement prepare(sqlite3* connection, std::string_view sql);

@@ -21,10 +21,24 @@ class DevicesTest : public ::testing::Test {
   protected:
     testing_support::TemporaryDirectory directory_;
     std::string databasePath_ = (directory_.path() / "devices.sqlite3").string();
-    DeviceStore store_{databasePath_};
+    DeviceStore store_{databasePath_, WhenMissing::kCreateWithSamples};
 };
 
-std::vector<std::size_t> problemLines(const ImportReport& report) {
+struct Imported {
+    std::size_t imported;
+    std::vector<CsvProblem> problems;
+};
+
+Imported importText(DeviceStore& store, const std::string& text, FaultyLines faultyLines) {
+    std::istringstream csv(text);
+    std::vector<CsvProblem> problems;
+    const auto report = importDevices(
+        store, csv, faultyLines, [&](const CsvProblem& problem) { problems.push_back(problem); });
+    EXPECT_EQ(report.problems, problems.size());
+    return {report.imported, problems};
+}
+
+std::vector<std::size_t> problemLines(const Imported& report) {
     std::vector<std::size_t> lines;
     for (const auto& problem : report.problems)
         lines.push_back(problem.line);
@@ -57,14 +71,14 @@ TEST_F(DevicesTest, NewDatabaseInMissingDirectoriesHoldsTheSamplesAndKeepsWhatIs
     Device replaced{"QX2K93HT7LMP",     "迷你主机",         "Mini9,1",
                     year(2020) / 1 / 2, year(2023) / 1 / 1, "已更换电源"};
     {
-        DeviceStore store(path);
+        DeviceStore store(path, WhenMissing::kCreateWithSamples);
         ASSERT_GE(sampleDevices().size(), 5u);
         for (const Device& sample : sampleDevices())
             EXPECT_EQ(store.find(sample.serial), sample);
         store.saveAll(std::vector{replaced});
     }
     execute(path, "PRAGMA application_id = 0");  // as a file from before the stamp
-    EXPECT_EQ(DeviceStore(path).find("QX2K93HT7LMP"), replaced);
+    EXPECT_EQ(DeviceStore(path, WhenMissing::kRefuse).find("QX2K93HT7LMP"), replaced);
     EXPECT_EQ(execute(path, "PRAGMA application_id"), kOwnId);  // stamped on opening
 }
 
@@ -88,7 +102,7 @@ TEST_F(DevicesTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
             std::ofstream(path) << "this is a text file, not a database, and long enough to tell\n";
         const std::string before = fileBytes(path);
         try {
-            DeviceStore store(path.string());
+            DeviceStore store(path.string(), WhenMissing::kRefuse);
             ADD_FAILURE() << "opened";
         } catch (const StoreError& error) {
             EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
@@ -99,18 +113,18 @@ TEST_F(DevicesTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
 }
 
 TEST_F(DevicesTest, ImportSavesGoodLinesInAnyColumnOrderAndReportsBadOnes) {
-    const auto report = importDevices(store_,
-                                      "notes,warranty_ends_on,manufactured_on,model_identifier,"
-                                      "model,serial\n"
-                                      "\"带 \"\"引号\"\"，和逗号\",2030-01-31,2025-02-01,"
-                                      "\"Notebook13,2\",笔记本电脑 13 英寸,AB 12&=%\n"
-                                      ",2030-02-30,2025-02-01,X1,型号,BADDATE\n"
-                                      ",2030-01-01,2025-02-01,X1,型号\n"
-                                      ",2030-01-01,2025-02-01,X1,型号,\n"
-                                      ",2030-01-01,2025-02-01,X1,\xFF,BADUTF8\n"
-                                      ",2030-01-01,2025-02-01,X1,型号,QX2K93HT7LMP\n"
-                                      ",2031-01-01,2025-02-01,X2,再次,QX2K93HT7LMP\n",
-                                      FaultyLines::kSkip);
+    const auto report = importText(store_,
+                                   "notes,warranty_ends_on,manufactured_on,model_identifier,"
+                                   "model,serial\n"
+                                   "\"带 \"\"引号\"\"，和逗号\",2030-01-31,2025-02-01,"
+                                   "\"Notebook13,2\",笔记本电脑 13 英寸,AB 12&=%\n"
+                                   ",2030-02-30,2025-02-01,X1,型号,BADDATE\n"
+                                   ",2030-01-01,2025-02-01,X1,型号\n"
+                                   ",2030-01-01,2025-02-01,X1,型号,\n"
+                                   ",2030-01-01,2025-02-01,X1,\xFF,BADUTF8\n"
+                                   ",2030-01-01,2025-02-01,X1,型号,QX2K93HT7LMP\n"
+                                   ",2031-01-01,2025-02-01,X2,再次,QX2K93HT7LMP\n",
+                                   FaultyLines::kSkip);
     EXPECT_EQ(report.imported, 2u);
     EXPECT_EQ(problemLines(report), (std::vector<std::size_t>{3, 4, 5, 6, 8}));
     EXPECT_NE(report.problems.back().message.find("第 7 行重复"), std::string::npos);
@@ -127,12 +141,12 @@ TEST_F(DevicesTest, ImportWithAFaultyHeaderSavesNothing) {
           "serial,model,model_identifier,manufactured_on,warranty_ends_on,colour",
           "serial,serial,model,model_identifier,manufactured_on,warranty_ends_on", "\"serial"}) {
         const auto report =
-            importDevices(store_, header + "\nX,a,b,2020-01-01,2021-01-01\n", FaultyLines::kSkip);
+            importText(store_, header + "\nX,a,b,2020-01-01,2021-01-01\n", FaultyLines::kSkip);
         EXPECT_EQ(report.imported, 0u) << header;
         EXPECT_EQ(problemLines(report), std::vector<std::size_t>{1}) << header;
     }
     EXPECT_EQ(store_.find("X"), std::nullopt);
-    EXPECT_EQ(problemLines(importDevices(store_, "", FaultyLines::kSkip)),
+    EXPECT_EQ(problemLines(importText(store_, "", FaultyLines::kSkip)),
               std::vector<std::size_t>{1});
 }
 

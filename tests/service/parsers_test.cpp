@@ -2,10 +2,13 @@
 // path and the request log line.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "platform/utf8.h"
 #include "service/accepted_hosts.h"
 #include "service/calendar_date.h"
 #include "service/csv_reader.h"
+#include "service/csv_writer.h"
 #include "service/data_directory.h"
 #include "service/log_escape.h"
 #include "service/options.h"
@@ -47,6 +50,58 @@ TEST(CsvReaderTest, SplitsRecordsAndReportsMalformedOnesWithTheirLine) {
     }
 }
 
+// The reader holds 64 KiB of the file at a time: a line end cut in two by the end of what it
+// holds is still one line end, and a record too long to hold (a quote never closed in a large
+// file) is a problem after which reading goes on at the next line.
+TEST(CsvReaderTest, ReadsAcrossWhatItHoldsAndRefusesRecordsTooLongToHold) {
+    // A quoted field of kMaxCsvRecordBytes / 2 quotes written twice.
+    const std::string fieldOfQuotes(kMaxCsvRecordBytes + 2, '"');
+    std::string quoteTakingInManyLines = "a\n\"\n";
+    for (std::size_t i = 0; i < kMaxCsvRecordBytes; ++i)
+        quoteTakingInManyLines += "b\n";
+    // text, the records read, the line of the first problem (0: none), the last line ("b").
+    const std::tuple<std::string, std::size_t, std::size_t, std::size_t> cases[] = {
+        {std::string(kMaxCsvRecordBytes - 1, 'p') + "\r\nb\r\n", 2, 0, 2},
+        {std::string(kMaxCsvRecordBytes, 'p') + "\r\nb\r\n", 2, 0, 2},
+        {std::string(kMaxCsvRecordBytes + 1, 'p') + "\r\nb\r\n", 1, 1, 2},
+        {std::string(kMaxCsvRecordBytes, ',') + "\nb\n", 2, 0, 2},
+        {std::string(kMaxCsvRecordBytes + 1, ',') + "\nb\n", 1, 1, 2},
+        {"a\n" + fieldOfQuotes + "\nb\n", 2, 2, 3},
+        {quoteTakingInManyLines, kMaxCsvRecordBytes + 1, 2, kMaxCsvRecordBytes + 2},
+    };
+    for (const auto& [text, records, problemLine, lastLine] : cases) {
+        SCOPED_TRACE(text.substr(0, 8) + "... of " + std::to_string(text.size()));
+        const CsvDocument document = parseCsv(text);
+        ASSERT_EQ(document.records.size(), records);
+        EXPECT_EQ(document.records.back().fields, Fields{"b"});
+        EXPECT_EQ(document.records.back().line, lastLine);
+        EXPECT_EQ(document.problems.empty() ? 0 : document.problems.front().line, problemLine);
+    }
+}
+
+TEST(CsvWriterTest, WrittenRecordsReadBackAsTheSameFields) {
+    const std::vector<Fields> cases = {
+        {"a", "b"},
+        {""},
+        {"", ""},
+        {"\xEF\xBB\xBF"
+         "bom",
+         "x"},
+        {"a,b", "say \"hi\"", "\"", "line\nbreak", "crlf\r\n", "cr\ralone"},
+        {" spaced ", "序列号", "\x1B]0;\x07", "\xFF"},
+    };
+    for (const Fields& fields : cases) {
+        std::ostringstream written;
+        writeCsvRecord(written, fields);
+        writeCsvRecord(written, fields);  // not only as the file's first record
+        const CsvDocument document = parseCsv(written.str());
+        EXPECT_TRUE(document.problems.empty()) << written.str();
+        ASSERT_EQ(document.records.size(), 2u) << written.str();
+        EXPECT_EQ(document.records[0].fields, fields);
+        EXPECT_EQ(document.records[1].fields, fields);
+    }
+}
+
 TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
     using Read =
         std::tuple<Command, std::string, int, std::optional<std::string>, std::string, bool>;
@@ -59,12 +114,17 @@ TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
          {Command::kImport, "127.0.0.1", 47180, "x.db", "in.csv", false}},
         {{"import", "--skip-faulty-lines", "in.csv"},
          {Command::kImport, "127.0.0.1", 47180, std::nullopt, "in.csv", true}},
+        {{"backup", "b.db", "--database=x.db"},
+         {Command::kBackup, "127.0.0.1", 47180, "x.db", "b.db", false}},
+        {{"import", "-"}, {Command::kImport, "127.0.0.1", 47180, std::nullopt, "-", false}},
+        {{"restore", "b.db"}, {Command::kRestore, "127.0.0.1", 47180, std::nullopt, "b.db", false}},
+        {{"export", "all.csv"},
+         {Command::kExport, "127.0.0.1", 47180, std::nullopt, "all.csv", false}},
         {{"--help", "--verbose"}, {Command::kHelp, "127.0.0.1", 47180, std::nullopt, "", false}},
     };
     for (const auto& [arguments, expected] : valid) {
         const auto o = std::get<Options>(parseOptions(arguments));  // throws when refused
-        EXPECT_EQ(Read(o.command, o.host, o.port, o.database, o.csvFile, o.skipFaultyLines),
-                  expected);
+        EXPECT_EQ(Read(o.command, o.host, o.port, o.database, o.file, o.skipFaultyLines), expected);
     }
     const std::vector<std::vector<std::string_view>> invalid = {
         {"--port", "65536"},
@@ -77,9 +137,24 @@ TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
         {"import", "a", "b"},
         {"import", "a.csv", "--port", "1"},
         {"--skip-faulty-lines"},
+        {"backup"},
+        {"restore", "a.db", "b.db"},
+        {"export", "a.csv", "--skip-faulty-lines"},
+        {"delete"},
+        {"delete", "A1", "--host", "::1"},
     };
     for (const auto& arguments : invalid)
         EXPECT_TRUE(std::holds_alternative<std::string>(parseOptions(arguments))) << arguments[0];
+}
+
+// Serials are taken as they are, one that begins with a dash after "--".
+TEST(OptionsTest, DeleteTakesEverySerialGiven) {
+    const std::vector<std::string_view> arguments = {"delete", "A1",  "--database", "x.db",
+                                                     "--",     "-B2", "--"};
+    const auto options = std::get<Options>(parseOptions(arguments));
+    EXPECT_EQ(options.command, Command::kDelete);
+    EXPECT_EQ(options.serials, (std::vector<std::string>{"A1", "-B2", "--"}));
+    EXPECT_EQ(options.database, "x.db");
 }
 
 // A site's service listens on every address and is reached by its own name.

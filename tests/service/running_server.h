@@ -39,7 +39,8 @@ struct RunningServer {
 
     TemporaryDirectory directory;
     std::string databasePath = (directory.path() / "devices.sqlite3").string();
-    quelmarn::service::DeviceStore store{databasePath};
+    quelmarn::service::DeviceStore store{databasePath,
+                                         quelmarn::service::WhenMissing::kCreateWithSamples};
     std::mutex logMutex;
     std::vector<std::string> logged;
     quelmarn::service::LookupServer server;

@@ -256,7 +256,7 @@ TEST(DatabaseFileTest, DatabaseEmptiedDeletedOrReplacedUnderTheServerIsNoLongerS
         } else {
             std::filesystem::remove(running.databasePath);
             if (change == "replaced")
-                DeviceStore another(running.databasePath);  // as a later import would make it
+                DeviceStore another(running.databasePath, WhenMissing::kCreateEmpty);  // an import
             std::this_thread::sleep_for(1100ms);  // the file is looked at again once a second
         }
         const auto after = lookUp(running.port, kSerial);
