@@ -5,9 +5,9 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "platform/appkit/web_engine_module.h"
 #include "platform/log.h"
 #include "platform/qt/native_bridge.h"
-#include "platform/webview/web_engine_module.h"
 
 namespace platform {
 namespace {
