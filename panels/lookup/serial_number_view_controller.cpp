@@ -64,18 +64,24 @@ void SerialNumberViewController::awakeFromNib() {
     }
     if (unreadable) {
         // "unknown" is no serial number: a lookup of it could only fail, so say why instead.
-        showNotice(*unreadable == PropertyAbsence::NotPermitted ? LookupNotice::SerialNotPermitted
-                                                                : LookupNotice::SerialNotRecorded);
+        showNotice(lookupNoticeLines(*unreadable == PropertyAbsence::NotPermitted
+                                         ? LookupNotice::SerialNotPermitted
+                                         : LookupNotice::SerialNotRecorded));
         return;
     }
     searchBySerialNumber(serialNumber_);
     if (!serialNumber_ || serialNumber_->empty()) {
-        showNotice(typed ? LookupNotice::NothingTyped : LookupNotice::NoSerialRead);
+        showNotice(
+            lookupNoticeLines(typed ? LookupNotice::NothingTyped : LookupNotice::NoSerialRead));
     }
 }
 
-void SerialNumberViewController::showNotice(LookupNotice notice) {
-    const std::vector<std::string> lines = lookupNoticeLines(notice);
+bool SerialNumberViewController::isShown() {
+    return isViewLoaded() && view()->superview() != nullptr;
+}
+
+void SerialNumberViewController::showNotice(const std::vector<std::string>& lines) {
+    noticeShown_ = true;
     const NSRect bounds = view()->frame();
     const double top = (bounds.height + kNoticeLineHeight * static_cast<double>(lines.size())) / 2;
     for (std::size_t index = 0; index < lines.size(); ++index) {
@@ -124,6 +130,7 @@ void SerialNumberViewController::webViewDidStartProvisionalLoadForFrame(WebView&
 void SerialNumberViewController::webViewDidFinishLoadForFrame(WebView& /*sender*/,
                                                               WebFrame& /*frame*/) {
     NSLog("finish load");
+    pageShown_ = true;
     if (_myProgress) {
         _myProgress->stopAnimation(shared_from_this());
     }
@@ -136,11 +143,19 @@ void SerialNumberViewController::webViewDidFailProvisionalLoadWithErrorForFrame(
     }
     NSLog("did fail load");
     NSLog("error is %@", {arg(error.description())});
+    if (!isShown()) {
+        // The user has gone on to another panel; an alert about this one would only puzzle.
+        return;
+    }
     NSAlert alert;
     // The one failure that no network causes: the web view could not load its engine.
-    alert.setMessageText(error.domain == kWebEngineErrorDomain ? kBrowserMissingMessage
-                                                               : kConnectionFailedMessage);
+    const bool engineMissing = error.domain == kWebEngineErrorDomain;
+    alert.setMessageText(engineMissing ? kBrowserMissingMessage : kConnectionFailedMessage);
     alert.runModal();
+    // The alert is gone once read; the page area keeps saying what failed and what to do.
+    if (!engineMissing && !pageShown_ && !noticeShown_ && isShown()) {
+        showNotice(serviceUnreachableLines(kServiceHost));
+    }
 }
 
 void SerialNumberViewController::webViewDidFailLoadWithErrorForFrame(WebView& /*sender*/,

@@ -60,17 +60,21 @@ class SerialNumberViewController : public platform::NSViewController,
     void awakeFromNib() override;
 
   private:
-    // Puts the notice's lines over the panel, centred, one label a line.
-    void showNotice(LookupNotice notice);
+    // Puts the lines over the panel, centred, one label a line.
+    void showNotice(const std::vector<std::string>& lines);
+    // Whether the panel is still in the window: one the user has left says nothing more.
+    bool isShown();
 
     std::shared_ptr<platform::NSProgressIndicator> _myProgress;
     std::shared_ptr<platform::WebView> myWebView_;
     std::optional<std::string> serialNumber_;
+    bool pageShown_ = false;    // a load has finished: the web view shows a page
+    bool noticeShown_ = false;  // the panel already says why it shows nothing
 };
 
 // What the panel tells the user when the service cannot be reached.
 inline constexpr const char* kConnectionFailedMessage =
-    "连接苹果服务器时出错，请检查一下网络，稍后重试";
+    "连接查询服务器时出错，请检查一下网络，稍后重试";
 // What it tells the user when the web view has no engine (its module could not be loaded).
 inline constexpr const char* kBrowserMissingMessage =
     "内置浏览器组件缺失，无法显示查询结果，请重新安装本程序";

@@ -21,6 +21,9 @@ class QtDesktop : public Desktop {
         QMessageBox box(QMessageBox::Information, QStringLiteral("quelmarn"),
                         QString::fromStdString(alert.messageText()), QMessageBox::NoButton,
                         QApplication::activeWindow());
+        box.setInformativeText(QString::fromStdString(alert.informativeText()));
+        // What an alert says may be needed elsewhere: an address to open by hand, say.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         box.addButton(QStringLiteral("好"), QMessageBox::AcceptRole);
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
