@@ -16,6 +16,7 @@
 #include "platform/qt/native_bridge.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
+#include "platform/qt/toolkit_translations.h"
 
 namespace platform {
 namespace {
@@ -101,6 +102,7 @@ int NSApplicationMain(int argc, char** argv) {
     prepareToolkitEnvironment();
     QApplication toolkit(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelmarn"));
+    installToolkitTranslations(toolkit);
     // Closing the main window only hides it; the application runs until it is told to quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
