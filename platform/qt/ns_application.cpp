@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/qt/accessibility.h"
 #include "platform/qt/application_environment.h"
 #include "platform/qt/main_menu.h"
 #include "platform/qt/native_bridge.h"
@@ -103,6 +104,7 @@ int NSApplicationMain(int argc, char** argv) {
     QApplication toolkit(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelmarn"));
     installToolkitTranslations(toolkit);
+    installAccessibleRoles();
     // Closing the main window only hides it; the application runs until it is told to quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -137,6 +139,7 @@ int NSApplicationMain(int argc, char** argv) {
         for (QLineEdit* field : mainWindow.findChildren<QLineEdit*>()) {
             if (field->property("clearButtonAfterFirstFrame").toBool()) {
                 field->setClearButtonEnabled(true);
+                nameClearButton(*field);
             }
         }
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {

@@ -23,6 +23,8 @@ EmbeddedWebEngine::EmbeddedWebEngine(WebView& view) : view_(view) {
         page_ = makeWebEngineView();
     }
     page_->setParent(host);
+    // The page takes the name of the place it fills ("查询结果", say) for a screen reader.
+    page_->setAccessibleName(host->accessibleName());
     if (host->layout() == nullptr) {
         auto* layout = new QVBoxLayout(host);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -71,6 +73,7 @@ void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
         }
         case QWebEngineLoadingInfo::LoadSucceededStatus:
             forgetWarmUpPage();
+            describePage();
             prepareSpareWebEngineViewSoon();
             delegate->webViewDidFinishLoadForFrame(view_, frame);
             return;
@@ -92,6 +95,16 @@ void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
     } else {
         delegate->webViewDidFailProvisionalLoadWithErrorForFrame(view_, error, frame);
     }
+}
+
+void EmbeddedWebEngine::describePage() {
+    // The engine's own page tree does not reach a screen reader through the view in every
+    // version; the page's text as the view's description always does.
+    page_->page()->toPlainText([page = page_](const QString& text) {
+        if (page != nullptr) {
+            page->setAccessibleDescription(text.simplified());
+        }
+    });
 }
 
 void EmbeddedWebEngine::forgetWarmUpPage() {

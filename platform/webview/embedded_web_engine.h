@@ -39,6 +39,8 @@ class EmbeddedWebEngine : public WebEngine {
     // A view made ahead carries the empty page it was warmed with: once a page of the user's
     // has loaded, it goes from the history, so that "back" cannot lead to it.
     void forgetWarmUpPage();
+    // Gives the view the shown page's text as its accessible description, for screen readers.
+    void describePage();
 
     WebView& view_;
     QPointer<QWebEngineView> page_;
