@@ -1,7 +1,5 @@
 #include "panels/lookup/serial_number_view_controller.h"
 
-#include <cstring>
-
 #include "panels/lookup/platform_serial_number.h"
 #include "panels/lookup/service_host.h"
 #include "platform/appkit/ns_alert.h"
@@ -43,25 +41,64 @@ bool SerialNumberViewController::setValueForKey(std::string_view key,
 }
 
 void SerialNumberViewController::awakeFromNib() {
-    const bool typed = serialNumber_.has_value();
-    std::optional<PropertyAbsence> unreadable;
-    if (!typed) {
-        char buffer[kSerialNumberBufferSize];
-        std::memset(buffer, 0, sizeof buffer);
-        mach_port_t masterPort = MACH_PORT_NULL;
-        if (IOMasterPort(MACH_PORT_NULL, &masterPort) == KERN_SUCCESS) {
-            PlatformSerialNumberDetails details;
-            getPlatformSerialNumber(masterPort, buffer, &details);
-            unreadable = details.absence;
-            // The buffer holds Mac OS Roman text; a serial number too long for it comes whole.
-            setSerialNumber(details.wholeSerialNumber.empty()
-                                ? CFStringCreateWithCString(kCFAllocatorDefault, buffer,
-                                                            kCFStringEncodingMacRoman)
-                                      ->utf8
-                                : details.wholeSerialNumber);
-        }
-        NSLog("序列号 %@", {arg(serialNumber_)});
+    if (serialNumber_.has_value()) {
+        lookUp(false, std::nullopt);
+        return;
     }
+    mach_port_t masterPort = MACH_PORT_NULL;
+    if (IOMasterPort(MACH_PORT_NULL, &masterPort) != KERN_SUCCESS) {
+        NSLog("序列号 %@", {arg(serialNumber_)});
+        lookUp(true, std::nullopt);
+        return;
+    }
+    const auto self = std::weak_ptr<SerialNumberViewController>(
+        std::static_pointer_cast<SerialNumberViewController>(shared_from_this()));
+    serialPending_ = true;
+    getPlatformSerialNumber(masterPort, [self](const SerialNumberBuffer& buffer,
+                                               const PlatformSerialNumberDetails& details) {
+        if (const auto panel = self.lock()) {
+            panel->ownSerialNumberRead(buffer, details);
+        }
+    });
+    if (serialPending_) {
+        // A system service is asked, which may first ask the user for a password: say so, and
+        // let the user go on meanwhile.
+        if (_myProgress) {
+            _myProgress->startAnimation(shared_from_this());
+        }
+        waitingNotice_ = showNotice({kWaitingForAuthorization});
+    }
+}
+
+void SerialNumberViewController::ownSerialNumberRead(const SerialNumberBuffer& buffer,
+                                                     const PlatformSerialNumberDetails& details) {
+    const bool late = !waitingNotice_.empty();
+    serialPending_ = false;
+    if (late) {
+        for (const auto& label : waitingNotice_) {
+            label->removeFromSuperview();
+        }
+        waitingNotice_.clear();
+        noticeShown_ = false;
+        if (_myProgress) {
+            _myProgress->stopAnimation(shared_from_this());
+        }
+        if (!isShown()) {
+            // The user has gone on to another panel: this lookup is no longer wanted.
+            return;
+        }
+    }
+    // The buffer holds Mac OS Roman text; a serial number too long for it comes whole.
+    setSerialNumber(details.wholeSerialNumber.empty()
+                        ? CFStringCreateWithCString(kCFAllocatorDefault, buffer.data(),
+                                                    kCFStringEncodingMacRoman)
+                              ->utf8
+                        : details.wholeSerialNumber);
+    NSLog("序列号 %@", {arg(serialNumber_)});
+    lookUp(true, details.absence);
+}
+
+void SerialNumberViewController::lookUp(bool own, std::optional<PropertyAbsence> unreadable) {
     if (unreadable) {
         // "unknown" is no serial number: a lookup of it could only fail, so say why instead.
         showNotice(lookupNoticeLines(*unreadable == PropertyAbsence::NotPermitted
@@ -72,7 +109,7 @@ void SerialNumberViewController::awakeFromNib() {
     searchBySerialNumber(serialNumber_);
     if (!serialNumber_ || serialNumber_->empty()) {
         showNotice(
-            lookupNoticeLines(typed ? LookupNotice::NothingTyped : LookupNotice::NoSerialRead));
+            lookupNoticeLines(own ? LookupNotice::NoSerialRead : LookupNotice::NothingTyped));
     }
 }
 
@@ -80,8 +117,10 @@ bool SerialNumberViewController::isShown() {
     return isViewLoaded() && view()->superview() != nullptr;
 }
 
-void SerialNumberViewController::showNotice(const std::vector<std::string>& lines) {
+std::vector<std::shared_ptr<NSView>> SerialNumberViewController::showNotice(
+    const std::vector<std::string>& lines) {
     noticeShown_ = true;
+    std::vector<std::shared_ptr<NSView>> labels;
     const NSRect bounds = view()->frame();
     const double top = (bounds.height + kNoticeLineHeight * static_cast<double>(lines.size())) / 2;
     for (std::size_t index = 0; index < lines.size(); ++index) {
@@ -95,7 +134,9 @@ void SerialNumberViewController::showNotice(const std::vector<std::string>& line
         label->setEditable(false);
         label->setSelectable(false);
         view()->addSubview(label);
+        labels.push_back(std::move(label));
     }
+    return labels;
 }
 
 void SerialNumberViewController::searchBySerialNumber(const std::optional<std::string>& serial) {
