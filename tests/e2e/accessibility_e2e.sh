@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What a screen reader gets: the real application on a virtual display with an accessibility
 # bus of the test's own (a private session bus and the AT-SPI bus launcher it activates), read
-# with pyatspi (Debian's, under /usr/bin/python3) as Orca reads it. The three panels are dumped and checked: every command, the
+# with pyatspi as Orca reads it. The three panels are dumped and checked: every command, the
 # search box and its clear button have Chinese names; each device row is one read-only text
 # named by its text, with no separate element for its icon; the lookup answer carries the
 # page's text.
@@ -11,10 +11,10 @@ if [[ "$(id -u)" == 0 && "${ACCESSIBILITY_E2E_INSIDE:-}" != 1 ]]; then
     ACCESSIBILITY_E2E_INSIDE=1 exec unshare --net bash "$0" "$@"
 fi
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/atspi_lib.sh"
 app="$1"
 service="$2"
 out="$3"
-dump="$(dirname "${BASH_SOURCE[0]}")/atspi_dump.py"
 rm -rf "$out"
 mkdir -p "$out"
 [[ "${ACCESSIBILITY_E2E_INSIDE:-}" == 1 ]] && ip link set lo up
@@ -26,30 +26,21 @@ E2E_PIDS+=("$!")
 e2e_wait_for_line "$out/lookupd.log" 10 '47180'
 
 e2e_start_display
-dbus-daemon --session --nofork --print-address >"$out/bus.address" 2>/dev/null &
-E2E_PIDS+=("$!")
-e2e_wait_for_line "$out/bus.address" 10 '^unix:'
-export DBUS_SESSION_BUS_ADDRESS="$(head -1 "$out/bus.address")"
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+e2e_start_accessibility_bus "$out/bus.address"
 
 e2e_start_app "$app" "$out/app.log"
 window="$(e2e_window quelmarn)"
 [[ -n "$window" ]] || e2e_fail "the main window did not appear"
 e2e_wait_for_line "$out/app.log" 10 'the fan speed is '
 
-# Fails unless the dump $1 has a line matching the regex $2.
-expect_element() {
-    grep -qE "$2" "$1" || { cat "$1" >&2; e2e_fail "no element matching '$2' in $1"; }
-}
-
-/usr/bin/python3 "$dump" quelmarn >"$out/device-panel.atspi" || e2e_fail "no accessible tree"
+e2e_dump_accessible_tree "$out/device-panel.atspi"
 device="$out/device-panel.atspi"
 for command in 设备信息 序列号查询 关于 帮助; do
-    expect_element "$device" "^ +\[push button\] \"$command\""
+    e2e_expect_element "$device" "^ +\[push button\] \"$command\""
 done
-expect_element "$device" '^ +\[(entry|text)\] "序列号搜索框" \{[a-z,-]*editable'
+e2e_expect_element "$device" '^ +\[(entry|text)\] "序列号搜索框" \{[a-z,-]*editable'
 for row in "CPU型号：" "CPU频率：" "内存：" "系统版本：" "型号：" "分辨率：" "CPU温度：" "风扇数："; do
-    expect_element "$device" "^ +\[label\] \"$row[^\"]*\" \{read-only\}$"
+    e2e_expect_element "$device" "^ +\[label\] \"$row[^\"]*\" \{read-only\}$"
 done
 # The panel holds the eight texts and nothing else: no icon, no editable field.
 rows="$(awk '/\[filler\] "设备信息"/ { depth = match($0, /[^ ]/); inside = 1; next }
@@ -69,16 +60,16 @@ xdotool type --delay 20 "$serial"
 xdotool key Return
 e2e_wait_for_line "$out/app.log" 60 '\] finish load$'
 sleep 2
-/usr/bin/python3 "$dump" quelmarn >"$out/lookup-panel.atspi" || e2e_fail "no accessible tree"
-expect_element "$out/lookup-panel.atspi" "\"查询结果\".*description=\".*$serial"
+e2e_dump_accessible_tree "$out/lookup-panel.atspi"
+e2e_expect_element "$out/lookup-panel.atspi" "\"查询结果\".*description=\".*$serial"
 # The search box now holds text, so its clear button shows.
-expect_element "$out/lookup-panel.atspi" '^ +\[push button\] "清除搜索框"'
+e2e_expect_element "$out/lookup-panel.atspi" '^ +\[push button\] "清除搜索框"'
 
 xdotool windowfocus --sync "$window"
 xdotool key ctrl+3
 sleep 1
-/usr/bin/python3 "$dump" quelmarn >"$out/about-panel.atspi" || e2e_fail "no accessible tree"
-expect_element "$out/about-panel.atspi" '^ +\[label\] "邮箱：[^"]*" \{read-only\}$'
-expect_element "$out/about-panel.atspi" '^ +\[label\] "版本：[^"]*" \{read-only\}$'
+e2e_dump_accessible_tree "$out/about-panel.atspi"
+e2e_expect_element "$out/about-panel.atspi" '^ +\[label\] "邮箱：[^"]*" \{read-only\}$'
+e2e_expect_element "$out/about-panel.atspi" '^ +\[label\] "版本：[^"]*" \{read-only\}$'
 kill -0 "$E2E_APP_PID" || e2e_fail "the application is gone"
 echo "dumps: $out/device-panel.atspi $out/lookup-panel.atspi $out/about-panel.atspi"
