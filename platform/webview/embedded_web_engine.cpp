@@ -54,7 +54,23 @@ void EmbeddedWebEngine::loadRequest(const NSURLRequest& request) {
         httpRequest.setPostData(QByteArray(reinterpret_cast<const char*>(body.data()),
                                            static_cast<qsizetype>(body.size())));
     }
+    if (post) {
+        lastPost_ = httpRequest;
+    }
     page_->load(httpRequest);
+}
+
+bool EmbeddedWebEngine::repostedForReturn(const QWebEngineLoadingInfo& info) {
+    // net::ERR_CACHE_MISS: a history entry that only a new POST could show.
+    constexpr int kCacheMiss = -400;
+    if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus ||
+        info.errorDomain() != QWebEngineLoadingInfo::InternalErrorDomain ||
+        info.errorCode() != kCacheMiss || !lastPost_ || info.url() != lastPost_->url()) {
+        return false;
+    }
+    // A lookup only reads, so posting it again is what the user asked for by going back.
+    page_->load(*lastPost_);
+    return true;
 }
 
 void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
@@ -79,11 +95,15 @@ void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
             return;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
         case QWebEngineLoadingInfo::LoadFailedStatus:
+            if (repostedForReturn(info)) {
+                return;
+            }
             prepareSpareWebEngineViewSoon();
             break;
     }
     // A page that came with an error status is a page, and it is shown.
     if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
+        describePage();
         delegate->webViewDidFinishLoadForFrame(view_, frame);
         return;
     }

@@ -23,3 +23,9 @@ e2e_dump_accessible_tree() {
 e2e_expect_element() {
     grep -qE "$2" "$1" || { cat "$1" >&2; e2e_fail "no element matching '$2' in $1"; }
 }
+
+# Writes to file $1 the menu that the shell command $2 (a key press, say) makes quelmarn show.
+e2e_dump_menu_after() {
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/atspi_dump.py" quelmarn --menu-after "$2" \
+        >"$1" || e2e_fail "no menu of quelmarn after '$2'"
+}
