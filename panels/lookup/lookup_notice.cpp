@@ -31,6 +31,10 @@ std::vector<std::string> lookupNoticeLines(LookupNotice notice) {
     return {whatHappened(notice), kTypeItIn, kWhereItIsPrinted};
 }
 
+std::vector<std::string> waitingForAuthorizationLines() {
+    return {"正在读取本机序列号，等待系统授权……", "如果弹出了授权窗口，请输入管理员密码。"};
+}
+
 bool isThisMachine(const std::string& serviceHost) {
     std::string_view host = serviceHost;
     if (host.starts_with('[')) {

@@ -15,6 +15,8 @@ namespace {
 // The notice's labels: one line of text each, kept clear of the panel's sides.
 constexpr double kNoticeLineHeight = 28;
 constexpr double kNoticeMargin = 20;
+// How far below the panel's centre a notice starts that must leave the indicator there clear.
+constexpr double kIndicatorClearance = 24;
 
 }  // namespace
 
@@ -66,7 +68,7 @@ void SerialNumberViewController::awakeFromNib() {
         if (_myProgress) {
             _myProgress->startAnimation(shared_from_this());
         }
-        waitingNotice_ = showNotice({kWaitingForAuthorization});
+        waitingNotice_ = showNotice(waitingForAuthorizationLines(), true);
     }
 }
 
@@ -118,11 +120,13 @@ bool SerialNumberViewController::isShown() {
 }
 
 std::vector<std::shared_ptr<NSView>> SerialNumberViewController::showNotice(
-    const std::vector<std::string>& lines) {
+    const std::vector<std::string>& lines, bool belowIndicator) {
     noticeShown_ = true;
     std::vector<std::shared_ptr<NSView>> labels;
     const NSRect bounds = view()->frame();
-    const double top = (bounds.height + kNoticeLineHeight * static_cast<double>(lines.size())) / 2;
+    const double height = kNoticeLineHeight * static_cast<double>(lines.size());
+    const double top =
+        belowIndicator ? bounds.height / 2 - kIndicatorClearance : (bounds.height + height) / 2;
     for (std::size_t index = 0; index < lines.size(); ++index) {
         auto label = NSTextField::initWithFrame(
             NSMakeRect(kNoticeMargin, top - kNoticeLineHeight * static_cast<double>(index + 1),

@@ -67,9 +67,10 @@ class SerialNumberViewController : public platform::NSViewController,
     // Looks up serialNumber_ (the machine's own when `own`), or says why there is none to look
     // up: `unreadable` when the machine's could not be read.
     void lookUp(bool own, std::optional<platform::PropertyAbsence> unreadable);
-    // Puts the lines over the panel, centred, one label a line, and returns the labels.
-    std::vector<std::shared_ptr<platform::NSView>> showNotice(
-        const std::vector<std::string>& lines);
+    // Puts the lines over the panel, centred, one label a line, and returns the labels. With
+    // `belowIndicator` they stand under the indicator in the panel's centre instead.
+    std::vector<std::shared_ptr<platform::NSView>> showNotice(const std::vector<std::string>& lines,
+                                                              bool belowIndicator = false);
     // Whether the panel is still in the window: one the user has left says nothing more.
     bool isShown();
 
@@ -86,10 +87,6 @@ class SerialNumberViewController : public platform::NSViewController,
 // What the panel tells the user when the service cannot be reached.
 inline constexpr const char* kConnectionFailedMessage =
     "连接查询服务器时出错，请检查一下网络，稍后重试";
-// What it says while the machine's own serial number waits for a system service, which may
-// first ask the user for an administrator's password.
-inline constexpr const char* kWaitingForAuthorization =
-    "正在读取本机序列号，等待系统授权：如果弹出了授权窗口，请输入管理员密码。";
 // What it tells the user when the web view has no engine (its module could not be loaded).
 inline constexpr const char* kBrowserMissingMessage =
     "内置浏览器组件缺失，无法显示查询结果，请重新安装本程序";

@@ -186,8 +186,7 @@ TEST_F(SlowService, TheWaitIsShownAndTheAnswerIsLookedUpWhenItComes) {
         SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr);
     content->addSubview(panel->view());
 
-    EXPECT_EQ(testing_support::labelTexts(*panel->view()),
-              std::vector<std::string>{kWaitingForAuthorization});
+    EXPECT_EQ(testing_support::labelTexts(*panel->view()), waitingForAuthorizationLines());
     EXPECT_TRUE(panel->myProgress()->isAnimating());
     EXPECT_TRUE(ui.loads.empty());
     ASSERT_TRUE(waitUntil([&] { return !ui.loads.empty(); }, 10s));
