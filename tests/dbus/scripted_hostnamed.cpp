@@ -7,7 +7,8 @@
 //                         "interactive authorization required", as polkit's auth_admin_keep does
 //   interactive-required  always "interactive authorization required" (no agent to ask)
 //   deny                  always "access denied" (the administrator's password was refused)
-//   late SERIAL           SERIAL, 5 s after the call, as when the user types a password
+//   late SERIAL           SERIAL, 5 s after the call, as when the user types a password; prints
+//                         "answered" when it has sent the answer
 //   silent                never answers
 // Prints "ready" once the name is owned; runs until it is killed.
 #include <QCoreApplication>
@@ -42,6 +43,8 @@ class ScriptedHostname final : public QDBusVirtualObject {
         if (script_ == QLatin1String("late")) {
             QTimer::singleShot(kLateAnswer, [reply = message.createReply(serial_), connection] {
                 QDBusConnection(connection).send(reply);
+                std::puts("answered");
+                std::fflush(stdout);
             });
             return true;
         }

@@ -83,7 +83,6 @@ wait_for_look() {
 
 xdotool windowfocus --sync "$window"
 xdotool key ctrl+2
-asked_at=$(date +%s%3N)
 e2e_wait_for_line "$out/hostnamed.calls" 5 '^GetHardwareSerial interactive=1$'
 # While the service has not answered, the window shows the waiting lookup panel...
 wait_for_look not "$out/device-panel.png" "$out/waiting.png" ||
@@ -94,12 +93,13 @@ xdotool key ctrl+1
 wait_for_look "$out/device-panel.png" "$out/back-to-device.png" ||
     e2e_fail "Ctrl+1 did not show the device panel while the hostname service was asked"
 echo "screenshot: $out/back-to-device.png"
-elapsed=$(($(date +%s%3N) - asked_at))
-((elapsed < 4500)) || e2e_fail "the panels changed only after ${elapsed} ms, when the answer had come"
-echo "lookup panel shown and left within ${elapsed} ms of asking, before the 5 s answer"
+grep -qx answered "$out/hostnamed.log" &&
+    e2e_fail "the panels changed only once the hostname service had answered"
+echo "the lookup panel was shown and left while the hostname service had not yet answered"
 
 # The answer comes 5 s after the call, for a panel the user has left: nothing is posted.
-sleep 6
+e2e_wait_for_line "$out/hostnamed.log" 10 '^answered$'
+sleep 1
 grep -q "POST /inapp.php" "$out/lookupd.log" && e2e_fail "the late answer was posted"
 grep -q "序列号 $serial" "$out/app.log" && e2e_fail "the late answer was taken up"
 wait_for_look "$out/device-panel.png" "$out/after-answer.png" ||
