@@ -3,7 +3,8 @@
 # them: the search box's context menu is in Chinese; the lookup page's context menu is in
 # Chinese and offers no command that does nothing (view source, save page, open in a new
 # window); a link followed inside the panel can be gone back from with Alt+Left and with the
-# mouse's back button. The menus and pages are read as a screen reader reads them.
+# mouse's back button; help (F1) on a desktop without a browser says so and gives the address.
+# The menus, pages and alerts are read as a screen reader reads them.
 # Runs in a network namespace of its own when root, so the lookup service's fixed port is free.
 # Usage: page_commands_e2e.sh QUELMARN QUELMARN_LOOKUPD OUTPUT_DIR
 if [[ "$(id -u)" == 0 && "${PAGE_COMMANDS_E2E_INSIDE:-}" != 1 ]]; then
@@ -25,7 +26,9 @@ E2E_PIDS+=("$!")
 e2e_wait_for_line "$out/lookupd.log" 10 '47180'
 e2e_start_display
 e2e_start_accessibility_bus "$out/bus.address"
-e2e_start_app "$app" "$out/app.log"
+# No browser: nothing on the search path opens a URL.
+mkdir -p "$out/no-browser"
+BROWSER="" PATH="$out/no-browser" e2e_start_app "$app" "$out/app.log"
 window="$(e2e_window quelmarn)"
 [[ -n "$window" ]] || e2e_fail "the main window did not appear"
 e2e_wait_for_line "$out/app.log" 10 'the fan speed is '
@@ -100,3 +103,16 @@ xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT - 60)) click 8
 expect_back 5
 grep -q '\] did fail load$' "$out/app.log" && e2e_fail "going back failed"
 kill -0 "$E2E_APP_PID" || e2e_fail "the application is gone"
+
+# Help without a browser.
+xdotool windowfocus --sync "$window"
+xdotool key F1
+sleep 1
+e2e_dump_accessible_tree "$out/help-alert.atspi"
+e2e_expect_element "$out/help-alert.atspi" '"没有找到可以打开帮助页面的浏览器"'
+e2e_expect_element "$out/help-alert.atspi" 'http://127\.0\.0\.1:47180/kb/HT1349\?viewlocale=zh_CN'
+alert="$(xdotool search --onlyvisible --name '^quelmarn$' | grep -v "^$window\$" | head -1 || true)"
+[[ -n "$alert" ]] || e2e_fail "no alert window appeared for help"
+e2e_screenshot "$alert" "$out/help-alert.png"
+xdotool windowfocus --sync "$alert"
+xdotool key Return
