@@ -16,13 +16,17 @@
 #include "platform/qt/native_bridge.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
+#include "platform/qt/window_closing.h"
 
 namespace platform {
 namespace {
 
-// A window of the application that the user sees now; a minimised one is not on screen.
+// A window of the application that the user sees now; a minimised one is not on screen, and
+// neither is one the window manager does not manage (the tray icon's, which on X11 is a
+// top-level window embedded into the tray).
 bool isOnScreen(const QWidget* window) {
     return window->isVisible() && !window->isMinimized() &&
+           !window->windowFlags().testFlag(Qt::BypassWindowManagerHint) &&
            (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog);
 }
 
@@ -91,7 +95,9 @@ void NSApplication::reopen() {
 }
 
 void NSApplication::terminate() {
-    QCoreApplication::quit();
+    // Not quit(): that first asks every visible window to close, and the main window answers a
+    // close by hiding, which the toolkit takes for a refusal to quit.
+    QCoreApplication::exit(0);
 }
 
 int NSApplicationMain(int argc, char** argv) {
@@ -131,6 +137,10 @@ int NSApplicationMain(int argc, char** argv) {
     // than laying out a whole panel: both wait until the window is on screen.
     std::unique_ptr<StatusIcon> statusIcon;
     QWidget& mainWindow = *NativeBridge::windowOf(*window);
+    // Without an icon in a tray, nothing would be left to bring a closed window back or to quit
+    // from: closing then quits. A tray that went away since counts as none.
+    hideOnClose(mainWindow,
+                [&statusIcon] { return !statusIcon || !QSystemTrayIcon::isSystemTrayAvailable(); });
     afterFirstPaint(mainWindow, [&application, &statusIcon, &mainWindow] {
         for (QLineEdit* field : mainWindow.findChildren<QLineEdit*>()) {
             if (field->property("clearButtonAfterFirstFrame").toBool()) {
@@ -138,8 +148,6 @@ int NSApplicationMain(int argc, char** argv) {
             }
         }
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            // Nothing would be left to bring a closed window back or to quit from.
-            QApplication::setQuitOnLastWindowClosed(true);
             return;
         }
         statusIcon = std::make_unique<StatusIcon>([&application] { application.reopen(); },

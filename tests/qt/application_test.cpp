@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "platform/appkit/ns_toolbar_item.h"
 #include "platform/qt/application_environment.h"
@@ -21,6 +22,7 @@
 #include "platform/qt/native_bridge.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
+#include "platform/qt/window_closing.h"
 
 namespace {
 
@@ -144,6 +146,38 @@ TEST_F(MainMenuTest, ReopenActivatesACoveredWindowAndBringsBackAMinimisedOne) {
     application.reopen();
     // A minimised window is not on screen: the delegate is told so, and it brings it back.
     EXPECT_EQ(delegate->reopens, (std::vector<bool>{true, false}));
+}
+
+// On X11 the tray icon is a top-level window of the application's, embedded into the tray: it
+// must not count as a window on screen, or nothing would bring a closed main window back.
+TEST_F(MainMenuTest, AWindowTheWindowManagerDoesNotManageIsNotOnScreen) {
+    QWidget trayIconLike(nullptr,
+                         Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+    trayIconLike.show();
+    EXPECT_FALSE(application.hasVisibleWindows());
+    application.reopen();
+    EXPECT_EQ(delegate->reopens, std::vector<bool>{false});
+}
+
+TEST_F(MainMenuTest, ClosingHidesTheSameNativeWindowOrQuitsWhenNothingCouldBringItBack) {
+    bool quits = false;
+    platform::hideOnClose(*mainWindow, [&quits] { return quits; });
+    window->makeKeyAndOrderFront(nullptr);
+    const QWindow* native = mainWindow->windowHandle();
+    ASSERT_NE(native, nullptr);
+    action("actionPerformClose").trigger();
+    EXPECT_FALSE(mainWindow->isVisible());
+    EXPECT_EQ(mainWindow->windowHandle(), native);
+    EXPECT_NE(native->handle(), nullptr) << "the native window was destroyed";
+
+    window->makeKeyAndOrderFront(nullptr);
+    EXPECT_TRUE(mainWindow->isVisible());
+    quits = true;
+    QTimer::singleShot(0, [&] { mainWindow->close(); });
+    const QObject limit;
+    QTimer::singleShot(10000, &limit, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(mainWindow->isVisible());
 }
 
 TEST_F(MainMenuTest, QuitIsTheApplicationsWhenTheDelegateDeclines) {
