@@ -7,12 +7,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 app="$1"
 out="$2"
-rm -rf "$out"
-mkdir -p "$out"
-export XDG_RUNTIME_DIR="$(mktemp -d)"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-e2e_start_display
+e2e_private_session "$out"
 trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 \
     >"$out/trayer.log" 2>&1 &
 E2E_PIDS+=("$!")
@@ -28,9 +23,8 @@ print(x.XGetSelectionOwner(display, x.XInternAtom(display, b"_NET_SYSTEM_TRAY_S0
 for _ in $(seq 50); do [[ "$(tray_owner)" != 0 ]] && break; sleep 0.1; done
 [[ "$(tray_owner)" != 0 ]] || e2e_fail "trayer did not take the tray selection"
 
-e2e_start_app "$app" "$out/app.log"
-window="$(e2e_window quelmarn)"
-[[ -n "$window" ]] || e2e_fail "the main window did not appear"
+e2e_start_app_window "$app" "$out/app.log"
+window="$E2E_WINDOW"
 # The tray icon is a small window of the application's, embedded into the tray's panel.
 icon=""
 for _ in $(seq 100); do

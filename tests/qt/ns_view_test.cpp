@@ -163,6 +163,8 @@ TEST(NSViewTest, AMenuIsTheContextMenuAndItsKeysAreShortcutsOfTheWindow) {
 
     QWidget& widget = *widgetOf(*panel);
     EXPECT_EQ(widget.contextMenuPolicy(), Qt::ActionsContextMenu);
+    // Its commands reach it from the keyboard too.
+    EXPECT_EQ(widget.focusPolicy(), Qt::StrongFocus);
     ASSERT_EQ(widget.actions().size(), 1);
     QAction& action = *widget.actions().front();
     EXPECT_EQ(action.text(), "复制");
