@@ -31,6 +31,9 @@ QWidget* shownPanel(QMainWindow& window) {
     return panel;
 }
 
+// Marks a panel view that draws its focus frame.
+constexpr char kFramed[] = "drawsFocusFrame";
+
 // Draws the focus frame around a panel view while it has the keyboard: a panel's own widgets
 // are labels, so without it nothing would show where the keyboard is.
 class FocusFrame : public QObject {
@@ -79,7 +82,8 @@ class PanelFocus : public QObject {
         if (panel == nullptr || panel->isWindow()) {
             return false;
         }
-        if (takesTabFocus(*panel) && panel->findChild<FocusFrame*>() == nullptr) {
+        if (takesTabFocus(*panel) && !panel->property(kFramed).toBool()) {
+            panel->setProperty(kFramed, true);
             panel->installEventFilter(new FocusFrame(*panel));
         }
         const QWidget* focus = window_.focusWidget();

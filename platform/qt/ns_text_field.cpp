@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 
+#include "platform/qt/elided_label.h"
 #include "platform/qt/native_bridge.h"
 
 namespace platform {
@@ -62,6 +63,8 @@ void NSTextField::applyInteraction() {
     lineEdit->setAttribute(Qt::WA_TransparentForMouseEvents, !interactive);
     if (!interactive) {
         lineEdit->deselect();
+        // A label cannot be scrolled to read the rest of a long text.
+        elideWhenTooLong(*lineEdit);
     }
 }
 

@@ -37,6 +37,13 @@ expect_clipboard() {
 set_clipboard "before"
 keys ctrl+c
 expect_summary "Ctrl+C at start"
+# At start the panel, not the search box, has the keyboard: a letter typed goes nowhere, and
+# Ctrl+F then finds the search box empty (nothing selected, so Ctrl+C copies the summary).
+keys q ctrl+f
+set_clipboard "before"
+keys ctrl+c
+expect_summary "typing at start reaches no field"
+keys Escape
 
 # Tab from the panel: 设备信息, 序列号查询, the search box; typing there types into it.
 keys Tab Tab Tab k b 1
@@ -56,6 +63,7 @@ keys shift+Tab shift+Tab shift+Tab
 set_clipboard "before"
 keys ctrl+c
 expect_summary "Shift+Tab round to the panel"
+e2e_screenshot "$window" "$out/panel-focus.png"
 # Tab from the panel to 关于 (the fourth) and Space: the about panel has nothing to copy.
 keys Tab Tab Tab Tab space
 set_clipboard "before"
