@@ -16,6 +16,7 @@
 #include "platform/qt/native_bridge.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
+#include "platform/qt/window_activation.h"
 #include "platform/qt/window_closing.h"
 
 namespace platform {
@@ -107,6 +108,9 @@ int NSApplicationMain(int argc, char** argv) {
     prepareToolkitEnvironment();
     QApplication toolkit(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelmarn"));
+    // The desktop entry's id: the Wayland app_id, by which the desktop finds the entry's name and
+    // icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUELMARN_APP_ID));
     // Closing the main window only hides it; the application runs until it is told to quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -122,7 +126,10 @@ int NSApplicationMain(int argc, char** argv) {
         case SingleInstance::Start::kFirst:
             // Listening at once lets a start at the same moment hand over as soon as it can;
             // its request waits for the event loop.
-            instance.listen([&application] { application.reopen(); });
+            instance.listen([&application](const std::string& activationToken) {
+                useActivationToken(activationToken);
+                application.reopen();
+            });
             break;
     }
     const auto window = loadMainWindow();

@@ -205,7 +205,7 @@ TEST(SingleInstanceTest, ANewcomerWaitsForAStartingInstanceAndTakesOverWhenItEnd
     std::thread patient([&] { patientStart = platform::SingleInstance(name).claimOrHandOver(); });
     QTest::qWait(200);
     int reopened = 0;
-    EXPECT_TRUE(starting->listen([&] { ++reopened; }));
+    EXPECT_TRUE(starting->listen([&](const std::string&) { ++reopened; }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return reopened == 1; }));
     patient.join();
     EXPECT_EQ(patientStart, Start::kHandedOver);
@@ -223,9 +223,65 @@ TEST(SingleInstanceTest, ALockFileThatCannotBeOpenedDoesNotKeepTheApplicationFro
     platform::SingleInstance first(name);
     ASSERT_EQ(first.claimOrHandOver(std::chrono::seconds(30)), Start::kFirst);
     int reopened = 0;
-    ASSERT_TRUE(first.listen([&] { ++reopened; }));
+    ASSERT_TRUE(first.listen([&](const std::string&) { ++reopened; }));
     EXPECT_EQ(platform::SingleInstance(name).claimOrHandOver(), Start::kHandedOver);
     EXPECT_TRUE(QTest::qWaitFor([&] { return reopened == 1; }));
+}
+
+// A later start hands over the token its launcher gave it, Wayland's before X11's, so that the
+// running instance may take the focus with it.
+TEST(SingleInstanceTest, ALaterStartHandsOverItsActivationToken) {
+    struct Case {
+        const char* xdgActivationToken;  // null: not set
+        const char* desktopStartupId;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, ""},
+        {"8c1f0e2a-4d55-4c0e-9d7a-0b6f1a2c3d4e", nullptr, "8c1f0e2a-4d55-4c0e-9d7a-0b6f1a2c3d4e"},
+        {nullptr, "launcher-1234-host-quelmarn-0_TIME987654",
+         "launcher-1234-host-quelmarn-0_TIME987654"},
+        {"wayland-token", "x11-id", "wayland-token"},
+        // A token with a blank is none the instance would take: the start still reopens it.
+        {"two words", nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        for (const auto& [name, value] : {std::pair{"XDG_ACTIVATION_TOKEN", c.xdgActivationToken},
+                                          std::pair{"DESKTOP_STARTUP_ID", c.desktopStartupId}}) {
+            value != nullptr ? qputenv(name, value) : qunsetenv(name);
+        }
+        QTemporaryDir directory;
+        const QString name = directory.filePath("quelmarn-test");
+        platform::SingleInstance first(name);
+        ASSERT_EQ(first.claimOrHandOver(), Start::kFirst);
+        std::vector<std::string> tokens;
+        ASSERT_TRUE(first.listen([&](const std::string& token) { tokens.push_back(token); }));
+        EXPECT_EQ(platform::SingleInstance(name).claimOrHandOver(), Start::kHandedOver);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !tokens.empty(); }));
+        EXPECT_EQ(tokens, std::vector<std::string>{c.expected});
+    }
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    qunsetenv("DESKTOP_STARTUP_ID");
+}
+
+TEST(SingleInstanceTest, OnlyAReopenLineWithAPrintableTokenIsARequest) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"reopen\n", ""},
+        {"reopen abc-123_TIME9\n", "abc-123_TIME9"},
+        {"reopen", std::nullopt},
+        {"reopen \n", std::nullopt},
+        {"reopen a b\n", std::nullopt},
+        {"reopen a\tb\n", std::nullopt},
+        {"reopen \x01\n", std::nullopt},
+        {"reopenx\n", std::nullopt},
+        {"quit\n", std::nullopt},
+        {"reopen " + std::string(600, 'a') + "\n", std::nullopt},
+    };
+    for (const auto& [request, expected] : cases) {
+        SCOPED_TRACE(request);
+        EXPECT_EQ(platform::parseReopenRequest(request), expected);
+    }
 }
 
 TEST(StatusIconTest, ItsMenuShowsTheWindowOrQuits) {
