@@ -106,6 +106,8 @@ int NSApplicationMain(int argc, char** argv) {
     // is lost if the application is stopped by a signal, as when its output goes to a file.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     prepareToolkitEnvironment();
+    // Before the toolkit takes the launcher's startup id for a first window of its own.
+    const std::string activationToken = activationTokenOfThisStart();
     QApplication toolkit(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelmarn"));
     // The desktop entry's id: the Wayland app_id, by which the desktop finds the entry's name and
@@ -115,7 +117,9 @@ int NSApplicationMain(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     NSApplication& application = NSApplication::sharedApplication();
-    SingleInstance instance(SingleInstance::sessionName());
+    // The main window, once loaded: a later start's activation token is presented with it.
+    QWidget* mainWidget = nullptr;
+    SingleInstance instance(SingleInstance::sessionName(), activationToken);
     switch (instance.claimOrHandOver()) {
         case SingleInstance::Start::kHandedOver:
             std::puts("quelmarn is already running; it has been asked to show its window.");
@@ -126,9 +130,13 @@ int NSApplicationMain(int argc, char** argv) {
         case SingleInstance::Start::kFirst:
             // Listening at once lets a start at the same moment hand over as soon as it can;
             // its request waits for the event loop.
-            instance.listen([&application](const std::string& activationToken) {
-                useActivationToken(activationToken);
-                application.reopen();
+            instance.listen([&application, &mainWidget](const std::string& activationToken) {
+                if (mainWidget == nullptr) {
+                    application.reopen();
+                    return;
+                }
+                activateWithToken(activationToken, *mainWidget,
+                                  [&application] { application.reopen(); });
             });
             break;
     }
@@ -144,6 +152,7 @@ int NSApplicationMain(int argc, char** argv) {
     // than laying out a whole panel: both wait until the window is on screen.
     std::unique_ptr<StatusIcon> statusIcon;
     QWidget& mainWindow = *NativeBridge::windowOf(*window);
+    mainWidget = &mainWindow;
     // Without an icon in a tray, nothing would be left to bring a closed window back or to quit
     // from: closing then quits. A tray that went away since counts as none.
     hideOnClose(mainWindow,

@@ -77,7 +77,8 @@ std::string activationTokenOfThisStart() {
     return {};
 }
 
-SingleInstance::SingleInstance(QString name) : socketPath_(socketPathFor(name)) {}
+SingleInstance::SingleInstance(QString name, std::string activationToken)
+    : socketPath_(socketPathFor(name)), activationToken_(std::move(activationToken)) {}
 
 SingleInstance::~SingleInstance() {
     for (const Caller& caller : callers_) {
@@ -116,8 +117,8 @@ SingleInstance::Lock SingleInstance::tryLock() {
 
 bool SingleInstance::sendReopenRequest() const {
     std::string request(kReopenRequest);
-    if (const std::string token = activationTokenOfThisStart(); !token.empty()) {
-        request += " " + token;
+    if (!activationToken_.empty()) {
+        request += " " + activationToken_;
     }
     request += "\n";
     if (!parseReopenRequest(request)) {

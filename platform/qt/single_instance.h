@@ -28,8 +28,11 @@ std::string activationTokenOfThisStart();
 class SingleInstance {
   public:
     // `name` is the path of the Unix socket the instances meet at (or a bare name, then in the
-    // temporary directory); the lock file is that path with ".lock" added.
-    explicit SingleInstance(QString name);
+    // temporary directory); the lock file is that path with ".lock" added. `activationToken` is
+    // what this start hands over if another instance runs: read it before the toolkit starts,
+    // which takes DESKTOP_STARTUP_ID out of the environment for its own first window.
+    explicit SingleInstance(QString name,
+                            std::string activationToken = activationTokenOfThisStart());
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
@@ -73,6 +76,7 @@ class SingleInstance {
     void readFrom(Caller& caller);
 
     QString socketPath_;
+    std::string activationToken_;
     int lockFile_ = -1;
     bool first_ = false;
     int listening_ = -1;

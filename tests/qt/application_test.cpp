@@ -23,6 +23,7 @@
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
 #include "platform/qt/window_closing.h"
+#include "platform/qt/x11_startup_notification.h"
 
 namespace {
 
@@ -281,6 +282,27 @@ TEST(SingleInstanceTest, OnlyAReopenLineWithAPrintableTokenIsARequest) {
     for (const auto& [request, expected] : cases) {
         SCOPED_TRACE(request);
         EXPECT_EQ(platform::parseReopenRequest(request), expected);
+    }
+}
+
+TEST(X11StartupTest, TheRemoveMessageQuotesTheIdAndTheTimeComesFromIt) {
+    struct Case {
+        std::string id;
+        std::string message;
+        unsigned time;
+    };
+    const Case cases[] = {
+        {"launcher-12-host-quelmarn-0_TIME4242",
+         R"(remove: ID="launcher-12-host-quelmarn-0_TIME4242")", 4242},
+        {"no-time-here", R"(remove: ID="no-time-here")", 0},
+        {"odd\"id\\_TIME7", R"(remove: ID="odd\"id\\_TIME7")", 7},
+        {"a_TIME12x", R"(remove: ID="a_TIME12x")", 0},
+        {"a_TIME99999999999", R"(remove: ID="a_TIME99999999999")", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(platform::startupRemoveMessage(c.id), c.message);
+        EXPECT_EQ(platform::startupTimeOf(c.id), c.time);
     }
 }
 
