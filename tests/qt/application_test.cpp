@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -147,6 +148,26 @@ TEST_F(MainMenuTest, ReopenActivatesACoveredWindowAndBringsBackAMinimisedOne) {
     application.reopen();
     // A minimised window is not on screen: the delegate is told so, and it brings it back.
     EXPECT_EQ(delegate->reopens, (std::vector<bool>{true, false}));
+}
+
+// 编辑 → 复制 copies the search box's selected text when it has the keyboard and text is
+// selected there, as Ctrl+C does; otherwise it is the delegate's (the panel's copy).
+TEST_F(MainMenuTest, CopyIsTheSearchBoxsSelectionFirstThenTheDelegates) {
+    window->makeKeyAndOrderFront(nullptr);
+    QApplication::setActiveWindow(mainWindow);
+    searchField().setText("C02X");
+    searchField().setFocus();
+    searchField().selectAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &searchField(); }));
+    QApplication::clipboard()->setText("before");
+    action("actionCopy").trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "C02X");
+    EXPECT_TRUE(delegate->actions.empty());
+
+    searchField().deselect();
+    action("actionCopy").trigger();
+    EXPECT_EQ(delegate->actions, std::vector<std::string>{"copy:"});
+    EXPECT_EQ(QApplication::clipboard()->text(), "C02X");
 }
 
 // On X11 the tray icon is a top-level window of the application's, embedded into the tray: it
