@@ -55,18 +55,18 @@ class FocusFrame : public QObject {
     QWidget& panel_;
 };
 
-// The widget in `panel` that should take the keyboard: the panel itself when it takes focus, else
-// its first descendant that does; null when none does.
-QWidget* keyboardTargetIn(QWidget& panel) {
-    if (takesTabFocus(panel)) {
-        return &panel;
-    }
-    for (QWidget* child : panel.findChildren<QWidget*>()) {
-        if (takesTabFocus(*child) && child->isEnabled() && !child->isHidden()) {
-            return child;
+// The widget in `panel` that should take the keyboard: its first descendant that takes focus
+// when the panel itself does not, else the panel, which then holds the keyboard for the window
+// (keys typed there reach no field by surprise, and Tab goes on from it).
+QWidget& keyboardTargetIn(QWidget& panel) {
+    if (!takesTabFocus(panel)) {
+        for (QWidget* child : panel.findChildren<QWidget*>()) {
+            if (takesTabFocus(*child) && child->isEnabled() && !child->isHidden()) {
+                return *child;
+            }
         }
     }
-    return nullptr;
+    return panel;
 }
 
 // Gives a new panel the keyboard when the one it replaces had it, or no one had it (at start).
@@ -89,11 +89,8 @@ class PanelFocus : public QObject {
         const QWidget* focus = window_.focusWidget();
         if (focus == nullptr || window_.centralWidget()->isAncestorOf(focus)) {
             // Once the new panel is shown and the old one has left the window.
-            QTimer::singleShot(0, panel, [panel] {
-                if (QWidget* target = keyboardTargetIn(*panel)) {
-                    target->setFocus(Qt::OtherFocusReason);
-                }
-            });
+            QTimer::singleShot(
+                0, panel, [panel] { keyboardTargetIn(*panel).setFocus(Qt::OtherFocusReason); });
         }
         return false;
     }
@@ -101,6 +98,12 @@ class PanelFocus : public QObject {
   private:
     QMainWindow& window_;
 };
+
+// The widget in the panel `window` shows that should take the keyboard; null with no panel.
+QWidget* keyboardTargetOfPanel(QMainWindow& window) {
+    QWidget* panel = shownPanel(window);
+    return panel != nullptr ? &keyboardTargetIn(*panel) : nullptr;
+}
 
 // Esc hands the keyboard back to the panel; Copy with nothing selected is the window's.
 class ToolbarField : public QObject {
@@ -134,11 +137,6 @@ class ToolbarField : public QObject {
 };
 
 }  // namespace
-
-QWidget* keyboardTargetOfPanel(QMainWindow& window) {
-    QWidget* panel = shownPanel(window);
-    return panel != nullptr ? keyboardTargetIn(*panel) : nullptr;
-}
 
 void enableKeyboardNavigation(QMainWindow& window) {
     // A toolbar's buttons take no focus by default; chain them and the toolbar's fields in the

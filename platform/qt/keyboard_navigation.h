@@ -15,8 +15,4 @@ namespace platform {
 //   panel's copy), not the field's, which would copy nothing.
 void enableKeyboardNavigation(QMainWindow& window);
 
-// The widget in the panel that `window` shows that should take the keyboard: the panel view
-// itself when it takes focus, else its first descendant that does; null when none does.
-QWidget* keyboardTargetOfPanel(QMainWindow& window);
-
 }  // namespace platform

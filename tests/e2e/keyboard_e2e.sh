@@ -69,4 +69,8 @@ keys Tab Tab Tab Tab space
 set_clipboard "before"
 keys ctrl+c
 expect_clipboard "Ctrl+C on the about panel" "before"
+# Esc goes back to a panel with nothing to type into too (the about panel): a letter typed after
+# it does not replace the search box's selected text.
+keys ctrl+3 ctrl+f Escape w ctrl+f ctrl+c
+expect_clipboard "Esc in the search box on the about panel" "kb1"
 e2e_screenshot "$window" "$out/keyboard.png"
