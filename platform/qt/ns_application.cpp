@@ -129,12 +129,8 @@ int NSApplicationMain(int argc, char** argv) {
             return 1;
         case SingleInstance::Start::kFirst:
             // Listening at once lets a start at the same moment hand over as soon as it can;
-            // its request waits for the event loop.
+            // its request waits for the event loop, which runs only once the window is there.
             instance.listen([&application, &mainWidget](const std::string& activationToken) {
-                if (mainWidget == nullptr) {
-                    application.reopen();
-                    return;
-                }
                 activateWithToken(activationToken, *mainWidget,
                                   [&application] { application.reopen(); });
             });
