@@ -13,7 +13,7 @@ namespace platform {
 // - on Wayland it is an xdg-activation token: Qt's xdg-shell takes XDG_ACTIVATION_TOKEN from the
 //   environment at its next activation request, and clears it;
 // - on X11 it is a startup id, presented to the window manager after `activate` as the
-//   startup-notification specification has it (completeX11Startup).
+//   freedesktop.org startup-notification protocol has it (completeX11Startup).
 // With an empty token it only runs `activate`.
 void activateWithToken(const std::string& token, QWidget& window,
                        const std::function<void()>& activate);

@@ -23,9 +23,9 @@ xcb_window_t rootOf(xcb_connection_t* connection) {
     return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
 }
 
-// Broadcasts `message` to the root window as the specification has it: pieces of 20 bytes, the
-// first of type _NET_STARTUP_INFO_BEGIN, the rest _NET_STARTUP_INFO, ending with a NUL, sent
-// from a window of the sender's.
+// Broadcasts `message` to the root window as the startup-notification protocol has it: pieces
+// of 20 bytes, the first of type _NET_STARTUP_INFO_BEGIN, the rest _NET_STARTUP_INFO, ending with a
+// NUL, sent from a window of the sender's.
 void broadcast(xcb_connection_t* connection, xcb_window_t from, const std::string& message) {
     const xcb_atom_t begin = atom(connection, "_NET_STARTUP_INFO_BEGIN");
     const xcb_atom_t more = atom(connection, "_NET_STARTUP_INFO");
