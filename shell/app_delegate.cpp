@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "panels/lookup/service_host.h"
+#include "platform/appkit/ns_alert.h"
 #include "platform/appkit/ns_control.h"
 #include "platform/appkit/ns_url.h"
 #include "platform/appkit/ns_workspace.h"
@@ -101,8 +102,13 @@ void AppDelegate::searchByPrintSerialNumber(const std::shared_ptr<NSObject>& /*s
 void AppDelegate::showHelpPage(const std::shared_ptr<NSObject>& /*sender*/) {
     const auto url = NSURL::URLWithString(
         stringWithFormat("http://%s/kb/HT1349?viewlocale=zh_CN", {arg(kServiceHost)}));
-    if (url) {
-        NSWorkspace::sharedWorkspace().openURL(*url);
+    if (url && !NSWorkspace::sharedWorkspace().openURL(*url)) {
+        // With no browser to hand the page to, the address is all the user can be given.
+        NSAlert alert;
+        alert.setMessageText("没有找到可以打开帮助页面的浏览器");
+        alert.setInformativeText(stringWithFormat(
+            "请复制下面的地址，在其他设备或安装浏览器后打开：\n%@", {arg(url->absoluteString())}));
+        alert.runModal();
     }
 }
 
@@ -116,6 +122,18 @@ bool AppDelegate::setValueForKey(std::string_view key, std::shared_ptr<NSObject>
         return true;
     }
     return NSObject::setValueForKey(key, std::move(value));
+}
+
+std::shared_ptr<NSViewController> AppDelegate::shownPanelController() const {
+    const std::array<std::shared_ptr<NSViewController>, 3> controllers = {
+        deviceViewController_, serialNumberViewController_, aboutViewController_};
+    for (const auto& controller : controllers) {
+        if (controller && currectView && controller->isViewLoaded() &&
+            controller->view() == currectView) {
+            return controller;
+        }
+    }
+    return nullptr;
 }
 
 bool AppDelegate::performAction(std::string_view selector,
@@ -132,6 +150,12 @@ bool AppDelegate::performAction(std::string_view selector,
     for (const auto& [name, action] : kActions) {
         if (name == selector) {
             (this->*action)(sender);
+            return true;
+        }
+    }
+    // The other commands of the window's menu (copy:) are the shown panel's.
+    if (const auto panel = shownPanelController()) {
+        if (panel->performAction(selector, sender)) {
             return true;
         }
     }

@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QLineEdit>
 
+#include "platform/qt/accessibility.h"
+#include "platform/qt/elided_label.h"
 #include "platform/qt/native_bridge.h"
+#include "platform/qt/text_field_widget.h"
 
 namespace platform {
 
 std::shared_ptr<NSTextField> NSTextField::initWithFrame(NSRect frame) {
-    return placedAt(NativeBridge::wrapTextField(*new QLineEdit), frame);
+    return placedAt(NativeBridge::wrapTextField(*new TextFieldWidget), frame);
 }
 
 std::shared_ptr<NSTextField> NativeBridge::wrapTextField(QWidget& widget) {
@@ -62,7 +65,10 @@ void NSTextField::applyInteraction() {
     lineEdit->setAttribute(Qt::WA_TransparentForMouseEvents, !interactive);
     if (!interactive) {
         lineEdit->deselect();
+        // A label cannot be scrolled to read the rest of a long text.
+        elideWhenTooLong(*lineEdit);
     }
+    describeAnew(*lineEdit);
 }
 
 }  // namespace platform

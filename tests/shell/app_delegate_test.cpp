@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include "platform/appkit/ns_pasteboard.h"
 #include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
 #include "platform/qt/native_bridge.h"
@@ -147,6 +148,22 @@ TEST_F(AppDelegateTest, ShowingAPanelReplacesTheShownOne) {
     EXPECT_EQ(shownPanels()[0], delegate->deviceViewController()->view());
 }
 
+// The window's 编辑 → 复制 (Ctrl+C) reaches the panel shown: the device panel copies its rows,
+// the about panel answers nothing and the clipboard stays as it was.
+TEST_F(AppDelegateTest, CopyIsThePanelShown) {
+    launch();
+    NSPasteboard::generalPasteboard().setString("before");
+    EXPECT_TRUE(delegate->performAction("copy:", nullptr));
+    EXPECT_EQ(NSPasteboard::generalPasteboard().string(),
+              delegate->deviceViewController()->summaryText());
+    EXPECT_NE(delegate->deviceViewController()->summaryText(), "");
+
+    delegate->showQuelmarn(nullptr);
+    NSPasteboard::generalPasteboard().setString("before");
+    EXPECT_FALSE(delegate->performAction("copy:", nullptr));
+    EXPECT_EQ(NSPasteboard::generalPasteboard().string(), "before");
+}
+
 struct SearchBoxCase {
     const char* name;
     std::optional<std::string> typed;  // none: the search box is gone
@@ -188,6 +205,20 @@ TEST_F(AppDelegateTest, HelpOpensTheHelpPageInTheBrowser) {
     delegate->showHelpPage(nullptr);
     EXPECT_EQ(ui.openedURLs,
               std::vector<std::string>{"http://127.0.0.1:47180/kb/HT1349?viewlocale=zh_CN"});
+}
+
+TEST_F(AppDelegateTest, HelpWithoutABrowserSaysSoAndGivesTheAddress) {
+    ui.browserAvailable = false;
+    delegate->showHelpPage(nullptr);
+    EXPECT_EQ(ui.alerts, std::vector<std::string>{"没有找到可以打开帮助页面的浏览器"});
+    ASSERT_EQ(ui.alertDetails.size(), 1u);
+    EXPECT_TRUE(ui.alertDetails[0].ends_with("\nhttp://127.0.0.1:47180/kb/HT1349?viewlocale=zh_CN"))
+        << ui.alertDetails[0];
+}
+
+TEST_F(AppDelegateTest, HelpWithABrowserShowsNoAlert) {
+    delegate->showHelpPage(nullptr);
+    EXPECT_TRUE(ui.alerts.empty());
 }
 
 // The lookup command posts the machine's own serial number, whatever the search box holds.
