@@ -21,6 +21,8 @@ struct GuardedConnection {
     std::string address;  // empty when not counted per address
     Phase phase = Phase::kReceiving;
     std::chrono::steady_clock::time_point deadline;  // of the request time, or of the linger
+    // When to look whether the client has ended its side without sending another request.
+    std::chrono::steady_clock::time_point endCheck = std::chrono::steady_clock::time_point::max();
     std::list<GuardedConnection>::iterator self;
 };
 
@@ -101,13 +103,14 @@ void ConnectionGuard::answered(GuardedConnection* connection) {
     if (connection->phase != Phase::kAnswering)
         return;
     connection->phase = Phase::kReceiving;
-    connection->deadline = std::chrono::steady_clock::now() + limits_.requestTime;
-    // A client that half-closed right after its request: the library read the end of the
-    // stream together with the request and waits for the socket to say more, which it never
-    // does. Ending both directions wakes it up to close the connection.
-    char next = 0;
-    if (::recv(connection->fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
-        ::shutdown(connection->fd, SHUT_RDWR);
+    const auto now = std::chrono::steady_clock::now();
+    connection->deadline = now + limits_.requestTime;
+    connection->endCheck = now + kWatchInterval;
+}
+
+void ConnectionGuard::requestBegun(GuardedConnection* connection) {
+    const std::lock_guard lock(mutex_);
+    connection->endCheck = std::chrono::steady_clock::time_point::max();
 }
 
 bool ConnectionGuard::answerOutOfTurn(GuardedConnection* connection, int status) {
@@ -149,13 +152,25 @@ void ConnectionGuard::sendOutOfTurn(GuardedConnection& connection, int status) {
     log_(formatRequestLogLine(std::time(nullptr), "-", "-", status, std::nullopt));
 }
 
+void ConnectionGuard::endIfClientHasEnded(GuardedConnection& connection) {
+    connection.endCheck = std::chrono::steady_clock::time_point::max();
+    // A client that half-closed right after its last request: the library read the end of the
+    // stream together with the request and waits for the socket to say more, which it never
+    // does. No further request has begun since the answer, so the library holds none: ending
+    // both directions wakes it up to close the connection.
+    char next = 0;
+    if (connection.phase == Phase::kReceiving &&
+        ::recv(connection.fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
+        ::shutdown(connection.fd, SHUT_RDWR);
+}
+
 void ConnectionGuard::watch() {
     std::unique_lock lock(mutex_);
     while (!wake_.wait_for(lock, kWatchInterval, [this] { return stopping_; })) {
         const auto now = std::chrono::steady_clock::now();
         std::vector<GuardedConnection*> due;
         for (auto& connection : connections_) {
-            if (connection.deadline <= now)
+            if (connection.deadline <= now || connection.endCheck <= now)
                 due.push_back(&connection);
         }
         // Many connections can fall due at once (clients that all started together): let the
@@ -169,7 +184,11 @@ void ConnectionGuard::watch() {
             // Looked up again: the connection may have closed while the lock was let go, and
             // its memory may since hold a newer one, whose deadline then lies ahead.
             GuardedConnection* connection = due[at];
-            if (!live_.contains(connection) || connection->deadline > now)
+            if (!live_.contains(connection))
+                continue;
+            if (connection->endCheck <= now)
+                endIfClientHasEnded(*connection);
+            if (connection->deadline > now)
                 continue;
             if (connection->phase == Phase::kReceiving) {
                 sendOutOfTurn(*connection, 408);

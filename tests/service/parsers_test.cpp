@@ -10,6 +10,7 @@
 #include "service/log_escape.h"
 #include "service/options.h"
 #include "service/request_log.h"
+#include "service/url_unescape.h"
 
 namespace quelmarn::service {
 namespace {
@@ -128,6 +129,26 @@ TEST(RequestLogTest, OneSafeLinePerRequest) {
     EXPECT_EQ(formatRequestLogLine(0, "GET", "/a\nb\x1b[31m", 404, std::nullopt),
               "1970-01-01T00:00:00Z GET /a\\x0Ab\\x1B[31m 404 -\n");
     EXPECT_LT(formatRequestLogLine(0, "GET", std::string(5000, 'x'), 404, {}).size(), 300u);
+}
+
+TEST(UrlUnescapeTest, DecodesEscapesButNeverAZeroByte) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"/inapp%2Ephp", "/inapp.php"},
+        {"/a%20b%e4%B8%ad", "/a b\xE4\xB8\xAD"},
+        {"/inapp.php%00.txt", "/inapp.php%00.txt"},
+        {"%", "%"},
+        {"%4", "%4"},
+        {"%4g%41", "%4gA"},
+        {"%%41", "%A"},
+        {"", ""},
+    };
+    for (const auto& [escaped, decoded] : cases) {
+        SCOPED_TRACE(escaped);
+        std::string text(escaped);
+        const std::size_t length = unescapeUrlKeepingNul(text.data());
+        EXPECT_EQ(std::string_view(text.data(), length), decoded);
+        EXPECT_EQ(text[length], '\0');
+    }
 }
 
 TEST(LogEscapeTest, LeavesValidUtf8ThatCannotSteerTheReaderAndEscapesTheRest) {

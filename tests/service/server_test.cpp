@@ -201,6 +201,43 @@ TEST_F(ServerTest, OversizedOrDoubtfullyFramedRequestIsRefusedAtOnce) {
         answersTo(port_, exchange);
 }
 
+TEST_F(ServerTest, HeaderThatReadersCouldTakeDifferentlyIsRefusedAndAZeroByteEndsNoPath) {
+    const std::string help = "GET /kb/HT1349 HTTP/1.1\r\n" + host_;
+    const Exchange cases[] = {
+        {help + "Transfer-Encoding : chunked\r\n\r\n0\r\n\r\n", {400}},
+        {help + "Content-Length\t: 0\r\n\r\n", {400}},
+        {help + "X-Folded: a\r\n  Transfer-Encoding: chunked\r\n\r\n", {400}},
+        {help + "X-Folded: a\r\n\tand more\r\n\r\n", {400}},
+        {help + "X-Bare: a\rTransfer-Encoding: chunked\r\n\r\n", {400}},
+        {help + "Connection: close\r\n\r\n", {200}, kHelpText},
+        {post("Content-Length: 15\r\n", kSerial).replace(0, 15, "POST /inapp.php%00.txt"),
+         {404},
+         "",
+         true},
+        {post("Content-Length: 15\r\n", kSerial).replace(0, 15, "POST /inapp%2Ephp"),
+         {200},
+         "",
+         true},
+    };
+    for (const auto& exchange : cases) {
+        const auto responses = answersTo(port_, exchange);
+        if (!responses.empty()) {
+            EXPECT_TRUE(responses.back().bodyHas(exchange.shows));
+            EXPECT_EQ(responses.back().header("Content-Type"), "text/html; charset=utf-8");
+        }
+    }
+}
+
+// A client may send several requests and end its side at once: every one is answered before
+// the connection closes.
+TEST_F(ServerTest, PipelinedRequestsFollowedByAHalfCloseAreAllAnswered) {
+    const std::string request = post("Content-Length: 15\r\n", kSerial);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        SCOPED_TRACE(attempt);
+        answersTo(port_, {request + request + request, {200, 200, 200}, "", true});
+    }
+}
+
 TEST_F(ServerTest, RequestNotInWithinItsTimeAnswers408WhereverItIsTrickled) {
     const std::pair<std::string, std::string> cases[] = {
         {"", post("Content-Length: 15\r\n", kSerial)},                       // the header
