@@ -18,7 +18,8 @@ enum class Phase {
 
 struct GuardedConnection {
     int fd = -1;
-    std::string address;  // empty when not counted per address
+    std::string peer;
+    bool countedPerAddress = false;
     Phase phase = Phase::kReceiving;
     std::chrono::steady_clock::time_point deadline;  // of the request time, or of the linger
     // When to look whether the client has ended its side without sending another request.
@@ -61,8 +62,11 @@ std::string outOfTurnAnswer(int status) {
 
 }  // namespace
 
-ConnectionGuard::ConnectionGuard(ConnectionLimits limits, LogSink log)
-    : limits_(limits), log_(std::move(log)), watcher_([this] { watch(); }) {}
+ConnectionGuard::ConnectionGuard(ConnectionLimits limits, LogSink log, AccessLog accessLog)
+    : limits_(std::move(limits)),
+      log_(std::move(log)),
+      accessLog_(accessLog),
+      watcher_([this] { watch(); }) {}
 
 ConnectionGuard::~ConnectionGuard() {
     {
@@ -77,12 +81,13 @@ GuardedConnection* ConnectionGuard::accepted(int fd, const std::string& address)
     const std::lock_guard lock(mutex_);
     auto& connection = connections_.emplace_back();
     connection.fd = fd;
+    connection.peer = address;
     connection.self = std::prev(connections_.end());
     live_.insert(&connection);
     connection.deadline = std::chrono::steady_clock::now() + limits_.requestTime;
     bool overLimit = connections_.size() > limits_.connections;
-    if (!isLoopbackAddress(address)) {
-        connection.address = address;
+    if (!isLoopbackAddress(address) && !limits_.trustedProxies.contains(address)) {
+        connection.countedPerAddress = true;
         overLimit = ++perAddress_[address] > limits_.connectionsPerAddress || overLimit;
     }
     if (overLimit)
@@ -128,8 +133,8 @@ bool ConnectionGuard::answeredOutOfTurn(const GuardedConnection* connection) con
 
 void ConnectionGuard::closed(GuardedConnection* connection) {
     const std::lock_guard lock(mutex_);
-    if (!connection->address.empty()) {
-        const auto count = perAddress_.find(connection->address);
+    if (connection->countedPerAddress) {
+        const auto count = perAddress_.find(connection->peer);
         if (--count->second == 0)
             perAddress_.erase(count);
     }
@@ -149,7 +154,9 @@ void ConnectionGuard::sendOutOfTurn(GuardedConnection& connection, int status) {
     ::shutdown(connection.fd, SHUT_WR);
     connection.phase = Phase::kOutOfTurn;
     connection.deadline = std::chrono::steady_clock::now() + limits_.linger;
-    log_(formatRequestLogLine(std::time(nullptr), "-", "-", status, std::nullopt));
+    if (accessLog_ == AccessLog::kOn)
+        log_(formatRequestLogLine(std::time(nullptr), connection.peer, "-", "-", status,
+                                  std::nullopt));
 }
 
 void ConnectionGuard::endIfClientHasEnded(GuardedConnection& connection) {

@@ -11,6 +11,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "service/client_address.h"
 #include "service/request_log.h"
 
 namespace quelmarn::service {
@@ -18,9 +19,11 @@ namespace quelmarn::service {
 // How much of the service one client may take.
 struct ConnectionLimits {
     std::size_t connections = 15000;  // open at once, from everyone; beyond: 503
-    // From one address other than loopback; beyond: 503. Every local client shares 127.0.0.1,
-    // so loopback is bounded by `connections` alone.
+    // From one address other than loopback or a trusted proxy; beyond: 503. Every local client
+    // shares 127.0.0.1, and every client of a proxy the proxy's address, so these are bounded
+    // by `connections` alone.
     std::size_t connectionsPerAddress = 64;
+    TrustedProxies trustedProxies;
     // From the connection's start, or the end of the previous answer on it, until the request's
     // header and body are in, however the bytes trickle; beyond: 408.
     std::chrono::milliseconds requestTime = std::chrono::seconds(10);
@@ -42,8 +45,9 @@ struct GuardedConnection;
 // at most once per connection: either the library's (after answering()) or the guard's.
 class ConnectionGuard {
   public:
-    // `log` receives a line for each answer the guard sends; it must outlive the guard.
-    ConnectionGuard(ConnectionLimits limits, LogSink log);
+    // `log` receives a line for each answer the guard sends (none with AccessLog::kOff); it
+    // must outlive the guard.
+    ConnectionGuard(ConnectionLimits limits, LogSink log, AccessLog accessLog = AccessLog::kOn);
     // Stops the watch thread; every connection must have been closed().
     ~ConnectionGuard();
     ConnectionGuard(const ConnectionGuard&) = delete;
@@ -74,6 +78,7 @@ class ConnectionGuard {
 
     ConnectionLimits limits_;
     LogSink log_;
+    AccessLog accessLog_;
     mutable std::mutex
         mutex_;  // guards everything below, and writes to the sockets of connections_
     std::condition_variable wake_;

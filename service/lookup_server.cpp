@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/ascii.h"
 #include "service/error_page.h"
 #include "service/log_escape.h"
 #include "service/request_answer.h"
@@ -21,7 +22,8 @@ namespace quelmarn::service {
 
 struct LookupServer::Exchange {
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    std::string body;  // at most kMaxBodyBytes
+    std::string body;    // at most kMaxBodyBytes
+    std::string client;  // the address the request came from, for the log
 };
 
 namespace {
@@ -101,8 +103,9 @@ struct ServerCallbacks {
             exchange = new LookupServer::Exchange;
             *context = exchange;
             server.guard_.requestBegun(guarded);
-            const auto refusal =
-                refusalBeforeBody(headerOf(connection, method, path, version), *server.hosts_);
+            const HttpRequest header = headerOf(connection, method, path, version);
+            exchange->client = server.clientOf(connection, header);
+            const auto refusal = refusalBeforeBody(header, *server.hosts_);
             if (!refusal)
                 return MHD_YES;
             const HttpAnswer answer{*refusal, renderErrorPage(*refusal), {}};
@@ -186,14 +189,31 @@ bool LookupServer::answer(MHD_Connection* connection, GuardedConnection* guarded
     if (!guard_.answering(guarded))
         return false;
     queueAnswer(connection, answer, closeAfter);
-    log_(formatRequestLogLine(std::time(nullptr), method, path, answer.status,
-                              std::chrono::duration_cast<std::chrono::microseconds>(
-                                  std::chrono::steady_clock::now() - exchange.start)));
+    if (accessLog_ == AccessLog::kOn)
+        log_(formatRequestLogLine(std::time(nullptr), exchange.client, method, path, answer.status,
+                                  std::chrono::duration_cast<std::chrono::microseconds>(
+                                      std::chrono::steady_clock::now() - exchange.start)));
     return true;
 }
 
-LookupServer::LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits)
-    : store_(store), log_(std::move(log)), limits_(limits), guard_(limits, log_) {}
+LookupServer::LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits,
+                           AccessLog accessLog)
+    : store_(store),
+      log_(std::move(log)),
+      limits_(limits),
+      accessLog_(accessLog),
+      guard_(limits, log_, accessLog) {}
+
+std::string LookupServer::clientOf(MHD_Connection* connection, const HttpRequest& header) const {
+    const std::string peer = addressText(
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS)->client_addr);
+    std::vector<std::string_view> forwardedFor;
+    for (const auto& [name, value] : header.headers) {
+        if (platform::equalsIgnoringAsciiCase(name, "X-Forwarded-For"))
+            forwardedFor.push_back(value);
+    }
+    return limits_.trustedProxies.clientOf(peer, forwardedFor);
+}
 
 LookupServer::~LookupServer() {
     if (listenSocket_ >= 0)

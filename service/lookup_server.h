@@ -25,9 +25,10 @@ namespace quelmarn::service {
 // 408, too many connections 503 (ConnectionLimits).
 class LookupServer {
   public:
-    // Serves the devices in `store`, which must outlive the server, and hands one line per
-    // answered request to `log`, which must not block.
-    LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits = {});
+    // Serves the devices in `store`, which must outlive the server, and hands `log`, which must
+    // not block, a line for each problem and, with AccessLog::kOn, one per answered request.
+    LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits = {},
+                 AccessLog accessLog = AccessLog::kOn);
     ~LookupServer();
     LookupServer(const LookupServer&) = delete;
     LookupServer& operator=(const LookupServer&) = delete;
@@ -54,9 +55,14 @@ class LookupServer {
     bool answer(MHD_Connection* connection, GuardedConnection* guarded, const Exchange& exchange,
                 const char* method, const char* path, const HttpAnswer& answer, bool closeAfter);
 
+    // The address to log for a request with this header: the peer's, or the client a trusted
+    // proxy names.
+    std::string clientOf(MHD_Connection* connection, const HttpRequest& header) const;
+
     DeviceStore& store_;
     LogSink log_;
     ConnectionLimits limits_;
+    AccessLog accessLog_;
     ConnectionGuard guard_;
     int listenSocket_ = -1;
     bool ipv6_ = false;

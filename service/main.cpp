@@ -65,5 +65,5 @@ int main(int argc, char** argv) {
                          options.skipFaultyLines ? FaultyLines::kSkip : FaultyLines::kRefuseFile,
                          std::cout, std::cerr);
     }
-    return runServer(options.host, options.port, options.serverNames, *database);
+    return runServer(options, *database);
 }

@@ -24,8 +24,9 @@ constexpr rlim_t kReservedDescriptors = 64;
 
 // Each connection takes a descriptor, those over the limit that are told 503 too: raise the soft
 // limit to the hard one (getrlimit(2)) and take no more connections than that allows.
-ConnectionLimits limitsForThisProcess() {
+ConnectionLimits limitsForThisProcess(const std::vector<std::string>& trustedProxies) {
     ConnectionLimits limits;
+    limits.trustedProxies = TrustedProxies(trustedProxies);
     rlimit files{};
     if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
         files.rlim_cur = files.rlim_max;
@@ -42,8 +43,8 @@ ConnectionLimits limitsForThisProcess() {
 
 }  // namespace
 
-int runServer(const std::string& host, int port, const std::vector<std::string>& serverNames,
-              const std::string& databasePath) {
+int runServer(const Options& options, const std::string& databasePath) {
+    const std::string& host = options.host;
     // Blocked before any thread starts, so that every thread inherits the mask and the signals
     // reach only the sigwait below, where stopping the server is safe (it is not from a handler).
     sigset_t stopSignals;
@@ -64,10 +65,12 @@ int runServer(const std::string& host, int port, const std::vector<std::string>&
     }
     LogWriter log(STDERR_FILENO);
     LookupServer server(
-        *store, [&log](std::string_view line) { log.post(line); }, limitsForThisProcess());
-    const auto bound = server.bind(host, port, serverNames);
+        *store, [&log](std::string_view line) { log.post(line); },
+        limitsForThisProcess(options.trustedProxies),
+        options.accessLog ? AccessLog::kOn : AccessLog::kOff);
+    const auto bound = server.bind(host, options.port, options.serverNames);
     if (!bound) {
-        std::cerr << "quelmarn-lookupd: 无法在 " << host << " 端口 " << port
+        std::cerr << "quelmarn-lookupd: 无法在 " << host << " 端口 " << options.port
                   << " 上监听：端口已被占用，或地址无效\n";
         return 1;
     }

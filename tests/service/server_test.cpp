@@ -35,7 +35,8 @@ constexpr auto kRequestTime = 800ms;
 const std::string kSerial = "sn=QX2K93HT7LMP";
 const std::string kHelpText = "/sys/class/dmi/id/product_serial";
 
-const ConnectionLimits kLimits{.connections = 48, .requestTime = kRequestTime, .linger = 200ms};
+const ConnectionLimits kLimits{
+    .connections = 48, .trustedProxies = {}, .requestTime = kRequestTime, .linger = 200ms};
 
 // `part` `count` times over.
 std::string times(int count, std::string_view part) {
@@ -141,7 +142,8 @@ TEST_F(ServerTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
         {hostIs("HTTP/1.1", ""), {400}},
         {hostIs("HTTP/1.1", "rebound.example" + at), {421}},
         {hostIs("HTTP/1.1", "127.0.0.1:1"), {421}},
-        {hostIs("HTTP/1.1", "127.0.0.1"), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.1"), {200}},
+        {hostIs("HTTP/1.1", "127.0.0.1:443"), {200}},
         {hostIs("HTTP/1.1", "127.0.0.2" + at), {421}},
         {hostIs("HTTP/1.1", "127.0.0.1" + at + "x"), {421}},
         {hostIs("HTTP/1.1", "::1" + at), {421}},
@@ -311,20 +313,47 @@ TEST(DatabaseFileTest, DatabaseEmptiedDeletedOrReplacedUnderTheServerIsNoLongerS
     }
 }
 
+// Behind a trusted proxy the log names the client the proxy speaks for; anyone else's
+// X-Forwarded-For is not believed.
+TEST(TrustedProxyTest, LogNamesTheClientAProxySpeaksFor) {
+    for (const bool trusted : {true, false}) {
+        SCOPED_TRACE(trusted);
+        ConnectionLimits limits;
+        if (trusted)
+            limits.trustedProxies = TrustedProxies({"127.0.0.1"});
+        RunningServer running(limits);
+        EXPECT_EQ(
+            statusOf(testing_support::exchange(
+                running.port, testing_support::requestText(running.port, "GET", "/kb/HT1349", "",
+                                                           "X-Forwarded-For: 203.0.113.5\r\n"))),
+            200);
+        running.stop();
+        ASSERT_EQ(running.logLines().size(), 1u);
+        EXPECT_NE(running.logLines().front().find(trusted ? "Z 203.0.113.5 GET /kb/HT1349 200 "
+                                                          : "Z 127.0.0.1 GET /kb/HT1349 200 "),
+                  std::string::npos)
+            << running.logLines().front();
+    }
+}
+
 TEST_F(ServerTest, TakenPortOrUnusableAddressIsRefused) {
     LookupServer second(server_.store, [](std::string_view) {});
     EXPECT_FALSE(second.bind("127.0.0.1", port_));
     EXPECT_FALSE(second.bind("not an address", 0));
 }
 
-TEST(ConnectionGuardTest, EachAddressButLoopbackIsLimitedOnItsOwn) {
+TEST(ConnectionGuardTest, EachAddressButLoopbackOrATrustedProxyIsLimitedOnItsOwn) {
     ConnectionLimits limits;
     limits.connectionsPerAddress = 2;
+    limits.trustedProxies = TrustedProxies({"192.0.2.80"});
     ConnectionGuard guard(limits, [](std::string_view) {});
-    const std::pair<const char*, bool> cases[] = {
+    std::vector<std::pair<const char*, bool>> cases = {
         {"192.0.2.7", false}, {"192.0.2.7", false}, {"192.0.2.7", true},  {"198.51.100.1", false},
         {"127.0.0.1", false}, {"127.0.0.1", false}, {"127.0.0.1", false}, {"::1", false},
     };
+    // A load balancer's 256 connections, each a client of its own.
+    cases.insert(cases.end(), 256, {"192.0.2.80", false});
+    cases.insert(cases.end(), 256, {"::ffff:192.0.2.80", false});
     std::vector<std::pair<GuardedConnection*, std::array<int, 2>>> open;
     for (const auto& [address, refused] : cases) {
         SCOPED_TRACE(address);
