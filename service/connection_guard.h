@@ -30,6 +30,9 @@ struct ConnectionLimits {
     // After an answer sent out of turn (408, 413 mid-body, 503), how long the client's remaining
     // bytes are still read (and dropped), so that closing does not reset the answer away.
     std::chrono::milliseconds linger = std::chrono::seconds(1);
+    // How long a lookup may wait for the database, which another process may hold locked;
+    // beyond: 503. Requests that need no database never wait for it.
+    std::chrono::milliseconds storeWait = std::chrono::seconds(1);
 };
 
 // Connections over the limit are still accepted up to this many more, so that each can be told

@@ -22,8 +22,9 @@ namespace quelmarn::service {
 
 struct LookupServer::Exchange {
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    std::string body;    // at most kMaxBodyBytes
-    std::string client;  // the address the request came from, for the log
+    std::string body;                     // at most kMaxBodyBytes
+    std::string client;                   // the address the request came from, for the log
+    std::optional<HttpAnswer> fromStore;  // the answer of a lookup done by a store worker
 };
 
 namespace {
@@ -34,6 +35,10 @@ namespace {
 constexpr std::size_t kConnectionMemory = 2 * kMaxHeaderBytes;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
+
+// Threads that wait for the database on the event loops' behalf. One connection serves every
+// lookup, so a second thread only takes the next lookup while the first renders its page.
+constexpr std::size_t kStoreWorkers = 2;
 
 // Event loops, each a thread with its own epoll set sharing the listening socket. FIXME: one
 // loop alone (libmicrohttpd 0.9.75) was seen to stop reading its connections, every one with a
@@ -129,16 +134,32 @@ struct ServerCallbacks {
         // A connection the guard has answered already (408, 413, 503) gets no lookup: it closes.
         if (server.guard_.answeredOutOfTurn(guarded))
             return MHD_NO;
+        if (exchange->fromStore) {
+            const HttpAnswer answer = std::move(*exchange->fromStore);
+            exchange->fromStore.reset();
+            return server.answer(connection, guarded, *exchange, method, path, answer, false)
+                       ? MHD_YES
+                       : MHD_NO;
+        }
         // Its header passed refusalBeforeBody() when it came in.
         const HttpRequest request{method, path, version, {}, exchange->body};
-        HttpAnswer answer;
-        try {
-            answer = answerRoute(
-                request, [&server](std::string_view serial) { return server.store_.find(serial); });
-        } catch (const std::exception& error) {
-            server.log_(std::string("处理请求时出错：") + error.what() + "\n");
-            answer = HttpAnswer{500, renderErrorPage(500), {}};
+        if (serialToLookUp(request)) {
+            // The guard's request time no longer runs; the store's wait does.
+            if (!server.guard_.answering(guarded))
+                return MHD_NO;
+            MHD_suspend_connection(connection);
+            server.storeWorkers_.submit(
+                [&server, body = exchange->body] { return server.lookUp(body); },
+                [exchange, connection](HttpAnswer answer) {
+                    exchange->fromStore = std::move(answer);
+                    MHD_resume_connection(connection);
+                });
+            return MHD_YES;  // answered once the connection is resumed
         }
+        const HttpAnswer answer =
+            answerRoute(request, [](std::string_view) -> std::optional<Device> {
+                return std::nullopt;  // never asked: serialToLookUp() said no database is needed
+            });
         // MHD_NO closes a connection that the guard has answered already.
         return server.answer(connection, guarded, *exchange, method, path, answer, false) ? MHD_YES
                                                                                           : MHD_NO;
@@ -202,7 +223,19 @@ LookupServer::LookupServer(DeviceStore& store, LogSink log, ConnectionLimits lim
       log_(std::move(log)),
       limits_(limits),
       accessLog_(accessLog),
-      guard_(limits, log_, accessLog) {}
+      guard_(limits, log_, accessLog),
+      storeWorkers_(kStoreWorkers, limits.storeWait,
+                    HttpAnswer{503, renderErrorPage(503, "设备数据库正忙，请稍后重试。"), {}}) {}
+
+HttpAnswer LookupServer::lookUp(const std::string& body) {
+    try {
+        return answerRoute(HttpRequest{"POST", "/inapp.php", "HTTP/1.1", {}, body},
+                           [this](std::string_view serial) { return store_.find(serial); });
+    } catch (const std::exception& error) {
+        log_(std::string("处理请求时出错：") + error.what() + "\n");
+        return HttpAnswer{500, renderErrorPage(500), {}};
+    }
+}
 
 std::string LookupServer::clientOf(MHD_Connection* connection, const HttpRequest& header) const {
     const std::string peer = addressText(
@@ -257,8 +290,8 @@ bool LookupServer::serve() {
     // after a request's time; requests still being received are answered 408 by the guard.
     const auto idleSeconds = static_cast<unsigned>(
         std::chrono::duration_cast<std::chrono::seconds>(limits_.requestTime).count() + 1);
-    const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_ERROR_LOG |
-                           (ipv6_ ? MHD_USE_IPv6 : 0);
+    const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME |
+                           MHD_USE_ERROR_LOG | (ipv6_ ? MHD_USE_IPv6 : 0);
     MHD_Daemon* daemon = MHD_start_daemon(
         flags, 0, nullptr, nullptr, &ServerCallbacks::onRequest, this,
         // First, so that the library's messages about the other options reach the log too.
@@ -279,6 +312,8 @@ bool LookupServer::serve() {
         std::unique_lock lock(mutex_);
         stopped_.wait(lock, [this] { return stopRequested_; });
     }
+    // Lookups still waiting for the database are answered, so that none stays suspended.
+    storeWorkers_.stop();
     MHD_stop_daemon(daemon);
     return true;
 }

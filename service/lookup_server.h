@@ -12,6 +12,7 @@
 #include "service/device_store.h"
 #include "service/http_exchange.h"
 #include "service/request_log.h"
+#include "service/store_workers.h"
 
 struct MHD_Connection;
 
@@ -55,6 +56,9 @@ class LookupServer {
     bool answer(MHD_Connection* connection, GuardedConnection* guarded, const Exchange& exchange,
                 const char* method, const char* path, const HttpAnswer& answer, bool closeAfter);
 
+    // The answer to a lookup with `body`, from the database; run by a store worker.
+    HttpAnswer lookUp(const std::string& body);
+
     // The address to log for a request with this header: the peer's, or the client a trusted
     // proxy names.
     std::string clientOf(MHD_Connection* connection, const HttpRequest& header) const;
@@ -64,6 +68,7 @@ class LookupServer {
     ConnectionLimits limits_;
     AccessLog accessLog_;
     ConnectionGuard guard_;
+    StoreWorkers storeWorkers_;
     int listenSocket_ = -1;
     bool ipv6_ = false;
     std::optional<AcceptedHosts> hosts_;

@@ -130,6 +130,16 @@ HttpAnswer answerRequest(const HttpRequest& request, const AcceptedHosts& hosts,
     return answerRoute(request, findDevice);
 }
 
+std::optional<std::string_view> serialToLookUp(const HttpRequest& request) {
+    if (request.path != kLookupRoute.path || request.method != kLookupRoute.method ||
+        request.body.size() > kMaxBodyBytes)
+        return std::nullopt;
+    const auto parsed = parseLookupBody(request.body);
+    if (const auto* serial = std::get_if<std::string_view>(&parsed))
+        return *serial;
+    return std::nullopt;
+}
+
 HttpAnswer answerRoute(const HttpRequest& request, const DeviceFinder& findDevice) {
     if (request.body.size() > kMaxBodyBytes)
         return errorAnswer(413);

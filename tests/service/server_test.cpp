@@ -2,15 +2,19 @@
 // database (the sample devices) of its own: what each request is answered, also when clients
 // break the rules (oversized or trickled requests, doubtful framing, foreign Host names, too
 // many connections), and when the database fails under the server.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
+#include <regex>
 #include <thread>
 
 #include "service/connection_guard.h"
@@ -334,6 +338,72 @@ TEST(TrustedProxyTest, LogNamesTheClientAProxySpeaksFor) {
                   std::string::npos)
             << running.logLines().front();
     }
+}
+
+// Another process (a checkpoint, a backup tool) holds every lock of the write-ahead log's
+// shared-memory index for a while: SQLite's readers wait for them inside its calls. Pages that
+// need no database are answered at once meanwhile, lookups with 503 once their wait is over,
+// and the log records the time they really took.
+TEST(StoreWaitTest, HeldDatabaseLockHoldsUpNoHelpPageAndALookupOnlyForItsWait) {
+    constexpr auto kWait = 400ms;
+    ConnectionLimits limits;
+    limits.storeWait = kWait;
+    RunningServer running(limits);
+    ASSERT_EQ(statusOf(lookUp(running.port, kSerial)), 200);  // the index file exists now
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        // SQLite's locks of the index: bytes 120 to 127 of the -shm file (fcntl(2) locks).
+        const int index = ::open((running.databasePath + "-shm").c_str(), O_RDWR);
+        struct flock all {};
+        all.l_type = F_WRLCK;
+        all.l_whence = SEEK_SET;
+        all.l_start = 120;
+        all.l_len = 8;
+        const char held = index >= 0 && fcntl(index, F_SETLKW, &all) == 0 ? '1' : '0';
+        [[maybe_unused]] const auto told = write(ready[1], &held, 1);
+        usleep(2'500'000);
+        _exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(read(ready[0], &held, 1), 1);
+    ASSERT_EQ(held, '1');
+    const auto start = steady_clock::now();
+    std::vector<std::future<int>> lookups;
+    for (int i = 0; i < 4; ++i) {
+        lookups.push_back(std::async(std::launch::async, [&running] {
+            const auto answer = lookUp(running.port, kSerial);
+            EXPECT_TRUE(answer && answer->bodyHas("数据库正忙"));
+            return statusOf(answer);
+        }));
+    }
+    std::this_thread::sleep_for(50ms);  // the lookups are waiting
+    const auto helpAsked = steady_clock::now();
+    EXPECT_EQ(statusOf(testing_support::exchange(
+                  running.port, testing_support::requestText(running.port, "GET", "/kb/HT1349"))),
+              200);
+    EXPECT_LT(steady_clock::now() - helpAsked, 200ms);
+    for (auto& lookup : lookups)
+        EXPECT_EQ(lookup.get(), 503);
+    const auto took = steady_clock::now() - start;
+    EXPECT_GE(took, kWait);
+    EXPECT_LT(took, kWait + 400ms);
+    waitpid(holder, nullptr, 0);
+    int after = 0;
+    for (int attempt = 0; attempt < 40 && after != 200; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+        after = statusOf(lookUp(running.port, kSerial));
+    }
+    EXPECT_EQ(after, 200);
+    running.stop();
+    std::size_t timedBusy = 0;
+    for (const auto& line : running.logLines()) {
+        std::smatch elapsed;
+        if (std::regex_search(line, elapsed, std::regex(R"( 503 (\d+)\.\d+ms)")))
+            timedBusy += std::chrono::milliseconds(std::stoi(elapsed[1])) >= kWait;
+    }
+    EXPECT_EQ(timedBusy, 4u);
 }
 
 TEST_F(ServerTest, TakenPortOrUnusableAddressIsRefused) {
