@@ -142,6 +142,21 @@ void ConnectionGuard::closed(GuardedConnection* connection) {
     connections_.erase(connection->self);
 }
 
+std::size_t ConnectionGuard::openConnections() const {
+    const std::lock_guard lock(mutex_);
+    return connections_.size();
+}
+
+void ConnectionGuard::endIdle() {
+    const std::lock_guard lock(mutex_);
+    for (auto& connection : connections_) {
+        char next = 0;
+        if (connection.phase == Phase::kReceiving &&
+            ::recv(connection.fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) <= 0)
+            ::shutdown(connection.fd, SHUT_RDWR);
+    }
+}
+
 void ConnectionGuard::sendOutOfTurn(GuardedConnection& connection, int status) {
     static const std::string kAnswers[] = {outOfTurnAnswer(408), outOfTurnAnswer(413),
                                            outOfTurnAnswer(503)};

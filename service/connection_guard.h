@@ -33,6 +33,9 @@ struct ConnectionLimits {
     // How long a lookup may wait for the database, which another process may hold locked;
     // beyond: 503. Requests that need no database never wait for it.
     std::chrono::milliseconds storeWait = std::chrono::seconds(1);
+    // How long every lookup may fail for want of a usable database (deleted, emptied, broken)
+    // before the service gives up and exits with a failure, for its supervisor to restart it.
+    std::chrono::milliseconds storeLostAfter = std::chrono::seconds(10);
 };
 
 // Connections over the limit are still accepted up to this many more, so that each can be told
@@ -73,6 +76,13 @@ class ConnectionGuard {
     bool answeredOutOfTurn(const GuardedConnection* connection) const;
     // The library closed the connection; its socket may be reused from now on.
     void closed(GuardedConnection* connection);
+
+    // How many connections are open.
+    std::size_t openConnections() const;
+    // Ends every connection whose request is not all in with no further byte of it in sight,
+    // so that the library closes it: the service is stopping, and the requests received are
+    // still answered.
+    void endIdle();
 
   private:
     void watch();

@@ -1,11 +1,14 @@
 #include "service/log_writer.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <optional>
+#include <utility>
 
 namespace quelmarn::service {
 
@@ -18,7 +21,30 @@ constexpr auto kFlushTime = std::chrono::milliseconds(500);
 
 }  // namespace
 
-LogWriter::LogWriter(int fd) : fd_(fd), thread_([this] { run(); }) {}
+LogWriter::LogWriter(int fd, std::string path)
+    : fd_(fd), path_(std::move(path)), thread_([this] { run(); }) {}
+
+int LogWriter::openForAppending(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640);
+}
+
+void LogWriter::reopen() {
+    if (path_.empty())
+        return;
+    const int fd = openForAppending(path_);
+    if (fd < 0) {
+        post("quelmarn-lookupd: 无法重新打开日志文件 " + path_ + "：" + std::strerror(errno) +
+             "，继续写入原来的文件\n");
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        if (reopened_ >= 0)
+            ::close(reopened_);
+        reopened_ = fd;
+    }
+    post("quelmarn-lookupd: 已重新打开日志文件\n");
+}
 
 LogWriter::~LogWriter() {
     {
@@ -27,6 +53,10 @@ LogWriter::~LogWriter() {
     }
     wake_.notify_one();
     thread_.join();
+    if (!path_.empty())
+        ::close(fd_);
+    if (reopened_ >= 0)
+        ::close(reopened_);
 }
 
 void LogWriter::post(std::string_view line) {
@@ -53,6 +83,10 @@ void LogWriter::run() {
             giveUpAt = std::chrono::steady_clock::now() + kFlushTime;
         if (giveUpAt && std::chrono::steady_clock::now() > *giveUpAt)
             return;
+        if (reopened_ >= 0) {
+            ::close(fd_);
+            fd_ = std::exchange(reopened_, -1);
+        }
         std::string text = std::move(queue_.front());
         queue_.pop_front();
         queuedBytes_ -= text.size();

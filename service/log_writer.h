@@ -18,8 +18,10 @@ class LogWriter {
   public:
     static constexpr std::size_t kMaxQueuedBytes = 256 * 1024;
 
-    // Writes to `fd`, which stays the caller's and must stay open until the writer is gone.
-    explicit LogWriter(int fd);
+    // Writes to `fd`, which stays the caller's and must stay open until the writer is gone; or,
+    // with a `path`, to the file at `path` opened as `fd` (openForAppending()), which the writer
+    // then owns and reopens on reopen().
+    explicit LogWriter(int fd, std::string path = {});
     // Writes what is queued, giving up after about half a second if `fd` takes nothing.
     ~LogWriter();
     LogWriter(const LogWriter&) = delete;
@@ -28,13 +30,24 @@ class LogWriter {
     // Queues `line` (ending in "\n"); never blocks. Thread-safe.
     void post(std::string_view line);
 
+    // Opens the file at `path` for appending, creating it readable by its owner and group;
+    // the descriptor, or -1 with errno set.
+    static int openForAppending(const std::string& path);
+
+    // Writes from now on to the file now at the writer's path (after a log rotation moved the
+    // old one away); keeps the old file, saying so in it, when that cannot be opened. Nothing
+    // to do without a path. Thread-safe.
+    void reopen();
+
   private:
     void run();
     // Writes `text` whole; false when `fd_` stayed full until the writer was asked to stop.
     bool writeWhole(std::string_view text);
 
-    int fd_;
+    int fd_;  // used by the writer's thread alone once it runs
+    std::string path_;
     std::mutex mutex_;
+    int reopened_ = -1;  // the file to write to from the next line on
     std::condition_variable wake_;
     std::deque<std::string> queue_;
     std::size_t queuedBytes_ = 0;

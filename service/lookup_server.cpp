@@ -1,6 +1,7 @@
 #include "service/lookup_server.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <microhttpd.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -11,6 +12,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <thread>
 
 #include "platform/ascii.h"
 #include "service/error_page.h"
@@ -39,6 +41,9 @@ constexpr const char* kHtml = "text/html; charset=utf-8";
 // Threads that wait for the database on the event loops' behalf. One connection serves every
 // lookup, so a second thread only takes the next lookup while the first renders its page.
 constexpr std::size_t kStoreWorkers = 2;
+
+// When stopping, how long connections that wait for a request are left open.
+constexpr auto kIdleGrace = std::chrono::milliseconds(500);
 
 // Event loops, each a thread with its own epoll set sharing the listening socket. FIXME: one
 // loop alone (libmicrohttpd 0.9.75) was seen to stop reading its connections, every one with a
@@ -209,7 +214,7 @@ bool LookupServer::answer(MHD_Connection* connection, GuardedConnection* guarded
                           const HttpAnswer& answer, bool closeAfter) {
     if (!guard_.answering(guarded))
         return false;
-    queueAnswer(connection, answer, closeAfter);
+    queueAnswer(connection, answer, closeAfter || closing_);
     if (accessLog_ == AccessLog::kOn)
         log_(formatRequestLogLine(std::time(nullptr), exchange.client, method, path, answer.status,
                                   std::chrono::duration_cast<std::chrono::microseconds>(
@@ -229,11 +234,30 @@ LookupServer::LookupServer(DeviceStore& store, LogSink log, ConnectionLimits lim
 
 HttpAnswer LookupServer::lookUp(const std::string& body) {
     try {
-        return answerRoute(HttpRequest{"POST", "/inapp.php", "HTTP/1.1", {}, body},
-                           [this](std::string_view serial) { return store_.find(serial); });
+        HttpAnswer answer =
+            answerRoute(HttpRequest{"POST", "/inapp.php", "HTTP/1.1", {}, body},
+                        [this](std::string_view serial) { return store_.find(serial); });
+        noteDatabaseUse(true);
+        return answer;
     } catch (const std::exception& error) {
         log_(std::string("处理请求时出错：") + error.what() + "\n");
+        noteDatabaseUse(false);
         return HttpAnswer{500, renderErrorPage(500), {}};
+    }
+}
+
+void LookupServer::noteDatabaseUse(bool succeeded) {
+    const auto now = std::chrono::steady_clock::now();
+    const std::lock_guard lock(failureMutex_);
+    if (succeeded) {
+        failingSince_.reset();
+        return;
+    }
+    if (!failingSince_)
+        failingSince_ = now;
+    if (now - *failingSince_ >= limits_.storeLostAfter && !databaseLost_.exchange(true)) {
+        log_("quelmarn-lookupd: 数据库持续无法使用，服务退出，以便重新启动\n");
+        stop();
     }
 }
 
@@ -285,7 +309,7 @@ std::optional<int> LookupServer::bind(const std::string& host, int port,
     return boundPort;
 }
 
-bool LookupServer::serve() {
+LookupServer::End LookupServer::serve() {
     // Idle connections, and clients that take no answer, are closed by the library a little
     // after a request's time; requests still being received are answered 408 by the guard.
     const auto idleSeconds = static_cast<unsigned>(
@@ -306,16 +330,44 @@ bool LookupServer::serve() {
         // refuses them) and answers a missing Host with its status line twice.
         MHD_OPTION_UNESCAPE_CALLBACK, &ServerCallbacks::onUnescape, nullptr, MHD_OPTION_END);
     if (daemon == nullptr)
-        return false;
+        return End::kNotStarted;
     listenSocket_ = -1;  // the library closes it when it stops
     {
         std::unique_lock lock(mutex_);
         stopped_.wait(lock, [this] { return stopRequested_; });
     }
+    finishReceivedRequests(daemon);
     // Lookups still waiting for the database are answered, so that none stays suspended.
     storeWorkers_.stop();
     MHD_stop_daemon(daemon);
-    return true;
+    return databaseLost_ ? End::kDatabaseLost : End::kStopped;
+}
+
+void LookupServer::finishReceivedRequests(MHD_Daemon* daemon) {
+    const int listening = MHD_quiesce_daemon(daemon);
+    if (listening >= 0) {
+        // Clients the system has connected already have sent their requests, or are about to:
+        // they are served too. Those that come later are refused, not left in the backlog.
+        ::fcntl(listening, F_SETFL, ::fcntl(listening, F_GETFL) | O_NONBLOCK);
+        sockaddr_storage address{};
+        socklen_t size = sizeof address;
+        for (int client; (client = ::accept4(listening, reinterpret_cast<sockaddr*>(&address),
+                                             &size, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;
+             size = sizeof address)
+            MHD_add_connection(daemon, client, reinterpret_cast<sockaddr*>(&address), size);
+        ::close(listening);
+    }
+    closing_ = true;
+    // Clients busy on a kept-alive connection learn from their next answer that it closes; a
+    // connection still idle after kIdleGrace is closed under its client, which, by RFC 9112
+    // 9.3.1, may then retry its request elsewhere.
+    const auto start = std::chrono::steady_clock::now();
+    for (auto now = start; guard_.openConnections() > 0 && now < start + kStopGrace;
+         now = std::chrono::steady_clock::now()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (now >= start + kIdleGrace)
+            guard_.endIdle();
+    }
 }
 
 void LookupServer::stop() {

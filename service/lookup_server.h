@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -15,6 +17,7 @@
 #include "service/store_workers.h"
 
 struct MHD_Connection;
+struct MHD_Daemon;
 
 namespace quelmarn::service {
 
@@ -40,13 +43,23 @@ class LookupServer {
     std::optional<int> bind(const std::string& host, int port,
                             const std::vector<std::string>& serverNames = {});
 
-    // Answers requests until stop(); call after a successful bind(). Returns false when the
-    // event loop could not be started.
-    bool serve();
+    // How serve() ended.
+    enum class End {
+        kStopped,       // by stop()
+        kNotStarted,    // the event loops could not be started
+        kDatabaseLost,  // every lookup failed for storeLostAfter: the database is unusable
+    };
 
-    // Makes serve() return, closing every connection. May be called from any thread, before
-    // serve() too, and returns at once.
+    // Answers requests until stop(); call after a successful bind().
+    End serve();
+
+    // Makes serve() stop accepting connections, answer the requests already received (each
+    // answer closing its connection), close idle connections and return once none is left, or
+    // after kStopGrace at most. May be called from any thread, before serve() too, and returns
+    // at once.
     void stop();
+
+    static constexpr auto kStopGrace = std::chrono::seconds(5);
 
     struct Exchange;  // what one request has sent so far
 
@@ -56,8 +69,15 @@ class LookupServer {
     bool answer(MHD_Connection* connection, GuardedConnection* guarded, const Exchange& exchange,
                 const char* method, const char* path, const HttpAnswer& answer, bool closeAfter);
 
+    // Stops accepting, and waits (kStopGrace at most) until every request received is
+    // answered and every connection closed.
+    void finishReceivedRequests(MHD_Daemon* daemon);
+
     // The answer to a lookup with `body`, from the database; run by a store worker.
     HttpAnswer lookUp(const std::string& body);
+    // Notes whether a lookup could use the database; stops the server when none could for
+    // storeLostAfter.
+    void noteDatabaseUse(bool succeeded);
 
     // The address to log for a request with this header: the peer's, or the client a trusted
     // proxy names.
@@ -75,6 +95,11 @@ class LookupServer {
     std::mutex mutex_;
     std::condition_variable stopped_;
     bool stopRequested_ = false;
+    std::atomic<bool> closing_ = false;  // every answer closes its connection
+    std::mutex failureMutex_;
+    // Since when every lookup has failed, for want of a usable database.
+    std::optional<std::chrono::steady_clock::time_point> failingSince_;
+    std::atomic<bool> databaseLost_ = false;
 
     friend struct ServerCallbacks;
 };

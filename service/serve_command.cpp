@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <iostream>
 #include <optional>
@@ -51,6 +53,7 @@ int runServer(const Options& options, const std::string& databasePath) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     // A log reader that went away must not end the service: write(2) then fails with EPIPE.
     signal(SIGPIPE, SIG_IGN);
@@ -63,7 +66,13 @@ int runServer(const Options& options, const std::string& databasePath) {
                   << "\n";
         return 1;
     }
-    LogWriter log(STDERR_FILENO);
+    int logFile = STDERR_FILENO;
+    if (options.logFile && (logFile = LogWriter::openForAppending(*options.logFile)) < 0) {
+        std::cerr << "quelmarn-lookupd: 无法打开日志文件 " << *options.logFile << "："
+                  << std::strerror(errno) << "\n";
+        return 1;
+    }
+    LogWriter log(logFile, options.logFile ? *options.logFile : std::string());
     LookupServer server(
         *store, [&log](std::string_view line) { log.post(line); },
         limitsForThisProcess(options.trustedProxies),
@@ -80,22 +89,27 @@ int runServer(const Options& options, const std::string& databasePath) {
     log.post("quelmarn-lookupd: 正在监听 http://" + (ipv6 ? "[" + host + "]" : host) + ":" +
              std::to_string(*bound) + "/ ，数据库 " + databasePath + "\n");
 
-    std::thread stopper([&server, &stopSignals] {
+    std::thread stopper([&server, &stopSignals, &log] {
         int signal = 0;
-        sigwait(&stopSignals, &signal);
+        // SIGHUP asks a daemon to take up its files again: the log file, moved away by a log
+        // rotation, is reopened at its name.
+        while (sigwait(&stopSignals, &signal) == 0 && signal == SIGHUP)
+            log.reopen();
         server.stop();
     });
-    const bool served = server.serve();
-    if (!served) {
+    const auto end = server.serve();
+    if (end == LookupServer::End::kNotStarted) {
         // serve() ended by itself, as the listening socket failed: the stopper still waits.
         pthread_kill(stopper.native_handle(), SIGTERM);
         stopper.join();
         log.post("quelmarn-lookupd: 监听失败\n");
         return 1;
     }
+    if (end == LookupServer::End::kDatabaseLost)
+        pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
     log.post("quelmarn-lookupd: 已停止\n");
-    return 0;
+    return end == LookupServer::End::kStopped ? 0 : 1;
 }
 
 }  // namespace quelmarn::service

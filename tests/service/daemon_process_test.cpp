@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
 #include <thread>
@@ -32,24 +35,39 @@ std::size_t countOf(std::string_view text, std::string_view part) {
     return count;
 }
 
+std::string contentsOf(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
 // The service on a free port with a database of its own, its standard error a pipe that the
 // test reads only when it chooses to.
 struct DaemonProcess {
-    DaemonProcess() {
+    // With `logFile`, the service logs to that file instead.
+    explicit DaemonProcess(const std::string& logFile = {}) {
         int ends[2];
         EXPECT_EQ(pipe2(ends, O_CLOEXEC), 0);
         const std::string database = "--database=" + (directory.path() / "d.sqlite3").string();
+        const std::string logOption = "--log-file=" + logFile;
         if ((pid = fork()) == 0) {
             dup2(ends[1], STDERR_FILENO);
-            execl(QUELMARN_LOOKUPD, QUELMARN_LOOKUPD, "--port", "0", database.c_str(), nullptr);
+            execl(QUELMARN_LOOKUPD, QUELMARN_LOOKUPD, "--port", "0", database.c_str(),
+                  logFile.empty() ? nullptr : logOption.c_str(), nullptr);
             _exit(127);
         }
         log = ends[0];
         close(ends[1]);
         std::string first;
         std::smatch found;
-        while (!std::regex_search(first, found, std::regex(R"(http://127\.0\.0\.1:(\d+)/)")) &&
-               readSome(first, 5s)) {
+        const std::regex listening(R"(http://127\.0\.0\.1:(\d+)/)");
+        for (const auto until = steady_clock::now() + 5s;
+             !std::regex_search(first, found, listening) && steady_clock::now() < until;) {
+            if (logFile.empty()) {
+                readSome(first, 5s);
+            } else {
+                std::this_thread::sleep_for(20ms);
+                first = contentsOf(logFile);
+            }
         }
         port = found.empty() ? 0 : std::stoi(found[1]);
     }
@@ -76,15 +94,21 @@ struct DaemonProcess {
     // Sends SIGTERM; the exit status, or nothing when the process is still there after `limit`.
     std::optional<int> terminate(std::chrono::milliseconds limit) {
         kill(pid, SIGTERM);
-        for (const auto until = steady_clock::now() + limit; steady_clock::now() < until;) {
+        return exitStatus(limit);
+    }
+
+    // The exit status once the process has ended, or nothing when it is still there after
+    // `limit`.
+    std::optional<int> exitStatus(std::chrono::milliseconds limit) {
+        for (const auto until = steady_clock::now() + limit;; std::this_thread::sleep_for(10ms)) {
             int status = 0;
             if (waitpid(pid, &status, WNOHANG) == pid) {
                 pid = 0;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             }
-            std::this_thread::sleep_for(10ms);
+            if (steady_clock::now() >= until)
+                return std::nullopt;
         }
-        return std::nullopt;
     }
 
     testing_support::TemporaryDirectory directory;
@@ -166,6 +190,77 @@ TEST(DaemonProcessTest, FullLogPipeHoldsUpNeitherLookupsNorTheEndAndLossIsReport
         EXPECT_EQ(countOf(log, "丢弃了"), 1u);
         EXPECT_NE(log.find("已停止"), std::string::npos);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Clients that each send lookups one after another on a kept-alive connection, connecting again
+// when an answer closes it, until the service refuses new connections: every request that was
+// sent on an accepted connection must be answered.
+TEST(DaemonProcessTest, SigtermUnderLoadAnswersEveryRequestReceivedThenEndsCleanly) {
+    DaemonProcess daemon;
+    ASSERT_NE(daemon.port, 0);
+    const std::string request =
+        "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(daemon.port) +
+        "\r\nContent-Length: 15\r\n\r\n" + kLookup;
+    std::atomic<int> answered = 0;
+    std::atomic<int> unanswered = 0;
+    std::vector<std::thread> clients;
+    for (int i = 0; i < 16; ++i) {
+        clients.emplace_back([&] {
+            for (bool refused = false; !refused;) {
+                RawConnection connection(daemon.port);
+                for (bool open = true; open;) {
+                    if (!connection.send(request)) {
+                        refused = true;  // not accepted: the service had stopped listening
+                        break;
+                    }
+                    std::string received;
+                    std::vector<testing_support::HttpResponse> responses;
+                    while (responses.empty() && !connection.closed()) {
+                        received += connection.receiveAll(5ms);
+                        responses = testing_support::parseResponses(received);
+                    }
+                    if (responses.empty()) {
+                        // Reset before any answer: refused if the connection never got one.
+                        refused = true;
+                        ++unanswered;
+                        break;
+                    }
+                    ++answered;
+                    open = responses.front().header("Connection") != "close";
+                }
+            }
+        });
+    }
+    std::this_thread::sleep_for(500ms);
+    const int before = answered;
+    EXPECT_EQ(daemon.terminate(std::chrono::seconds(6)), 0);
+    for (auto& client : clients)
+        client.join();
+    EXPECT_GT(before, 100);
+    EXPECT_EQ(unanswered, 0) << answered << " answered";
+}
+
+// SIGHUP, as a log rotation sends it, reopens the log file at its name and ends nothing.
+TEST(DaemonProcessTest, SighupReopensTheLogFileAndTheServiceGoesOn) {
+    testing_support::TemporaryDirectory logs;
+    const std::string path = (logs.path() / "lookupd.log").string();
+    DaemonProcess daemon(path);
+    ASSERT_NE(daemon.port, 0);
+    std::filesystem::rename(path, path + ".1");
+    kill(daemon.pid, SIGHUP);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(testing_support::statusOf(testing_support::lookUp(daemon.port, kLookup)), 200);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(daemon.exitStatus(0ms), std::nullopt);  // still running
+    const std::string reopened = contentsOf(path);
+    EXPECT_NE(reopened.find("已重新打开日志文件"), std::string::npos) << reopened;
+    EXPECT_NE(reopened.find(" 127.0.0.1 POST /inapp.php 200 "), std::string::npos) << reopened;
+    EXPECT_EQ(contentsOf(path + ".1").find("POST"), std::string::npos);
+    EXPECT_EQ(daemon.terminate(2s), 0);
 }
 
 }  // namespace

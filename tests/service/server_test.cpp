@@ -406,6 +406,35 @@ TEST(StoreWaitTest, HeldDatabaseLockHoldsUpNoHelpPageAndALookupOnlyForItsWait) {
     EXPECT_EQ(timedBusy, 4u);
 }
 
+// A database that stays unusable (here deleted) is not served on with 500 for ever: once every
+// lookup has failed for a while the server ends, for its supervisor to start it afresh. With
+// the access log off, the problems are still logged, and nothing else.
+TEST(DatabaseFileTest, DatabaseUnusableForGoodEndsTheServerAndIsLoggedWithoutAccessLog) {
+    ConnectionLimits limits;
+    limits.storeLostAfter = 300ms;
+    RunningServer running(limits, AccessLog::kOff);
+    EXPECT_EQ(statusOf(lookUp(running.port, kSerial)), 200);
+    std::filesystem::remove(running.databasePath);
+    std::this_thread::sleep_for(1100ms);  // the file is looked at again once a second
+    std::vector<int> statuses;
+    for (const auto until = steady_clock::now() + 3s;
+         steady_clock::now() < until && (statuses.empty() || statuses.back() != 0);
+         std::this_thread::sleep_for(50ms))
+        statuses.push_back(statusOf(lookUp(running.port, kSerial)));
+    ASSERT_GE(statuses.size(), 2u);
+    EXPECT_EQ(statuses.front(), 500);
+    EXPECT_EQ(statuses.back(), 0);  // no longer listening
+    running.stop();
+    EXPECT_EQ(running.ended, LookupServer::End::kDatabaseLost);
+    const auto lines = running.logLines();
+    EXPECT_TRUE(std::ranges::none_of(lines, [](const std::string& line) {
+        return line.find(" POST /inapp.php ") != std::string::npos;
+    }));
+    EXPECT_TRUE(std::ranges::any_of(
+        lines, [](const std::string& line) { return line.find("已被删除") != std::string::npos; }));
+    EXPECT_NE(lines.back().find("数据库持续无法使用"), std::string::npos);
+}
+
 TEST_F(ServerTest, TakenPortOrUnusableAddressIsRefused) {
     LookupServer second(server_.store, [](std::string_view) {});
     EXPECT_FALSE(second.bind("127.0.0.1", port_));
