@@ -19,6 +19,9 @@ namespace quelmarn::service {
 // How much of the service one client may take.
 struct ConnectionLimits {
     std::size_t connections = 15000;  // open at once, from everyone; beyond: 503
+    // Connections over the limit are still accepted up to this many more, so that each can be
+    // told 503 instead of being left waiting; each takes a file descriptor too.
+    std::size_t answeredOverLimit = 256;
     // From one address other than loopback or a trusted proxy; beyond: 503. Every local client
     // shares 127.0.0.1, and every client of a proxy the proxy's address, so these are bounded
     // by `connections` alone.
@@ -37,10 +40,6 @@ struct ConnectionLimits {
     // before the service gives up and exits with a failure, for its supervisor to restart it.
     std::chrono::milliseconds storeLostAfter = std::chrono::seconds(10);
 };
-
-// Connections over the limit are still accepted up to this many more, so that each can be told
-// 503 instead of being dropped unanswered; each takes a file descriptor too.
-inline constexpr std::size_t kOverLimitMargin = 256;
 
 // One accepted connection, owned by the guard from accepted() to closed().
 struct GuardedConnection;

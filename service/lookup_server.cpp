@@ -50,7 +50,7 @@ constexpr auto kIdleGrace = std::chrono::milliseconds(500);
 // whole request waiting, once about 128 were busy at once, and to resume only at a time-out;
 // with four, 1024 busy connections and ten thousand trickling ones are served. Four also let a
 // lookup use both cores.
-constexpr unsigned kEventLoops = 4;
+constexpr unsigned kEventLoops = LookupServer::kEventLoops;
 
 std::string addressText(const sockaddr* address) {
     char text[INET6_ADDRSTRLEN] = "";
@@ -321,7 +321,8 @@ LookupServer::End LookupServer::serve() {
         // First, so that the library's messages about the other options reach the log too.
         MHD_OPTION_EXTERNAL_LOGGER, &ServerCallbacks::onLibraryMessage, this,
         MHD_OPTION_LISTEN_SOCKET, listenSocket_, MHD_OPTION_THREAD_POOL_SIZE, kEventLoops,
-        MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limits_.connections + kOverLimitMargin),
+        MHD_OPTION_CONNECTION_LIMIT,
+        static_cast<unsigned>(limits_.connections + limits_.answeredOverLimit),
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_CONNECTION_TIMEOUT,
         idleSeconds, MHD_OPTION_NOTIFY_COMPLETED, &ServerCallbacks::onCompleted, this,
         MHD_OPTION_NOTIFY_CONNECTION, &ServerCallbacks::onConnection, this,

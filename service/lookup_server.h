@@ -61,6 +61,11 @@ class LookupServer {
 
     static constexpr auto kStopGrace = std::chrono::seconds(5);
 
+    // The event loops, and the file descriptors they take beside the connections' (an epoll set
+    // and a wake-up descriptor each, and those of the loops' coordinator).
+    static constexpr unsigned kEventLoops = 4;
+    static constexpr unsigned kOwnDescriptors = 2 * kEventLoops + 2;
+
     struct Exchange;  // what one request has sent so far
 
   private:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "tests/service/http_client.h"
@@ -43,14 +45,18 @@ std::string contentsOf(const std::string& path) {
 // The service on a free port with a database of its own, its standard error a pipe that the
 // test reads only when it chooses to.
 struct DaemonProcess {
-    // With `logFile`, the service logs to that file instead.
-    explicit DaemonProcess(const std::string& logFile = {}) {
+    // With `logFile`, the service logs to that file instead; with `descriptorLimit`, it may open
+    // no more file descriptors than that (setrlimit(2), soft and hard).
+    explicit DaemonProcess(const std::string& logFile = {}, rlim_t descriptorLimit = 0) {
         int ends[2];
         EXPECT_EQ(pipe2(ends, O_CLOEXEC), 0);
         const std::string database = "--database=" + (directory.path() / "d.sqlite3").string();
         const std::string logOption = "--log-file=" + logFile;
         if ((pid = fork()) == 0) {
             dup2(ends[1], STDERR_FILENO);
+            const rlimit files{descriptorLimit, descriptorLimit};
+            if (descriptorLimit != 0)
+                setrlimit(RLIMIT_NOFILE, &files);
             execl(QUELMARN_LOOKUPD, QUELMARN_LOOKUPD, "--port", "0", database.c_str(),
                   logFile.empty() ? nullptr : logOption.c_str(), nullptr);
             _exit(127);
@@ -70,6 +76,7 @@ struct DaemonProcess {
             }
         }
         port = found.empty() ? 0 : std::stoi(found[1]);
+        startLog = first;
     }
 
     ~DaemonProcess() {
@@ -113,8 +120,9 @@ struct DaemonProcess {
 
     testing_support::TemporaryDirectory directory;
     pid_t pid = 0;
-    int log = -1;  // the read end of its standard error
-    int port = 0;  // listened on; 0 when it did not start
+    int log = -1;          // the read end of its standard error
+    int port = 0;          // listened on; 0 when it did not start
+    std::string startLog;  // what it logged until it listened
 };
 
 // The time target itself (p99 under 50 ms with ten thousand stalled clients) is measured by the
@@ -242,6 +250,45 @@ TEST(DaemonProcessTest, SigtermUnderLoadAnswersEveryRequestReceivedThenEndsClean
         client.join();
     EXPECT_GT(before, 100);
     EXPECT_EQ(unanswered, 0) << answered << " answered";
+}
+
+// The CPU time the process `pid` has used so far, in clock ticks (proc(5), fields 14 and 15).
+long cpuTicksOf(pid_t pid) {
+    std::istringstream stat(contentsOf("/proc/" + std::to_string(pid) + "/stat"));
+    std::string field;
+    long ticks = 0;
+    for (int index = 1; index <= 15 && stat >> field; ++index) {
+        if (index >= 14)
+            ticks += std::stol(field);
+    }
+    return ticks;
+}
+
+// More clients than the descriptors allow: the service neither spins trying to accept them nor
+// floods its log, says once how many it can serve, and serves again once they are gone.
+TEST(DaemonProcessTest, LackOfDescriptorsIsSaidOnceAndSpinsNothing) {
+    DaemonProcess daemon({}, 32);
+    ASSERT_NE(daemon.port, 0);
+    std::vector<std::unique_ptr<RawConnection>> clients;
+    for (int i = 0; i < 60; ++i)
+        clients.push_back(std::make_unique<RawConnection>(daemon.port));
+    std::this_thread::sleep_for(200ms);
+    const long before = cpuTicksOf(daemon.pid);
+    std::this_thread::sleep_for(2s);
+    EXPECT_LT(cpuTicksOf(daemon.pid) - before, sysconf(_SC_CLK_TCK) / 10) << "busy for 2 s";
+    clients.clear();
+    std::optional<testing_support::HttpResponse> answer;
+    for (int attempt = 0; attempt < 40 && testing_support::statusOf(answer) != 200; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+        answer = testing_support::lookUp(daemon.port, kLookup);
+    }
+    EXPECT_EQ(testing_support::statusOf(answer), 200);
+    EXPECT_EQ(daemon.terminate(6s), 0);
+    std::string log = daemon.startLog;
+    while (daemon.readSome(log, 100ms)) {
+    }
+    EXPECT_EQ(countOf(log, "文件描述符"), 1u) << log.substr(0, 2000);
+    EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 200) << log.substr(0, 2000);
 }
 
 // SIGHUP, as a log rotation sends it, reopens the log file at its name and ends nothing.
