@@ -48,6 +48,11 @@ struct GuardedConnection;
 // address, and answers those over a limit or past their request time itself, on the socket, as
 // the library has no way to answer before a request's header is complete. An answer is sent
 // at most once per connection: either the library's (after answering()) or the guard's.
+// What the library does itself is left to it: the ceiling on connections (its connection limit,
+// set to the limit plus those told 503) and closing idle ones (its time-out). Its per-address
+// limit is not used, as it cannot spare loopback and trusted proxies and closes a connection
+// over it unanswered; nor is its time-out for requests, which restarts with every byte, so that
+// a client trickling its request would never meet it.
 class ConnectionGuard {
   public:
     // `log` receives a line for each answer the guard sends (none with AccessLog::kOff); it
