@@ -1,9 +1,13 @@
 // quelmarn-lookupd as a process: how it serves and ends while clients stall, and how it logs
 // when nobody reads its log.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <net/if.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +15,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -42,30 +48,72 @@ std::string contentsOf(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+// An address that stands for a proxy on another machine (RFC 5737's documentation range).
+constexpr const char* kProxyAddress = "192.0.2.80";
+
+// Moves the calling process into a network namespace of its own, with loopback up and
+// kProxyAddress on it as well: clients that connect there come from an address other than
+// loopback. Root only; false when refused.
+bool enterNetworkOfItsOwn() {
+    if (unshare(CLONE_NEWNET) != 0)
+        return false;
+    const int control = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ifreq loopback{};
+    std::strcpy(loopback.ifr_name, "lo");
+    if (ioctl(control, SIOCGIFFLAGS, &loopback) != 0)
+        return false;
+    loopback.ifr_flags = static_cast<short>(loopback.ifr_flags | IFF_UP);
+    ifreq alias{};
+    std::strcpy(alias.ifr_name, "lo:1");
+    auto& address = *reinterpret_cast<sockaddr_in*>(&alias.ifr_addr);
+    address.sin_family = AF_INET;
+    inet_pton(AF_INET, kProxyAddress, &address.sin_addr);
+    const bool configured =
+        ioctl(control, SIOCSIFFLAGS, &loopback) == 0 && ioctl(control, SIOCSIFADDR, &alias) == 0;
+    close(control);
+    return configured;
+}
+
+// How a DaemonProcess is started.
+struct DaemonSettings {
+    std::string logFile = {};                 // where it logs instead of standard error
+    rlim_t descriptorLimit = 0;               // setrlimit(2), soft and hard; 0: as inherited
+    std::vector<std::string> arguments = {};  // further options
+    bool networkOfItsOwn = false;             // enterNetworkOfItsOwn(); exits 77 when refused
+};
+
 // The service on a free port with a database of its own, its standard error a pipe that the
 // test reads only when it chooses to.
 struct DaemonProcess {
-    // With `logFile`, the service logs to that file instead; with `descriptorLimit`, it may open
-    // no more file descriptors than that (setrlimit(2), soft and hard).
-    explicit DaemonProcess(const std::string& logFile = {}, rlim_t descriptorLimit = 0) {
+    explicit DaemonProcess(const DaemonSettings& settings = {}) {
+        const std::string& logFile = settings.logFile;
         int ends[2];
         EXPECT_EQ(pipe2(ends, O_CLOEXEC), 0);
-        const std::string database = "--database=" + (directory.path() / "d.sqlite3").string();
-        const std::string logOption = "--log-file=" + logFile;
+        std::vector<std::string> arguments = {
+            QUELMARN_LOOKUPD, "--port", "0",
+            "--database=" + (directory.path() / "d.sqlite3").string()};
+        if (!logFile.empty())
+            arguments.push_back("--log-file=" + logFile);
+        arguments.insert(arguments.end(), settings.arguments.begin(), settings.arguments.end());
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
         if ((pid = fork()) == 0) {
             dup2(ends[1], STDERR_FILENO);
-            const rlimit files{descriptorLimit, descriptorLimit};
-            if (descriptorLimit != 0)
+            const rlimit files{settings.descriptorLimit, settings.descriptorLimit};
+            if (settings.descriptorLimit != 0)
                 setrlimit(RLIMIT_NOFILE, &files);
-            execl(QUELMARN_LOOKUPD, QUELMARN_LOOKUPD, "--port", "0", database.c_str(),
-                  logFile.empty() ? nullptr : logOption.c_str(), nullptr);
+            if (settings.networkOfItsOwn && !enterNetworkOfItsOwn())
+                _exit(77);
+            execv(QUELMARN_LOOKUPD, argv.data());
             _exit(127);
         }
         log = ends[0];
         close(ends[1]);
         std::string first;
         std::smatch found;
-        const std::regex listening(R"(http://127\.0\.0\.1:(\d+)/)");
+        const std::regex listening(R"(http://\S+:(\d+)/ )");
         for (const auto until = steady_clock::now() + 5s;
              !std::regex_search(first, found, listening) && steady_clock::now() < until;) {
             if (logFile.empty()) {
@@ -267,7 +315,7 @@ long cpuTicksOf(pid_t pid) {
 // More clients than the descriptors allow: the service neither spins trying to accept them nor
 // floods its log, says once how many it can serve, and serves again once they are gone.
 TEST(DaemonProcessTest, LackOfDescriptorsIsSaidOnceAndSpinsNothing) {
-    DaemonProcess daemon({}, 32);
+    DaemonProcess daemon({.descriptorLimit = 32});
     ASSERT_NE(daemon.port, 0);
     std::vector<std::unique_ptr<RawConnection>> clients;
     for (int i = 0; i < 60; ++i)
@@ -291,11 +339,61 @@ TEST(DaemonProcessTest, LackOfDescriptorsIsSaidOnceAndSpinsNothing) {
     EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 200) << log.substr(0, 2000);
 }
 
+// A load balancer is one address for many clients: once trusted, it may hold more connections
+// than any one client, and the Host its clients send, without the service's port, is accepted.
+TEST(DaemonProcessTest, TrustedLoadBalancerHoldsManyConnectionsFromItsOneAddress) {
+    for (const bool trusted : {true, false}) {
+        SCOPED_TRACE(trusted ? "trusted" : "not trusted");
+        std::vector<std::string> arguments = {"--host", "0.0.0.0", "--server-name",
+                                              "lookup.example.org"};
+        if (trusted)
+            arguments.insert(arguments.end(), {"--trusted-proxy", kProxyAddress});
+        DaemonProcess daemon({.arguments = arguments, .networkOfItsOwn = true});
+        if (daemon.exitStatus(0ms) == 77)
+            GTEST_SKIP() << "no network namespace of its own (not root?)";
+        ASSERT_NE(daemon.port, 0);
+        std::map<int, int> statuses;
+        std::thread client([&] {
+            // This thread alone joins the service's network (setns(2)).
+            const int network = open(("/proc/" + std::to_string(daemon.pid) + "/ns/net").c_str(),
+                                     O_RDONLY | O_CLOEXEC);
+            ASSERT_EQ(setns(network, CLONE_NEWNET), 0);
+            close(network);
+            std::vector<int> sockets;
+            sockaddr_in service{};
+            service.sin_family = AF_INET;
+            service.sin_port = htons(static_cast<std::uint16_t>(daemon.port));
+            inet_pton(AF_INET, kProxyAddress, &service.sin_addr);
+            for (int i = 0; i < 256; ++i) {
+                sockets.push_back(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+                connect(sockets.back(), reinterpret_cast<sockaddr*>(&service), sizeof service);
+            }
+            const std::string lookup =
+                "POST /inapp.php HTTP/1.1\r\nHost: lookup.example.org\r\nConnection: "
+                "close\r\nContent-Length: 15\r\n\r\n" +
+                kLookup;
+            for (const int fd : sockets)
+                send(fd, lookup.data(), lookup.size(), MSG_NOSIGNAL);
+            for (const int fd : sockets) {
+                char head[13] = "";
+                const ssize_t got = recv(fd, head, 12, MSG_WAITALL);
+                ++statuses[got == 12 ? std::atoi(head + 9) : 0];
+                close(fd);
+            }
+        });
+        client.join();
+        const std::map<int, int> expected =
+            trusted ? std::map<int, int>{{200, 256}} : std::map<int, int>{{200, 64}, {503, 192}};
+        EXPECT_EQ(statuses, expected);
+        EXPECT_EQ(daemon.terminate(6s), 0);
+    }
+}
+
 // SIGHUP, as a log rotation sends it, reopens the log file at its name and ends nothing.
 TEST(DaemonProcessTest, SighupReopensTheLogFileAndTheServiceGoesOn) {
     testing_support::TemporaryDirectory logs;
     const std::string path = (logs.path() / "lookupd.log").string();
-    DaemonProcess daemon(path);
+    DaemonProcess daemon({.logFile = path});
     ASSERT_NE(daemon.port, 0);
     std::filesystem::rename(path, path + ".1");
     kill(daemon.pid, SIGHUP);
