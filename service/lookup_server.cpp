@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <thread>
 
@@ -69,17 +71,44 @@ GuardedConnection* guardedOf(MHD_Connection* connection) {
     return static_cast<GuardedConnection*>(info->socket_context);
 }
 
-MHD_Result collectHeader(void* headers, MHD_ValueKind, const char* name, const char* value) {
-    static_cast<std::vector<std::pair<std::string_view, std::string_view>>*>(headers)->emplace_back(
-        name, value ? value : "");
+// The fields of a request's header as the library hands them over.
+struct CollectedHeader {
+    std::vector<std::pair<std::string_view, std::string_view>>& fields;
+    bool folded = false;  // a field line was folded onto the next (RFC 9112 5.2: refused)
+};
+
+// libmicrohttpd 0.9.75 takes a field line folded onto the next by appending that line to the
+// field's name, which it then keeps elsewhere in the connection's memory; the name of every
+// other field lies just before its value, as in the request: the name, where the colon was, the
+// blanks and the value.
+bool foldedByLibrary(const char* name, const char* value) {
+    const auto nameEnd = reinterpret_cast<std::uintptr_t>(name) + std::strlen(name);
+    const auto valueStart = reinterpret_cast<std::uintptr_t>(value);
+    if (valueStart <= nameEnd || valueStart - nameEnd > kMaxHeaderBytes)
+        return true;
+    for (const char* between = name + std::strlen(name) + 1; between < value; ++between) {
+        if (*between != ' ' && *between != '\t')
+            return true;
+    }
+    return false;
+}
+
+MHD_Result collectHeader(void* collected, MHD_ValueKind, const char* name, const char* value) {
+    auto& header = *static_cast<CollectedHeader*>(collected);
+    header.fields.emplace_back(name, value ? value : "");
+    header.folded = header.folded || (value != nullptr && foldedByLibrary(name, value));
     return MHD_YES;
 }
 
-// The request's line and header fields, as they are in before its body.
-HttpRequest headerOf(MHD_Connection* connection, const char* method, const char* path,
-                     const char* version) {
+// The request's line and header fields, as they are in before its body; nothing when a field
+// line was folded, which no reader may take differently from another.
+std::optional<HttpRequest> headerOf(MHD_Connection* connection, const char* method,
+                                    const char* path, const char* version) {
     HttpRequest request{method, path, version, {}, {}};
-    MHD_get_connection_values(connection, MHD_HEADER_KIND, collectHeader, &request.headers);
+    CollectedHeader collected{request.headers};
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, collectHeader, &collected);
+    if (collected.folded)
+        return std::nullopt;
     return request;
 }
 
@@ -113,9 +142,9 @@ struct ServerCallbacks {
             exchange = new LookupServer::Exchange;
             *context = exchange;
             server.guard_.requestBegun(guarded);
-            const HttpRequest header = headerOf(connection, method, path, version);
-            exchange->client = server.clientOf(connection, header);
-            const auto refusal = refusalBeforeBody(header, *server.hosts_);
+            const auto header = headerOf(connection, method, path, version);
+            exchange->client = server.clientOf(connection, header.value_or(HttpRequest{}));
+            const auto refusal = header ? refusalBeforeBody(*header, *server.hosts_) : 400;
             if (!refusal)
                 return MHD_YES;
             const HttpAnswer answer{*refusal, renderErrorPage(*refusal), {}};

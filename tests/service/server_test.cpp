@@ -214,6 +214,11 @@ TEST_F(ServerTest, HeaderThatReadersCouldTakeDifferentlyIsRefusedAndAZeroByteEnd
         {help + "Content-Length\t: 0\r\n\r\n", {400}},
         {help + "X-Folded: a\r\n  Transfer-Encoding: chunked\r\n\r\n", {400}},
         {help + "X-Folded: a\r\n\tand more\r\n\r\n", {400}},
+        {help + "X-Folded: a\r\n continued\r\n\r\n", {400}},
+        {help +
+             "X-Spaced:   a\r\nX-Tabbed:\tb\r\nX-Bare:c\r\nX-Empty:\r\nConnection: close\r\n\r\n",
+         {200},
+         kHelpText},
         {help + "X-Bare: a\rTransfer-Encoding: chunked\r\n\r\n", {400}},
         {help + "Connection: close\r\n\r\n", {200}, kHelpText},
         {post("Content-Length: 15\r\n", kSerial).replace(0, 15, "POST /inapp.php%00.txt"),
