@@ -62,12 +62,15 @@ LogWriter::~LogWriter() {
 void LogWriter::post(std::string_view line) {
     {
         const std::lock_guard lock(mutex_);
-        if (queuedBytes_ + line.size() > kMaxQueuedBytes) {
+        if (queued_.size() + line.size() > kMaxQueuedBytes) {
             ++dropped_;
             return;
         }
-        queue_.emplace_back(line);
-        queuedBytes_ += line.size();
+        queued_ += line;
+        // The writer waits only for an empty queue; otherwise it is writing, and takes these
+        // lines with the next batch.
+        if (queued_.size() != line.size())
+            return;
     }
     wake_.notify_one();
 }
@@ -76,8 +79,8 @@ void LogWriter::run() {
     std::optional<std::chrono::steady_clock::time_point> giveUpAt;
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-        if (queue_.empty())
+        wake_.wait(lock, [this] { return stopping_ || !queued_.empty(); });
+        if (queued_.empty())
             return;
         if (stopping_ && !giveUpAt)
             giveUpAt = std::chrono::steady_clock::now() + kFlushTime;
@@ -87,9 +90,9 @@ void LogWriter::run() {
             ::close(fd_);
             fd_ = std::exchange(reopened_, -1);
         }
-        std::string text = std::move(queue_.front());
-        queue_.pop_front();
-        queuedBytes_ -= text.size();
+        // Every line queued meanwhile, in one write: a busy service logs many lines a
+        // millisecond.
+        std::string text = std::exchange(queued_, std::string());
         if (dropped_ > 0) {
             // Said once per stretch of lost lines, ahead of the first line that follows it.
             text = "quelmarn-lookupd: 日志输出受阻，丢弃了 " + std::to_string(dropped_) +

@@ -2,7 +2,6 @@
 
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -11,9 +10,9 @@
 namespace quelmarn::service {
 
 // Writes log lines to a file descriptor from a thread of its own, so that whoever logs never
-// waits for the reader of that descriptor. While the descriptor takes nothing (a pipe that
-// nobody reads), lines beyond kMaxQueuedBytes are dropped and counted; the next line that gets
-// through is preceded by one line saying how many were lost.
+// waits for the reader of that descriptor; the lines queued while it writes go out together. While
+// the descriptor takes nothing (a pipe that nobody reads), lines beyond kMaxQueuedBytes are dropped
+// and counted; the next line that gets through is preceded by one line saying how many were lost.
 class LogWriter {
   public:
     static constexpr std::size_t kMaxQueuedBytes = 256 * 1024;
@@ -49,8 +48,7 @@ class LogWriter {
     std::mutex mutex_;
     int reopened_ = -1;  // the file to write to from the next line on
     std::condition_variable wake_;
-    std::deque<std::string> queue_;
-    std::size_t queuedBytes_ = 0;
+    std::string queued_;  // lines not yet written
     std::size_t dropped_ = 0;
     bool stopping_ = false;
     std::thread thread_;
