@@ -100,6 +100,7 @@ bool ConnectionGuard::answering(GuardedConnection* connection) {
     if (connection->phase == Phase::kOutOfTurn)
         return false;
     connection->phase = Phase::kAnswering;
+    connection->endCheck = std::chrono::steady_clock::time_point::max();
     return true;
 }
 
@@ -111,11 +112,6 @@ void ConnectionGuard::answered(GuardedConnection* connection) {
     const auto now = std::chrono::steady_clock::now();
     connection->deadline = now + limits_.requestTime;
     connection->endCheck = now + kWatchInterval;
-}
-
-void ConnectionGuard::requestBegun(GuardedConnection* connection) {
-    const std::lock_guard lock(mutex_);
-    connection->endCheck = std::chrono::steady_clock::time_point::max();
 }
 
 bool ConnectionGuard::answerOutOfTurn(GuardedConnection* connection, int status) {
@@ -178,8 +174,8 @@ void ConnectionGuard::endIfClientHasEnded(GuardedConnection& connection) {
     connection.endCheck = std::chrono::steady_clock::time_point::max();
     // A client that half-closed right after its last request: the library read the end of the
     // stream together with the request and waits for the socket to say more, which it never
-    // does. No further request has begun since the answer, so the library holds none: ending
-    // both directions wakes it up to close the connection.
+    // does. No further request has been answered since, and the library holds none back that
+    // long: ending both directions wakes it up to close the connection.
     char next = 0;
     if (connection.phase == Phase::kReceiving &&
         ::recv(connection.fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0)

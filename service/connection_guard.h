@@ -71,8 +71,6 @@ class ConnectionGuard {
     bool answering(GuardedConnection* connection);
     // The answer is sent; the next request's time starts.
     void answered(GuardedConnection* connection);
-    // The header of a further request on the connection is in.
-    void requestBegun(GuardedConnection* connection);
     // Answers `status` on the guard's own (the body grew past its limit while being read).
     // Returns false when an answer was sent already.
     bool answerOutOfTurn(GuardedConnection* connection, int status);

@@ -141,7 +141,6 @@ struct ServerCallbacks {
             // The header is in; refuse now what its header alone rules out, before any body.
             exchange = new LookupServer::Exchange;
             *context = exchange;
-            server.guard_.requestBegun(guarded);
             const auto header = headerOf(connection, method, path, version);
             exchange->client = server.clientOf(connection, header.value_or(HttpRequest{}));
             const auto refusal = header ? refusalBeforeBody(*header, *server.hosts_) : 400;
