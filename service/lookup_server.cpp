@@ -20,6 +20,7 @@
 #include "service/error_page.h"
 #include "service/log_escape.h"
 #include "service/request_answer.h"
+#include "service/sqlite_no_wait.h"
 #include "service/url_unescape.h"
 
 namespace quelmarn::service {
@@ -43,6 +44,10 @@ constexpr const char* kHtml = "text/html; charset=utf-8";
 // Threads that wait for the database on the event loops' behalf. One connection serves every
 // lookup, so a second thread only takes the next lookup while the first renders its page.
 constexpr std::size_t kStoreWorkers = 2;
+
+// After a lookup on an event loop found the database locked (or failing), how long lookups go
+// straight to the store workers.
+constexpr auto kNoWaitPause = std::chrono::milliseconds(100);
 
 // When stopping, how long connections that wait for a request are left open.
 constexpr auto kIdleGrace = std::chrono::milliseconds(500);
@@ -176,10 +181,15 @@ struct ServerCallbacks {
         }
         // Its header passed refusalBeforeBody() when it came in.
         const HttpRequest request{method, path, version, {}, exchange->body};
-        if (serialToLookUp(request)) {
+        if (const auto serial = serialToLookUp(request)) {
             // The guard's request time no longer runs; the store's wait does.
             if (!server.guard_.answering(guarded))
                 return MHD_NO;
+            if (const auto answer = server.lookUpWithoutWaiting(request, *serial)) {
+                return server.answer(connection, guarded, *exchange, method, path, *answer, false)
+                           ? MHD_YES
+                           : MHD_NO;
+            }
             MHD_suspend_connection(connection);
             server.storeWorkers_.submit(
                 [&server, body = exchange->body] { return server.lookUp(body); },
@@ -260,11 +270,33 @@ LookupServer::LookupServer(DeviceStore& store, LogSink log, ConnectionLimits lim
       storeWorkers_(kStoreWorkers, limits.storeWait,
                     HttpAnswer{503, renderErrorPage(503, "设备数据库正忙，请稍后重试。"), {}}) {}
 
+std::optional<HttpAnswer> LookupServer::lookUpWithoutWaiting(const HttpRequest& request,
+                                                             std::string_view serial) {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::unique_lock turn(storeTurn_, std::try_to_lock);
+    if (now < noWaitPausedUntil_ || !turn.owns_lock())
+        return std::nullopt;
+    std::optional<Device> device;
+    try {
+        const NoWaitScope refusingToWait;
+        device = store_.find(serial);
+    } catch (const std::exception&) {
+        // The database is locked, or failing: the store workers find out which, and log it.
+        noWaitPausedUntil_ = now + std::chrono::steady_clock::duration(kNoWaitPause).count();
+        return std::nullopt;
+    }
+    turn.unlock();
+    noteDatabaseUse(true);
+    return answerRoute(request, [&device](std::string_view) { return device; });
+}
+
 HttpAnswer LookupServer::lookUp(const std::string& body) {
     try {
-        HttpAnswer answer =
-            answerRoute(HttpRequest{"POST", "/inapp.php", "HTTP/1.1", {}, body},
-                        [this](std::string_view serial) { return store_.find(serial); });
+        HttpAnswer answer = answerRoute(HttpRequest{"POST", "/inapp.php", "HTTP/1.1", {}, body},
+                                        [this](std::string_view serial) {
+                                            const std::lock_guard turn(storeTurn_);
+                                            return store_.find(serial);
+                                        });
         noteDatabaseUse(true);
         return answer;
     } catch (const std::exception& error) {
@@ -275,8 +307,11 @@ HttpAnswer LookupServer::lookUp(const std::string& body) {
 }
 
 void LookupServer::noteDatabaseUse(bool succeeded) {
+    if (succeeded && !failing_)
+        return;  // the usual case, without a lock
     const auto now = std::chrono::steady_clock::now();
     const std::lock_guard lock(failureMutex_);
+    failing_ = !succeeded;
     if (succeeded) {
         failingSince_.reset();
         return;

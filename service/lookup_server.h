@@ -78,6 +78,11 @@ class LookupServer {
     // answered and every connection closed.
     void finishReceivedRequests(MHD_Daemon* daemon);
 
+    // The answer to a lookup of `serial` (as `request` asks) when the database gives it without
+    // waiting and no other thread uses it: the event loops' way, which spares a hand-over to a
+    // store worker. Nothing otherwise.
+    std::optional<HttpAnswer> lookUpWithoutWaiting(const HttpRequest& request,
+                                                   std::string_view serial);
     // The answer to a lookup with `body`, from the database; run by a store worker.
     HttpAnswer lookUp(const std::string& body);
     // Notes whether a lookup could use the database; stops the server when none could for
@@ -101,7 +106,12 @@ class LookupServer {
     std::condition_variable stopped_;
     bool stopRequested_ = false;
     std::atomic<bool> closing_ = false;  // every answer closes its connection
+    // Taken for every use of the store: tried by the event loops, waited for by the workers.
+    std::mutex storeTurn_;
+    // Until when (steady clock ticks) the event loops leave lookups to the store workers.
+    std::atomic<std::chrono::steady_clock::rep> noWaitPausedUntil_ = 0;
     std::mutex failureMutex_;
+    std::atomic<bool> failing_ = false;  // some lookup failed since the last one that did not
     // Since when every lookup has failed, for want of a usable database.
     std::optional<std::chrono::steady_clock::time_point> failingSince_;
     std::atomic<bool> databaseLost_ = false;

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "service/connection_guard.h"
+#include "service/sqlite_no_wait.h"
 #include "tests/service/http_client.h"
 #include "tests/service/running_server.h"
 
@@ -345,6 +346,55 @@ TEST(TrustedProxyTest, LogNamesTheClientAProxySpeaksFor) {
     }
 }
 
+// Makes another process (as a checkpoint or a backup tool would) hold every lock of the
+// write-ahead log's shared-memory index of the database at `path` for `time`, which SQLite's
+// readers wait for inside its calls; returns once they are held, with the process's id (to be
+// waited for), or -1.
+pid_t holdIndexLocks(const std::string& path, std::chrono::milliseconds time) {
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
+    const pid_t holder = fork();
+    if (holder == 0) {
+        // SQLite's locks of the index: bytes 120 to 127 of the -shm file (fcntl(2) locks).
+        const int index = ::open((path + "-shm").c_str(), O_RDWR);
+        struct flock all {};
+        all.l_type = F_WRLCK;
+        all.l_whence = SEEK_SET;
+        all.l_start = 120;
+        all.l_len = 8;
+        const char held = index >= 0 && fcntl(index, F_SETLKW, &all) == 0 ? '1' : '0';
+        [[maybe_unused]] const auto told = write(ready[1], &held, 1);
+        usleep(static_cast<useconds_t>(time.count() * 1000));
+        _exit(0);
+    }
+    char held = 0;
+    const bool told = read(ready[0], &held, 1) == 1;
+    close(ready[0]);
+    close(ready[1]);
+    return told && held == '1' ? holder : -1;
+}
+
+// A thread that refuses to wait gets an error at once where SQLite would wait for the locks
+// another process holds; other threads still wait for them.
+TEST(StoreWaitTest, LookupThatRefusesToWaitFailsAtOnceWhileAnotherWaits) {
+    testing_support::TemporaryDirectory directory;
+    DeviceStore store((directory.path() / "d.sqlite3").string());
+    ASSERT_TRUE(store.find("QX2K93HT7LMP"));
+    const pid_t holder = holdIndexLocks((directory.path() / "d.sqlite3").string(), 600ms);
+    ASSERT_GT(holder, 0);
+    auto start = steady_clock::now();
+    {
+        const NoWaitScope refusingToWait;
+        EXPECT_THROW(store.find("QX2K93HT7LMP"), StoreError);
+    }
+    EXPECT_LT(steady_clock::now() - start, 100ms);
+    start = steady_clock::now();
+    EXPECT_TRUE(store.find("QX2K93HT7LMP"));
+    EXPECT_GE(steady_clock::now() - start, 300ms);
+    waitpid(holder, nullptr, 0);
+}
+
 // Another process (a checkpoint, a backup tool) holds every lock of the write-ahead log's
 // shared-memory index for a while: SQLite's readers wait for them inside its calls. Pages that
 // need no database are answered at once meanwhile, lookups with 503 once their wait is over,
@@ -355,25 +405,8 @@ TEST(StoreWaitTest, HeldDatabaseLockHoldsUpNoHelpPageAndALookupOnlyForItsWait) {
     limits.storeWait = kWait;
     RunningServer running(limits);
     ASSERT_EQ(statusOf(lookUp(running.port, kSerial)), 200);  // the index file exists now
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = fork();
-    if (holder == 0) {
-        // SQLite's locks of the index: bytes 120 to 127 of the -shm file (fcntl(2) locks).
-        const int index = ::open((running.databasePath + "-shm").c_str(), O_RDWR);
-        struct flock all {};
-        all.l_type = F_WRLCK;
-        all.l_whence = SEEK_SET;
-        all.l_start = 120;
-        all.l_len = 8;
-        const char held = index >= 0 && fcntl(index, F_SETLKW, &all) == 0 ? '1' : '0';
-        [[maybe_unused]] const auto told = write(ready[1], &held, 1);
-        usleep(2'500'000);
-        _exit(0);
-    }
-    char held = 0;
-    ASSERT_EQ(read(ready[0], &held, 1), 1);
-    ASSERT_EQ(held, '1');
+    const pid_t holder = holdIndexLocks(running.databasePath, 2500ms);
+    ASSERT_GT(holder, 0);
     const auto start = steady_clock::now();
     std::vector<std::future<int>> lookups;
     for (int i = 0; i < 4; ++i) {
