@@ -379,7 +379,7 @@ pid_t holdIndexLocks(const std::string& path, std::chrono::milliseconds time) {
 // another process holds; other threads still wait for them.
 TEST(StoreWaitTest, LookupThatRefusesToWaitFailsAtOnceWhileAnotherWaits) {
     testing_support::TemporaryDirectory directory;
-    DeviceStore store((directory.path() / "d.sqlite3").string());
+    DeviceStore store((directory.path() / "d.sqlite3").string(), WhenMissing::kCreateWithSamples);
     ASSERT_TRUE(store.find("QX2K93HT7LMP"));
     const pid_t holder = holdIndexLocks((directory.path() / "d.sqlite3").string(), 600ms);
     ASSERT_GT(holder, 0);
