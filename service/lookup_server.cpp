@@ -14,6 +14,7 @@
 
 #include "service/error_page.h"
 #include "service/log_escape.h"
+#include "service/operator_routes.h"
 #include "service/request_answer.h"
 
 namespace quelmarn::service {
@@ -31,6 +32,10 @@ namespace {
 constexpr std::size_t kConnectionMemory = 2 * kMaxHeaderBytes;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
+
+// What a lookup is told while the database server cannot be reached; the service asks it again
+// at the next lookup.
+constexpr std::string_view kStoreUnavailable = "查询服务暂时无法连接设备数据库，请稍后重试。";
 
 // Event loops, each a thread with its own epoll set sharing the listening socket. FIXME: one
 // loop alone (libmicrohttpd 0.9.75) was seen to stop reading its connections, every one with a
@@ -73,7 +78,9 @@ HttpRequest headerOf(MHD_Connection* connection, const char* method, const char*
 void queueAnswer(MHD_Connection* connection, const HttpAnswer& answer, bool closeAfter) {
     MHD_Response* response = MHD_create_response_from_buffer(
         answer.page.size(), const_cast<char*>(answer.page.data()), MHD_RESPMEM_MUST_COPY);
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, kHtml);
+    MHD_add_response_header(
+        response, MHD_HTTP_HEADER_CONTENT_TYPE,
+        answer.contentType.empty() ? kHtml : std::string(answer.contentType).c_str());
     MHD_add_response_header(response, "Content-Security-Policy",
                             "default-src 'none'; style-src 'unsafe-inline'");
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
@@ -128,8 +135,14 @@ struct ServerCallbacks {
         const HttpRequest request{method, path, version, {}, exchange->body};
         HttpAnswer answer;
         try {
-            answer = answerRoute(
-                request, [&server](std::string_view serial) { return server.store_.find(serial); });
+            auto operatorAnswer = answerOperatorRoute(request, server.store_, server.figures_);
+            answer = operatorAnswer ? std::move(*operatorAnswer)
+                                    : answerRoute(request, [&server](std::string_view serial) {
+                                          return server.timedFind(serial);
+                                      });
+        } catch (const StoreUnavailable& error) {
+            server.log_(std::string("处理请求时出错：") + error.what() + "\n");
+            answer = HttpAnswer{503, renderErrorPage(503, kStoreUnavailable), {}};
         } catch (const std::exception& error) {
             server.log_(std::string("处理请求时出错：") + error.what() + "\n");
             answer = HttpAnswer{500, renderErrorPage(500), {}};
@@ -151,6 +164,7 @@ struct ServerCallbacks {
                              MHD_ConnectionNotificationCode code) {
         auto& server = *static_cast<LookupServer*>(cls);
         if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+            server.figures_.connectionClosed();
             server.guard_.closed(static_cast<GuardedConnection*>(*socketContext));
             return;
         }
@@ -158,6 +172,7 @@ struct ServerCallbacks {
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd;
         const sockaddr* address =
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS)->client_addr;
+        server.figures_.connectionOpened();
         *socketContext = server.guard_.accepted(fd, addressText(address));
     }
 
@@ -180,13 +195,26 @@ bool LookupServer::answer(MHD_Connection* connection, GuardedConnection* guarded
     if (!guard_.answering(guarded))
         return false;
     queueAnswer(connection, answer, closeAfter);
+    figures_.answered(answer.status);
     log_(formatRequestLogLine(std::time(nullptr), method, path, answer.status,
                               std::chrono::duration_cast<std::chrono::microseconds>(
                                   std::chrono::steady_clock::now() - exchange.start)));
     return true;
 }
 
-LookupServer::LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits)
+std::optional<Device> LookupServer::timedFind(std::string_view serial) {
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        auto device = store_.find(serial);
+        figures_.lookedUp(std::chrono::steady_clock::now() - start, device.has_value());
+        return device;
+    } catch (...) {
+        figures_.lookupFailed(std::chrono::steady_clock::now() - start);
+        throw;
+    }
+}
+
+LookupServer::LookupServer(DeviceRegistry& store, LogSink log, ConnectionLimits limits)
     : store_(store), log_(std::move(log)), limits_(limits), guard_(limits, log_) {}
 
 LookupServer::~LookupServer() {

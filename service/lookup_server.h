@@ -9,9 +9,10 @@
 
 #include "service/accepted_hosts.h"
 #include "service/connection_guard.h"
-#include "service/device_store.h"
+#include "service/device_registry.h"
 #include "service/http_exchange.h"
 #include "service/request_log.h"
+#include "service/service_figures.h"
 
 struct MHD_Connection;
 
@@ -27,7 +28,7 @@ class LookupServer {
   public:
     // Serves the devices in `store`, which must outlive the server, and hands one line per
     // answered request to `log`, which must not block.
-    LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits = {});
+    LookupServer(DeviceRegistry& store, LogSink log, ConnectionLimits limits = {});
     ~LookupServer();
     LookupServer(const LookupServer&) = delete;
     LookupServer& operator=(const LookupServer&) = delete;
@@ -54,7 +55,11 @@ class LookupServer {
     bool answer(MHD_Connection* connection, GuardedConnection* guarded, const Exchange& exchange,
                 const char* method, const char* path, const HttpAnswer& answer, bool closeAfter);
 
-    DeviceStore& store_;
+    // The store's find(), counted and timed in figures_.
+    std::optional<Device> timedFind(std::string_view serial);
+
+    DeviceRegistry& store_;
+    ServiceFigures figures_;
     LogSink log_;
     ConnectionLimits limits_;
     ConnectionGuard guard_;

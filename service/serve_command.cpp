@@ -8,10 +8,11 @@
 #include <algorithm>
 
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <thread>
 
-#include "service/device_store.h"
+#include "service/device_registry.h"
 #include "service/log_writer.h"
 #include "service/lookup_server.h"
 
@@ -54,9 +55,9 @@ int runServer(const std::string& host, int port, const std::vector<std::string>&
     // A log reader that went away must not end the service: write(2) then fails with EPIPE.
     signal(SIGPIPE, SIG_IGN);
 
-    std::optional<DeviceStore> store;
+    std::unique_ptr<DeviceRegistry> store;
     try {
-        store.emplace(databasePath, WhenMissing::kCreateWithSamples);
+        store = openDeviceRegistry(databasePath, WhenMissing::kCreateWithSamples);
     } catch (const StoreError& error) {
         std::cerr << "quelmarn-lookupd: 数据库 " << databasePath << " 无法使用：" << error.what()
                   << "\n";
