@@ -260,7 +260,15 @@ bool LookupServer::serve() {
     const auto idleSeconds = static_cast<unsigned>(
         std::chrono::duration_cast<std::chrono::seconds>(limits_.requestTime).count() + 1);
     const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_ERROR_LOG |
-                           (ipv6_ ? MHD_USE_IPv6 : 0);
+                           (ipv6_ ? MHD_USE_IPv6 : 0) | (tls_ != nullptr ? MHD_USE_TLS : 0);
+    // Each handshake asks the credentials for the pair in use, so that a renewed certificate
+    // needs no restart.
+    TlsCredentials::serveFrom(tls_);
+    MHD_OptionItem tlsOptions[] = {
+        {MHD_OPTION_HTTPS_CERT_CALLBACK, 0, reinterpret_cast<void*>(&TlsCredentials::retrieve)},
+        {MHD_OPTION_HTTPS_PRIORITIES, 0, const_cast<char*>(TlsCredentials::kPriorities)},
+        {MHD_OPTION_END, 0, nullptr},
+    };
     MHD_Daemon* daemon = MHD_start_daemon(
         flags, 0, nullptr, nullptr, &ServerCallbacks::onRequest, this,
         // First, so that the library's messages about the other options reach the log too.
@@ -269,7 +277,8 @@ bool LookupServer::serve() {
         MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limits_.connections + kOverLimitMargin),
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_CONNECTION_TIMEOUT,
         idleSeconds, MHD_OPTION_NOTIFY_COMPLETED, &ServerCallbacks::onCompleted, this,
-        MHD_OPTION_NOTIFY_CONNECTION, &ServerCallbacks::onConnection, this, MHD_OPTION_END);
+        MHD_OPTION_NOTIFY_CONNECTION, &ServerCallbacks::onConnection, this, MHD_OPTION_ARRAY,
+        tls_ != nullptr ? tlsOptions : &tlsOptions[2], MHD_OPTION_END);
     if (daemon == nullptr)
         return false;
     listenSocket_ = -1;  // the library closes it when it stops

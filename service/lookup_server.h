@@ -13,6 +13,7 @@
 #include "service/http_exchange.h"
 #include "service/request_log.h"
 #include "service/service_figures.h"
+#include "service/tls_credentials.h"
 
 struct MHD_Connection;
 
@@ -39,6 +40,10 @@ class LookupServer {
     std::optional<int> bind(const std::string& host, int port,
                             const std::vector<std::string>& serverNames = {});
 
+    // Serves HTTPS with `credentials` instead of plain HTTP; call before serve(). They must
+    // outlive the server.
+    void useTls(TlsCredentials& credentials) { tls_ = &credentials; }
+
     // Answers requests until stop(); call after a successful bind(). Returns false when the
     // event loop could not be started.
     bool serve();
@@ -63,6 +68,7 @@ class LookupServer {
     LogSink log_;
     ConnectionLimits limits_;
     ConnectionGuard guard_;
+    TlsCredentials* tls_ = nullptr;
     int listenSocket_ = -1;
     bool ipv6_ = false;
     std::optional<AcceptedHosts> hosts_;

@@ -80,5 +80,5 @@ int main(int argc, char** argv) {
         case Command::kHelp:
             break;
     }
-    return runServer(options.host, options.port, options.serverNames, *database);
+    return runServer(options, *database);
 }

@@ -31,10 +31,14 @@ struct Options {
     std::vector<std::string> serials;      // kDelete only
     std::vector<std::string> serverNames;  // further names clients reach the service by
     bool skipFaultyLines = false;          // kImport only: save the good lines of a faulty file
+    // kServe only: serve HTTPS with this certificate chain and private key (PEM files).
+    std::optional<std::string> tlsCertificate;
+    std::optional<std::string> tlsKey;
 };
 
 // Reads the arguments that follow the program name:
-//   [--host ADDR] [--port N] [--server-name NAME]... [--database PATH]
+//   [--host ADDR] [--port N] [--server-name NAME]... [--database PATH|URI]
+//     [--tls-certificate FILE --tls-key FILE]
 //   import FILE.csv|- [--database PATH] [--skip-faulty-lines]
 //   backup FILE | restore FILE | export FILE.csv|- [--database PATH]
 //   delete SERIAL... [--database PATH]

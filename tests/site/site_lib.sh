@@ -87,3 +87,20 @@ site_expect_lookup() {
     [[ "${page##*$'\n'}" == "$3" ]] || site_fail "sn=$2 on port $1: status ${page##*$'\n'}, not $3"
     [[ "$page" == *"$4"* ]] || site_fail "sn=$2 on port $1: no '$4' on the page"
 }
+
+# A scratch certificate authority in folder $1 (ca.pem, ca.key) and a certificate for the
+# service at 127.0.0.1 and localhost signed by it: $1/$2.pem and $1/$2.key.
+site_make_ca() {
+    local dir="$1"
+    mkdir -p "$dir"
+    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 \
+        -subj "/CN=quelmarn test CA" -keyout "$dir/ca.key" -out "$dir/ca.pem" 2>/dev/null
+}
+site_issue_certificate() {
+    local dir="$1" name="$2"
+    openssl req -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -subj "/CN=localhost" \
+        -keyout "$dir/$name.key" -out "$dir/$name.csr" 2>/dev/null
+    openssl x509 -req -in "$dir/$name.csr" -CA "$dir/ca.pem" -CAkey "$dir/ca.key" \
+        -CAcreateserial -days 2 -out "$dir/$name.pem" 2>/dev/null \
+        -extfile <(echo "subjectAltName=DNS:localhost,IP:127.0.0.1")
+}
