@@ -97,8 +97,7 @@ void SerialNumberViewController::searchBySerialNumber(const std::optional<std::s
         NSLog("send keyword nil");
         return;
     }
-    const auto url =
-        NSURL::URLWithString(stringWithFormat("http://%s/inapp.php", {arg(kServiceHost)}));
+    const auto url = NSURL::URLWithString(stringWithFormat("%s/inapp.php", {arg(kServiceAddress)}));
     if (!url) {
         return;
     }
@@ -139,7 +138,9 @@ void SerialNumberViewController::webViewDidFailProvisionalLoadWithErrorForFrame(
     NSAlert alert;
     // The one failure that no network causes: the web view could not load its engine.
     alert.setMessageText(error.domain == kWebEngineErrorDomain ? kBrowserMissingMessage
-                                                               : kConnectionFailedMessage);
+                         : error.code == kNSURLErrorServerCertificateUntrusted
+                             ? kUntrustedCertificateMessage
+                             : kConnectionFailedMessage);
     alert.runModal();
 }
 

@@ -172,6 +172,16 @@ INSTANTIATE_TEST_SUITE_P(
                     {"did fail load",
                      "error is Error Domain=QuelmarnWebEngineErrorDomain Code=1 \"no module\""},
                     {"内置浏览器组件缺失，无法显示查询结果，请重新安装本程序"}},
+        // A certificate the web view does not trust is no network failure either: the user
+        // is told that the lookup was not sent, and whom to ask.
+        LoadEndCase{"UntrustedCertificate",
+                    End::kFailedBeforeContent,
+                    {"NSURLErrorDomain", -1202, "The certificate for this server is invalid."},
+                    {"did fail load",
+                     "error is Error Domain=NSURLErrorDomain Code=-1202 "
+                     "\"The certificate for this server is invalid.\""},
+                    {"无法安全地连接查询服务器：服务器的证书不受信任，序列号没有发送。"
+                     "请联系网络管理员"}},
         LoadEndCase{"LostMidPage",
                     End::kFailedAfterContent,
                     {"NSURLErrorDomain", -1005, "lost"},
