@@ -124,23 +124,32 @@ kern_return_t IOObjectRelease(io_object_t object) {
 }
 
 CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,
-                                            CFAllocatorRef /*allocator*/, IOOptionBits options,
-                                            PropertyAbsence* absence) {
-    // Absent unless the machine says otherwise: the backend's own reasons come on request only.
-    if (absence != nullptr) {
-        *absence = PropertyAbsence::NotRecorded;
-    }
+                                            CFAllocatorRef /*allocator*/,
+                                            IOOptionBits /*options*/) {
     const RegistryEntry* found = lookUp<RegistryEntry>(entry);
     if (found == nullptr) {
         return nullptr;
     }
-    auto value = (options & kIORegistryReadOnUserRequest) != 0
-                     ? currentMachine().registryPropertyOnRequest(found->id, key, absence)
-                     : currentMachine().registryProperty(found->id, key);
+    auto value = currentMachine().registryProperty(found->id, key);
     if (!value) {
         return nullptr;
     }
     return std::make_unique<const CFString>(CFString{std::move(*value)});
+}
+
+void IORegistryEntryRequestCFProperty(const io_registry_entry_t& entry, std::string_view key,
+                                      IORegistryPropertyDone done) {
+    const RegistryEntry* found = lookUp<RegistryEntry>(entry);
+    if (found == nullptr) {
+        done(nullptr, PropertyAbsence::NotRecorded);
+        return;
+    }
+    currentMachine().requestRegistryProperty(
+        found->id, key,
+        [done = std::move(done)](std::optional<std::string> value, PropertyAbsence why) {
+            done(value ? std::make_unique<const CFString>(CFString{std::move(*value)}) : nullptr,
+                 why);
+        });
 }
 
 void ConnectionNames::release(std::uint32_t name) {

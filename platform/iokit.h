@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -106,17 +107,24 @@ io_object_t IOIteratorNext(io_iterator_t& iterator);
 // Releases the object. Returns KERN_SUCCESS, or kIOReturnBadArgument for none.
 kern_return_t IOObjectRelease(io_object_t object);
 
-// Option of IORegistryEntryCreateCFProperty: the read answers the user's own request, so the
-// backend may ask the user to authorize it and wait for a system service (Machine::
-// registryPropertyOnRequest). Without it a read never prompts and never leaves the process.
-inline constexpr IOOptionBits kIORegistryReadOnUserRequest = 0x0100'0000;
-
-// A new copy of the entry's text property `key`, or null when the entry lacks it.
-// `options` is 0 or kIORegistryReadOnUserRequest. When the property is absent and `absence` is
-// given, stores why. The caller releases the value with CFRelease.
+// A new copy of the entry's text property `key`, or null when the entry lacks it. `options` is
+// 0. A read never prompts and never leaves the process. The caller releases the value with
+// CFRelease.
 CFStringRef IORegistryEntryCreateCFProperty(const io_registry_entry_t& entry, std::string_view key,
-                                            CFAllocatorRef allocator, IOOptionBits options,
-                                            PropertyAbsence* absence = nullptr);
+                                            CFAllocatorRef allocator, IOOptionBits options);
+
+// Receives a property read on the user's request: a new copy of the value, which the receiver
+// releases with CFRelease, or null and why it is absent.
+using IORegistryPropertyDone = std::function<void(CFStringRef value, PropertyAbsence why)>;
+
+// Reads the entry's text property `key` for the user's own request: unlike
+// IORegistryEntryCreateCFProperty, the backend may ask the user to authorize the read and a
+// system service for it (Machine::requestRegistryProperty), and the caller never waits for
+// them. `done` is called exactly once: at once when nothing needs asking, else later from the
+// event loop; the entry may be released before then. An entry that is not one gives null and
+// NotRecorded at once.
+void IORegistryEntryRequestCFProperty(const io_registry_entry_t& entry, std::string_view key,
+                                      IORegistryPropertyDone done);
 
 // The sole owner of one open connection to a driver's user client, or of none.
 using IOConnection = PortOwner<ConnectionNames>;

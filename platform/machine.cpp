@@ -33,14 +33,9 @@ std::shared_ptr<Machine>& installed() {
 
 }  // namespace
 
-std::optional<std::string> Machine::registryPropertyOnRequest(RegistryEntryId entry,
-                                                              std::string_view key,
-                                                              PropertyAbsence* absence) {
-    auto value = registryProperty(entry, key);
-    if (!value && absence != nullptr) {
-        *absence = PropertyAbsence::NotRecorded;
-    }
-    return value;
+void Machine::requestRegistryProperty(RegistryEntryId entry, std::string_view key,
+                                      RegistryPropertyDone done) {
+    done(registryProperty(entry, key), PropertyAbsence::NotRecorded);
 }
 
 void installMachine(std::shared_ptr<Machine> machine) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -21,6 +22,10 @@ enum class PropertyAbsence {
     NotRecorded,   // the firmware (and the system's services) hold no such value
     NotPermitted,  // the value exists but this user may not read it, or authorization was refused
 };
+
+// Receives a registry property read on the user's request: its value, or none and why.
+using RegistryPropertyDone =
+    std::function<void(std::optional<std::string> value, PropertyAbsence why)>;
 
 // One open connection to a driver's user client.
 class UserClient {
@@ -65,12 +70,12 @@ class Machine {
     virtual std::optional<std::string> registryProperty(RegistryEntryId entry,
                                                         std::string_view key) = 0;
     // A text property of an entry read for the user's own request: unlike registryProperty, the
-    // backend may ask the user to authorize the read and wait (bounded) on a system service for
-    // it. When the property is absent and `absence` is given, stores why. The default reads
-    // registryProperty and calls every absence NotRecorded.
-    virtual std::optional<std::string> registryPropertyOnRequest(RegistryEntryId entry,
-                                                                 std::string_view key,
-                                                                 PropertyAbsence* absence);
+    // backend may ask the user to authorize the read and a system service for it, and it never
+    // waits for them. `done` receives the value, or why it is absent, exactly once: at once
+    // when nothing needs asking, else later from the event loop. The default answers at once
+    // with registryProperty and calls every absence NotRecorded.
+    virtual void requestRegistryProperty(RegistryEntryId entry, std::string_view key,
+                                         RegistryPropertyDone done);
     // Opens a user client of the given type on a service entry. On success returns
     // KERN_SUCCESS and stores the client; otherwise returns the failure and leaves *client alone.
     virtual kern_return_t openUserClient(RegistryEntryId service, std::uint32_t type,

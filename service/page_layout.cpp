@@ -34,12 +34,12 @@ dd { margin: 0; word-break: break-word; }
 .badge { display: inline-block; border-radius: 999px; padding: 0 12px; font-size: 14px; }
 .covered { background: #e3f9e5; color: #0e5814; }
 .expired { background: #ffe3e3; color: #8a041a; }
-.muted { color: #9aa5b1; }
+.muted { color: #5f6b7a; }
 .notes { white-space: pre-line; }
 a { color: #2563eb; text-decoration: none; }
 a:hover { text-decoration: underline; }
-.status { color: #9aa5b1; font-size: 14px; margin: 0; }
-footer { max-width: 720px; margin: 14px auto 0; color: #9aa5b1; font-size: 13px;
+.status { color: #5f6b7a; font-size: 14px; margin: 0; }
+footer { max-width: 720px; margin: 14px auto 0; color: #5f6b7a; font-size: 13px;
   text-align: center; }
 </style>
 )html";

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "panels/lookup/service_host.h"
+#include "platform/appkit/ns_alert.h"
 #include "platform/appkit/ns_control.h"
 #include "platform/appkit/ns_url.h"
 #include "platform/appkit/ns_workspace.h"
@@ -98,8 +99,13 @@ void AppDelegate::searchByPrintSerialNumber(const std::shared_ptr<NSObject>& /*s
 void AppDelegate::showHelpPage(const std::shared_ptr<NSObject>& /*sender*/) {
     const auto url = NSURL::URLWithString(
         stringWithFormat("%s/kb/HT1349?viewlocale=zh_CN", {arg(kServiceAddress)}));
-    if (url) {
-        NSWorkspace::sharedWorkspace().openURL(*url);
+    if (url && !NSWorkspace::sharedWorkspace().openURL(*url)) {
+        // With no browser to hand the page to, the address is all the user can be given.
+        NSAlert alert;
+        alert.setMessageText("没有找到可以打开帮助页面的浏览器");
+        alert.setInformativeText(stringWithFormat(
+            "请复制下面的地址，在其他设备或安装浏览器后打开：\n%@", {arg(url->absoluteString())}));
+        alert.runModal();
     }
 }
 

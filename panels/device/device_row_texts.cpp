@@ -87,7 +87,8 @@ std::string screenText(const std::optional<std::string>& modelID, float width, f
                        double scale) {
     const bool highDensity = scale > 1.0;
     if (highDensity) {
-        // These two models' panels are known; any other high-density screen shows its points.
+        // These two models' panels are known; any other high-density screen shows the pixels
+        // it was given.
         if (modelID == "MacBookPro10,1") {
             width = 2880, height = 1800;
         } else if (modelID == "MacBookPro10,2") {

@@ -24,7 +24,8 @@ std::string displayRowText(const std::string& screenText);
 // while it runs, so 0 and below say that no sensor answered, in words.
 std::string temperatureRowText(float celsius);
 
-// The display text for a screen of `width` x `height` points at `scale` device pixels per point.
+// The display text for a screen of `width` x `height` at `scale` device pixels per point: its
+// points on a standard screen, its own pixels on a high-density one (scale above 1).
 std::string screenText(const std::optional<std::string>& modelID, float width, float height,
                        double scale);
 

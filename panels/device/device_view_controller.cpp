@@ -120,6 +120,12 @@ std::string DeviceViewController::getScreen() {
     const auto height = static_cast<float>(frame.height);
     const auto sameScreen = NSScreen::mainScreen();
     const double scale = sameScreen ? sameScreen->backingScaleFactor() : 0.0;
+    if (scale > 1.0) {
+        // A high-density screen is known by its own pixels: its points are a fraction of them.
+        const NSRect pixels = sameScreen->convertRectToBacking(sameScreen->frame());
+        return screenText(info.sysModelID(), static_cast<float>(pixels.width),
+                          static_cast<float>(pixels.height), scale);
+    }
     return screenText(info.sysModelID(), width, height, scale);
 }
 

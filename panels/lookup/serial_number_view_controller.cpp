@@ -1,7 +1,5 @@
 #include "panels/lookup/serial_number_view_controller.h"
 
-#include <cstring>
-
 #include "panels/lookup/platform_serial_number.h"
 #include "panels/lookup/service_host.h"
 #include "platform/appkit/ns_alert.h"
@@ -17,6 +15,8 @@ namespace {
 // The notice's labels: one line of text each, kept clear of the panel's sides.
 constexpr double kNoticeLineHeight = 28;
 constexpr double kNoticeMargin = 20;
+// How far below the panel's centre a notice starts that must leave the indicator there clear.
+constexpr double kIndicatorClearance = 24;
 
 }  // namespace
 
@@ -43,41 +43,90 @@ bool SerialNumberViewController::setValueForKey(std::string_view key,
 }
 
 void SerialNumberViewController::awakeFromNib() {
-    const bool typed = serialNumber_.has_value();
-    std::optional<PropertyAbsence> unreadable;
-    if (!typed) {
-        char buffer[kSerialNumberBufferSize];
-        std::memset(buffer, 0, sizeof buffer);
-        mach_port_t masterPort = MACH_PORT_NULL;
-        if (IOMasterPort(MACH_PORT_NULL, &masterPort) == KERN_SUCCESS) {
-            PlatformSerialNumberDetails details;
-            getPlatformSerialNumber(masterPort, buffer, &details);
-            unreadable = details.absence;
-            // The buffer holds Mac OS Roman text; a serial number too long for it comes whole.
-            setSerialNumber(details.wholeSerialNumber.empty()
-                                ? CFStringCreateWithCString(kCFAllocatorDefault, buffer,
-                                                            kCFStringEncodingMacRoman)
-                                      ->utf8
-                                : details.wholeSerialNumber);
-        }
-        NSLog("序列号 %@", {arg(serialNumber_)});
+    if (serialNumber_.has_value()) {
+        lookUp(false, std::nullopt);
+        return;
     }
+    mach_port_t masterPort = MACH_PORT_NULL;
+    if (IOMasterPort(MACH_PORT_NULL, &masterPort) != KERN_SUCCESS) {
+        NSLog("序列号 %@", {arg(serialNumber_)});
+        lookUp(true, std::nullopt);
+        return;
+    }
+    const auto self = std::weak_ptr<SerialNumberViewController>(
+        std::static_pointer_cast<SerialNumberViewController>(shared_from_this()));
+    serialPending_ = true;
+    getPlatformSerialNumber(masterPort, [self](const SerialNumberBuffer& buffer,
+                                               const PlatformSerialNumberDetails& details) {
+        if (const auto panel = self.lock()) {
+            panel->ownSerialNumberRead(buffer, details);
+        }
+    });
+    if (serialPending_) {
+        // A system service is asked, which may first ask the user for a password: say so, and
+        // let the user go on meanwhile.
+        if (_myProgress) {
+            _myProgress->startAnimation(shared_from_this());
+        }
+        waitingNotice_ = showNotice(waitingForAuthorizationLines(), true);
+    }
+}
+
+void SerialNumberViewController::ownSerialNumberRead(const SerialNumberBuffer& buffer,
+                                                     const PlatformSerialNumberDetails& details) {
+    const bool late = !waitingNotice_.empty();
+    serialPending_ = false;
+    if (late) {
+        for (const auto& label : waitingNotice_) {
+            label->removeFromSuperview();
+        }
+        waitingNotice_.clear();
+        noticeShown_ = false;
+        if (_myProgress) {
+            _myProgress->stopAnimation(shared_from_this());
+        }
+        if (!isShown()) {
+            // The user has gone on to another panel: this lookup is no longer wanted.
+            return;
+        }
+    }
+    // The buffer holds Mac OS Roman text; a serial number too long for it comes whole.
+    setSerialNumber(details.wholeSerialNumber.empty()
+                        ? CFStringCreateWithCString(kCFAllocatorDefault, buffer.data(),
+                                                    kCFStringEncodingMacRoman)
+                              ->utf8
+                        : details.wholeSerialNumber);
+    NSLog("序列号 %@", {arg(serialNumber_)});
+    lookUp(true, details.absence);
+}
+
+void SerialNumberViewController::lookUp(bool own, std::optional<PropertyAbsence> unreadable) {
     if (unreadable) {
         // "unknown" is no serial number: a lookup of it could only fail, so say why instead.
-        showNotice(*unreadable == PropertyAbsence::NotPermitted ? LookupNotice::SerialNotPermitted
-                                                                : LookupNotice::SerialNotRecorded);
+        showNotice(lookupNoticeLines(*unreadable == PropertyAbsence::NotPermitted
+                                         ? LookupNotice::SerialNotPermitted
+                                         : LookupNotice::SerialNotRecorded));
         return;
     }
     searchBySerialNumber(serialNumber_);
     if (!serialNumber_ || serialNumber_->empty()) {
-        showNotice(typed ? LookupNotice::NothingTyped : LookupNotice::NoSerialRead);
+        showNotice(
+            lookupNoticeLines(own ? LookupNotice::NoSerialRead : LookupNotice::NothingTyped));
     }
 }
 
-void SerialNumberViewController::showNotice(LookupNotice notice) {
-    const std::vector<std::string> lines = lookupNoticeLines(notice);
+bool SerialNumberViewController::isShown() {
+    return isViewLoaded() && view()->superview() != nullptr;
+}
+
+std::vector<std::shared_ptr<NSView>> SerialNumberViewController::showNotice(
+    const std::vector<std::string>& lines, bool belowIndicator) {
+    noticeShown_ = true;
+    std::vector<std::shared_ptr<NSView>> labels;
     const NSRect bounds = view()->frame();
-    const double top = (bounds.height + kNoticeLineHeight * static_cast<double>(lines.size())) / 2;
+    const double height = kNoticeLineHeight * static_cast<double>(lines.size());
+    const double top =
+        belowIndicator ? bounds.height / 2 - kIndicatorClearance : (bounds.height + height) / 2;
     for (std::size_t index = 0; index < lines.size(); ++index) {
         auto label = NSTextField::initWithFrame(
             NSMakeRect(kNoticeMargin, top - kNoticeLineHeight * static_cast<double>(index + 1),
@@ -89,7 +138,9 @@ void SerialNumberViewController::showNotice(LookupNotice notice) {
         label->setEditable(false);
         label->setSelectable(false);
         view()->addSubview(label);
+        labels.push_back(std::move(label));
     }
+    return labels;
 }
 
 void SerialNumberViewController::searchBySerialNumber(const std::optional<std::string>& serial) {
@@ -123,6 +174,7 @@ void SerialNumberViewController::webViewDidStartProvisionalLoadForFrame(WebView&
 void SerialNumberViewController::webViewDidFinishLoadForFrame(WebView& /*sender*/,
                                                               WebFrame& /*frame*/) {
     NSLog("finish load");
+    pageShown_ = true;
     if (_myProgress) {
         _myProgress->stopAnimation(shared_from_this());
     }
@@ -135,13 +187,24 @@ void SerialNumberViewController::webViewDidFailProvisionalLoadWithErrorForFrame(
     }
     NSLog("did fail load");
     NSLog("error is %@", {arg(error.description())});
+    if (!isShown()) {
+        // The user has gone on to another panel; an alert about this one would only puzzle.
+        return;
+    }
     NSAlert alert;
-    // The one failure that no network causes: the web view could not load its engine.
-    alert.setMessageText(error.domain == kWebEngineErrorDomain ? kBrowserMissingMessage
-                         : error.code == kNSURLErrorServerCertificateUntrusted
-                             ? kUntrustedCertificateMessage
-                             : kConnectionFailedMessage);
+    // The one failure that no network causes: the web view could not load its engine; and one
+    // that no network setting of the user's mends: a certificate the web view does not trust.
+    const bool engineMissing = error.domain == kWebEngineErrorDomain;
+    const bool untrusted = error.code == kNSURLErrorServerCertificateUntrusted;
+    alert.setMessageText(engineMissing ? kBrowserMissingMessage
+                         : untrusted   ? kUntrustedCertificateMessage
+                                       : kConnectionFailedMessage);
     alert.runModal();
+    // The alert is gone once read; the page area keeps saying what failed and what to do.
+    if (!engineMissing && !pageShown_ && !noticeShown_ && isShown()) {
+        showNotice(untrusted ? untrustedCertificateLines(kServiceAddress)
+                             : serviceUnreachableLines(kServiceAddress));
+    }
 }
 
 void SerialNumberViewController::webViewDidFailLoadWithErrorForFrame(WebView& /*sender*/,

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "panels/lookup/lookup_notice.h"
+#include "panels/lookup/platform_serial_number.h"
 #include "platform/appkit/ns_progress_indicator.h"
 #include "platform/appkit/ns_view_controller.h"
 #include "platform/appkit/web_view.h"
@@ -60,17 +61,32 @@ class SerialNumberViewController : public platform::NSViewController,
     void awakeFromNib() override;
 
   private:
-    // Puts the notice's lines over the panel, centred, one label a line.
-    void showNotice(LookupNotice notice);
+    // Continues with the machine's own serial number once it has been read.
+    void ownSerialNumberRead(const SerialNumberBuffer& buffer,
+                             const PlatformSerialNumberDetails& details);
+    // Looks up serialNumber_ (the machine's own when `own`), or says why there is none to look
+    // up: `unreadable` when the machine's could not be read.
+    void lookUp(bool own, std::optional<platform::PropertyAbsence> unreadable);
+    // Puts the lines over the panel, centred, one label a line, and returns the labels. With
+    // `belowIndicator` they stand under the indicator in the panel's centre instead.
+    std::vector<std::shared_ptr<platform::NSView>> showNotice(const std::vector<std::string>& lines,
+                                                              bool belowIndicator = false);
+    // Whether the panel is still in the window: one the user has left says nothing more.
+    bool isShown();
 
     std::shared_ptr<platform::NSProgressIndicator> _myProgress;
     std::shared_ptr<platform::WebView> myWebView_;
     std::optional<std::string> serialNumber_;
+    bool pageShown_ = false;      // a load has finished: the web view shows a page
+    bool noticeShown_ = false;    // the panel already says why it shows nothing
+    bool serialPending_ = false;  // the machine's own serial number is being read
+    // The line saying that the read waits for authorization, while it does.
+    std::vector<std::shared_ptr<platform::NSView>> waitingNotice_;
 };
 
 // What the panel tells the user when the service cannot be reached.
 inline constexpr const char* kConnectionFailedMessage =
-    "连接苹果服务器时出错，请检查一下网络，稍后重试";
+    "连接查询服务器时出错，请检查一下网络，稍后重试";
 // What it tells the user when the service's certificate is not trusted: the lookup went nowhere,
 // and no network setting of the user's will change that.
 inline constexpr const char* kUntrustedCertificateMessage =

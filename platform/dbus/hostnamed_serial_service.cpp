@@ -1,7 +1,9 @@
 #include "platform/dbus/hostnamed_serial_service.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QString>
 
 namespace platform {
@@ -10,8 +12,11 @@ namespace {
 using linux_backend::HardwareSerialAnswer;
 using Outcome = HardwareSerialAnswer::Outcome;
 
-// The connection's name in this process; one request at a time uses it.
-const QString kConnectionName = QStringLiteral("quelmarn-hostname1");
+// A name for the connection of one request, unique in this process: requests may overlap.
+QString newConnectionName() {
+    static unsigned requests = 0;
+    return QStringLiteral("quelmarn-hostname1-%1").arg(++requests);
+}
 
 HardwareSerialAnswer answerOf(const QDBusMessage& reply) {
     if (reply.type() == QDBusMessage::ReplyMessage) {
@@ -32,15 +37,12 @@ HardwareSerialAnswer answerOf(const QDBusMessage& reply) {
     return {Outcome::Unavailable, {}};
 }
 
-HardwareSerialAnswer askHostnamed(QDBusConnection bus, std::chrono::milliseconds bound) {
-    if (!bus.isConnected()) {
-        return {Outcome::Unavailable, {}};
-    }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.hostname1"), QStringLiteral("/org/freedesktop/hostname1"),
-        QStringLiteral("org.freedesktop.hostname1"), QStringLiteral("GetHardwareSerial"));
-    call.setInteractiveAuthorizationAllowed(true);
-    return answerOf(bus.call(call, QDBus::Block, static_cast<int>(bound.count())));
+// Hands `answer` to `done` from the event loop, as every answer comes.
+void answerLater(linux_backend::HardwareSerialDone done, HardwareSerialAnswer answer) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [done = std::move(done), answer = std::move(answer)] { done(answer); },
+        Qt::QueuedConnection);
 }
 
 }  // namespace
@@ -51,14 +53,29 @@ HostnamedSerialService::HostnamedSerialService(std::string busAddress,
                                                std::chrono::milliseconds bound)
     : busAddress_(std::move(busAddress)), bound_(bound) {}
 
-HardwareSerialAnswer HostnamedSerialService::hardwareSerial() {
-    const HardwareSerialAnswer answer = askHostnamed(
-        busAddress_
-            ? QDBusConnection::connectToBus(QString::fromStdString(*busAddress_), kConnectionName)
-            : QDBusConnection::connectToBus(QDBusConnection::SystemBus, kConnectionName),
-        bound_);
-    QDBusConnection::disconnectFromBus(kConnectionName);
-    return answer;
+void HostnamedSerialService::requestHardwareSerial(linux_backend::HardwareSerialDone done) {
+    const QString name = newConnectionName();
+    QDBusConnection bus =
+        busAddress_ ? QDBusConnection::connectToBus(QString::fromStdString(*busAddress_), name)
+                    : QDBusConnection::connectToBus(QDBusConnection::SystemBus, name);
+    if (!bus.isConnected()) {
+        QDBusConnection::disconnectFromBus(name);
+        answerLater(std::move(done), {Outcome::Unavailable, {}});
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.hostname1"), QStringLiteral("/org/freedesktop/hostname1"),
+        QStringLiteral("org.freedesktop.hostname1"), QStringLiteral("GetHardwareSerial"));
+    call.setInteractiveAuthorizationAllowed(true);
+    auto* watcher =
+        new QDBusPendingCallWatcher(bus.asyncCall(call, static_cast<int>(bound_.count())));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [watcher, name, done = std::move(done)] {
+                         const HardwareSerialAnswer answer = answerOf(watcher->reply());
+                         watcher->deleteLater();
+                         QDBusConnection::disconnectFromBus(name);
+                         done(answer);
+                     });
 }
 
 }  // namespace platform

@@ -14,9 +14,10 @@ namespace platform {
 // (auth_admin_keep) lets the desktop's agent ask for an administrator's password; without the
 // flag polkit would answer "interactive authorization required" without asking.
 //
-// Each request opens a connection of its own and closes it afterwards: nothing touches the bus
-// until the first request. The call blocks the calling (main) thread until the answer comes or
-// the bound has passed. Needs a Qt application object.
+// Each request opens a connection of its own and closes it once answered: nothing touches the
+// bus until the first request. The call is asynchronous: the event loop runs on (the window
+// repaints, commands act) while the user reads the password prompt, and the answer comes from
+// the event loop. Needs a Qt application object.
 class HostnamedSerialService final : public linux_backend::HardwareSerialService {
   public:
     // How long a request waits: a minute lets a user notice the password prompt, find the
@@ -32,7 +33,7 @@ class HostnamedSerialService final : public linux_backend::HardwareSerialService
     // Answered with the service's text; Refused for "access denied" and "interactive
     // authorization required"; Unavailable for no bus, no such service, any other error and
     // no answer within the bound.
-    linux_backend::HardwareSerialAnswer hardwareSerial() override;
+    void requestHardwareSerial(linux_backend::HardwareSerialDone done) override;
 
   private:
     std::optional<std::string> busAddress_;  // none: the system bus

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace platform::linux_backend {
@@ -15,14 +16,20 @@ struct HardwareSerialAnswer {
     std::string serial;
 };
 
+// Receives a service's answer.
+using HardwareSerialDone = std::function<void(HardwareSerialAnswer answer)>;
+
 // A system service that knows the hardware serial number and may read it for a user who
 // cannot read the firmware's root-only files (systemd-hostnamed, reached over D-Bus). Asking
 // may show the desktop's password prompt and wait for the user, so it is done only for the
-// user's own request; it never throws and always returns within its own bound.
+// user's own request, and the asker never waits: the answer comes later.
 class HardwareSerialService {
   public:
     virtual ~HardwareSerialService() = default;
-    virtual HardwareSerialAnswer hardwareSerial() = 0;
+    // Asks and returns at once. `done` receives the answer exactly once, from the event loop,
+    // within the service's own bound (Unavailable once it has passed); never from inside this
+    // call.
+    virtual void requestHardwareSerial(HardwareSerialDone done) = 0;
 };
 
 }  // namespace platform::linux_backend

@@ -107,13 +107,13 @@ std::optional<std::string> LinuxMachine::registryProperty(RegistryEntryId entry,
     return std::nullopt;
 }
 
-std::optional<std::string> LinuxMachine::registryPropertyOnRequest(RegistryEntryId entry,
-                                                                   std::string_view key,
-                                                                   PropertyAbsence* absence) {
+void LinuxMachine::requestRegistryProperty(RegistryEntryId entry, std::string_view key,
+                                           RegistryPropertyDone done) {
     if (entry == kPlatformExpertEntry && key == "IOPlatformSerialNumber") {
-        return linux_backend::requestedSerialNumber(files_, serialService_.get(), absence);
+        linux_backend::requestSerialNumber(files_, serialService_.get(), std::move(done));
+        return;
     }
-    return Machine::registryPropertyOnRequest(entry, key, absence);
+    Machine::requestRegistryProperty(entry, key, std::move(done));
 }
 
 kern_return_t LinuxMachine::openUserClient(RegistryEntryId service, std::uint32_t type,

@@ -58,9 +58,8 @@ class LinuxMachine final : public Machine {
         std::string_view className) override;
     std::optional<std::string> registryProperty(RegistryEntryId entry,
                                                 std::string_view key) override;
-    std::optional<std::string> registryPropertyOnRequest(RegistryEntryId entry,
-                                                         std::string_view key,
-                                                         PropertyAbsence* absence) override;
+    void requestRegistryProperty(RegistryEntryId entry, std::string_view key,
+                                 RegistryPropertyDone done) override;
     kern_return_t openUserClient(RegistryEntryId service, std::uint32_t type,
                                  std::unique_ptr<UserClient>* client) override;
     void beginSnapshot() override;

@@ -17,29 +17,30 @@ PropertyAbsence absenceFromFiles(const RootFiles& files) {
 
 }  // namespace
 
-std::optional<std::string> requestedSerialNumber(const RootFiles& files,
-                                                 HardwareSerialService* service,
-                                                 PropertyAbsence* absence) {
+void requestSerialNumber(const RootFiles& files, HardwareSerialService* service,
+                         RegistryPropertyDone done) {
     if (auto serial = platformSerialNumber(files)) {
-        return serial;
+        done(std::move(serial), PropertyAbsence::NotRecorded);
+        return;
     }
-    PropertyAbsence why = absenceFromFiles(files);
-    if (service != nullptr) {
-        auto answer = service->hardwareSerial();
+    const PropertyAbsence why = absenceFromFiles(files);
+    if (service == nullptr) {
+        done(std::nullopt, why);
+        return;
+    }
+    service->requestHardwareSerial([why, done = std::move(done)](HardwareSerialAnswer answer) {
         if (answer.outcome == Outcome::Answered && !isFirmwarePlaceholder(answer.serial)) {
-            return std::move(answer.serial);
+            done(std::move(answer.serial), why);
+            return;
         }
         // The service reads the files as root: a placeholder from it is all the firmware has.
         if (answer.outcome == Outcome::Answered) {
-            why = PropertyAbsence::NotRecorded;
-        } else if (answer.outcome == Outcome::Refused) {
-            why = PropertyAbsence::NotPermitted;
+            done(std::nullopt, PropertyAbsence::NotRecorded);
+        } else {
+            done(std::nullopt,
+                 answer.outcome == Outcome::Refused ? PropertyAbsence::NotPermitted : why);
         }
-    }
-    if (absence != nullptr) {
-        *absence = why;
-    }
-    return std::nullopt;
+    });
 }
 
 }  // namespace platform::linux_backend

@@ -11,11 +11,13 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/qt/accessibility.h"
 #include "platform/qt/application_environment.h"
 #include "platform/qt/main_menu.h"
 #include "platform/qt/native_bridge.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
+#include "platform/qt/toolkit_translations.h"
 
 namespace platform {
 namespace {
@@ -101,6 +103,8 @@ int NSApplicationMain(int argc, char** argv) {
     prepareToolkitEnvironment();
     QApplication toolkit(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelmarn"));
+    installToolkitTranslations(toolkit);
+    installAccessibleRoles();
     // Closing the main window only hides it; the application runs until it is told to quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -135,6 +139,7 @@ int NSApplicationMain(int argc, char** argv) {
         for (QLineEdit* field : mainWindow.findChildren<QLineEdit*>()) {
             if (field->property("clearButtonAfterFirstFrame").toBool()) {
                 field->setClearButtonEnabled(true);
+                nameClearButton(*field);
             }
         }
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QLineEdit>
 
+#include "platform/qt/accessibility.h"
 #include "platform/qt/native_bridge.h"
+#include "platform/qt/text_field_widget.h"
 
 namespace platform {
 
 std::shared_ptr<NSTextField> NSTextField::initWithFrame(NSRect frame) {
-    return placedAt(NativeBridge::wrapTextField(*new QLineEdit), frame);
+    return placedAt(NativeBridge::wrapTextField(*new TextFieldWidget), frame);
 }
 
 std::shared_ptr<NSTextField> NativeBridge::wrapTextField(QWidget& widget) {
@@ -63,6 +65,7 @@ void NSTextField::applyInteraction() {
     if (!interactive) {
         lineEdit->deselect();
     }
+    describeAnew(*lineEdit);
 }
 
 }  // namespace platform

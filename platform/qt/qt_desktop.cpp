@@ -9,6 +9,7 @@
 #include "platform/appkit/ns_alert.h"
 #include "platform/appkit/ns_screen.h"
 #include "platform/appkit/web_engine.h"
+#include "platform/qt/screen_pixels.h"
 
 namespace platform {
 namespace {
@@ -21,6 +22,9 @@ class QtDesktop : public Desktop {
         QMessageBox box(QMessageBox::Information, QStringLiteral("quelmarn"),
                         QString::fromStdString(alert.messageText()), QMessageBox::NoButton,
                         QApplication::activeWindow());
+        box.setInformativeText(QString::fromStdString(alert.informativeText()));
+        // What an alert says may be needed elsewhere: an address to open by hand, say.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         box.addButton(QStringLiteral("好"), QMessageBox::AcceptRole);
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
@@ -36,8 +40,10 @@ class QtDesktop : public Desktop {
         // Qt's geometry is already in device-independent pixels, which are points. The main
         // screen's origin is the origin of the whole desktop.
         const QRect geometry = screen->geometry();
+        const QSize pixels = screenPixelSize(*screen);
         return std::make_shared<NSScreen>(NSMakeRect(0, 0, geometry.width(), geometry.height()),
-                                          screen->devicePixelRatio());
+                                          screen->devicePixelRatio(),
+                                          NSMakeRect(0, 0, pixels.width(), pixels.height()));
     }
 
     bool openURL(const NSURL& url) override {

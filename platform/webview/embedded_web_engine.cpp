@@ -23,6 +23,8 @@ EmbeddedWebEngine::EmbeddedWebEngine(WebView& view) : view_(view) {
         page_ = makeWebEngineView();
     }
     page_->setParent(host);
+    // The page takes the name of the place it fills ("查询结果", say) for a screen reader.
+    page_->setAccessibleName(host->accessibleName());
     if (host->layout() == nullptr) {
         auto* layout = new QVBoxLayout(host);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -52,7 +54,23 @@ void EmbeddedWebEngine::loadRequest(const NSURLRequest& request) {
         httpRequest.setPostData(QByteArray(reinterpret_cast<const char*>(body.data()),
                                            static_cast<qsizetype>(body.size())));
     }
+    if (post) {
+        lastPost_ = httpRequest;
+    }
     page_->load(httpRequest);
+}
+
+bool EmbeddedWebEngine::repostedForReturn(const QWebEngineLoadingInfo& info) {
+    // net::ERR_CACHE_MISS: a history entry that only a new POST could show.
+    constexpr int kCacheMiss = -400;
+    if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus ||
+        info.errorDomain() != QWebEngineLoadingInfo::InternalErrorDomain ||
+        info.errorCode() != kCacheMiss || !lastPost_ || info.url() != lastPost_->url()) {
+        return false;
+    }
+    // A lookup only reads, so posting it again is what the user asked for by going back.
+    page_->load(*lastPost_);
+    return true;
 }
 
 void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
@@ -71,16 +89,21 @@ void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
         }
         case QWebEngineLoadingInfo::LoadSucceededStatus:
             forgetWarmUpPage();
+            describePage();
             prepareSpareWebEngineViewSoon();
             delegate->webViewDidFinishLoadForFrame(view_, frame);
             return;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
         case QWebEngineLoadingInfo::LoadFailedStatus:
+            if (repostedForReturn(info)) {
+                return;
+            }
             prepareSpareWebEngineViewSoon();
             break;
     }
     // A page that came with an error status is a page, and it is shown.
     if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
+        describePage();
         delegate->webViewDidFinishLoadForFrame(view_, frame);
         return;
     }
@@ -92,6 +115,16 @@ void EmbeddedWebEngine::report(const QWebEngineLoadingInfo& info) {
     } else {
         delegate->webViewDidFailProvisionalLoadWithErrorForFrame(view_, error, frame);
     }
+}
+
+void EmbeddedWebEngine::describePage() {
+    // The engine's own page tree does not reach a screen reader through the view in every
+    // version; the page's text as the view's description always does.
+    page_->page()->toPlainText([page = page_](const QString& text) {
+        if (page != nullptr) {
+            page->setAccessibleDescription(text.simplified());
+        }
+    });
 }
 
 void EmbeddedWebEngine::forgetWarmUpPage() {

@@ -7,6 +7,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include "platform/webview/web_view_menu.h"
+
 namespace platform {
 namespace {
 
@@ -28,6 +30,7 @@ void deleteSpare() {
 QWebEngineView* makeWebEngineView() {
     auto* view = new QWebEngineView;
     view->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    offerWorkingPageCommands(*view);
     return view;
 }
 

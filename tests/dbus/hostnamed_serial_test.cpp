@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <chrono>
 
 #include "panels/lookup/serial_number_view_controller.h"
@@ -22,6 +25,33 @@ using Outcome = HardwareSerialAnswer::Outcome;
 // Short, so that the service that never answers does not hold the tests up.
 constexpr auto kBound = 500ms;
 const std::vector<std::string> kOneInteractiveCall = {"GetHardwareSerial interactive=1"};
+
+// Asks `service` and runs the event loop until its answer has come, which must not be before
+// the request returned.
+HardwareSerialAnswer askAndWait(HostnamedSerialService& service) {
+    std::optional<HardwareSerialAnswer> answer;
+    QEventLoop loop;
+    service.requestHardwareSerial([&](HardwareSerialAnswer given) {
+        answer = std::move(given);
+        loop.quit();
+    });
+    EXPECT_FALSE(answer) << "answered from inside the request";
+    QTimer::singleShot(10s, &loop, &QEventLoop::quit);
+    if (!answer) {
+        loop.exec();
+    }
+    EXPECT_TRUE(answer) << "no answer within 10 s";
+    return answer.value_or(HardwareSerialAnswer{});
+}
+
+// Runs the event loop until `done` holds or `seconds` have passed.
+bool waitUntil(const std::function<bool()>& done, std::chrono::seconds seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + seconds;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return done();
+}
 
 class HostnamedTest : public ::testing::Test {
   protected:
@@ -48,7 +78,7 @@ TEST_P(HostnamedAnswer, IsReadAsTheServiceGivesIt) {
         ASSERT_TRUE(hostnamed->isReady());
     }
     const auto started = std::chrono::steady_clock::now();
-    const HardwareSerialAnswer answer = service.hardwareSerial();
+    const HardwareSerialAnswer answer = askAndWait(service);
 
     EXPECT_EQ(answer.outcome, c.outcome);
     EXPECT_EQ(answer.serial, c.serial);
@@ -72,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(HostnamedWithoutBusTest, IsUnavailable) {
     testing_support::TemporaryDirectory nowhere;
     HostnamedSerialService service("unix:path=" + (nowhere.path() / "bus").string(), kBound);
-    EXPECT_EQ(service.hardwareSerial().outcome, Outcome::Unavailable);
+    EXPECT_EQ(askAndWait(service).outcome, Outcome::Unavailable);
 }
 
 // The panel's own lookup on a machine whose firmware gives this user no serial number (a root
@@ -91,6 +121,9 @@ class OwnLookup : public HostnamedTest, public ::testing::WithParamInterface<Loo
     testing_support::InstalledMachine installed{std::make_shared<platform::LinuxMachine>(
         root.path(), std::make_shared<HostnamedSerialService>(bus.address(), kBound))};
     testing_support::ScriptedUserInterface ui;
+    // The window's content, where the shell puts the panel.
+    std::shared_ptr<platform::NSView> content =
+        platform::NSView::initWithFrame(platform::NSMakeRect(0, 0, 640, 480));
 };
 
 TEST_P(OwnLookup, PostsNothingAndSaysWhy) {
@@ -99,6 +132,8 @@ TEST_P(OwnLookup, PostsNothingAndSaysWhy) {
     ASSERT_TRUE(hostnamed.isReady());
     const auto panel =
         SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr);
+    content->addSubview(panel->view());
+    ASSERT_TRUE(waitUntil([&] { return !ui.logLines.empty(); }, 10s));
     const auto notice = testing_support::labelTexts(*panel->view());
 
     EXPECT_EQ(ui.logLines, std::vector<std::string>{"序列号 unknown"});
@@ -129,6 +164,51 @@ TEST_F(HostnamedTest, AReadableFirmwareSerialNeedsNoService) {
     ASSERT_EQ(ui.loads.size(), 1u);
     EXPECT_EQ(testing_support::bodyText(ui.loads[0]), "sn=PF3QZK7M");
     EXPECT_TRUE(hostnamed.calls().empty());
+}
+
+// While the service waits (for the user's password, say), the panel says so and the event loop
+// runs on; an answer that comes after the user has left the panel is not looked up.
+class SlowService : public HostnamedTest {
+  protected:
+    testing_support::TemporaryDirectory root;
+    // Long enough for the late answer.
+    testing_support::InstalledMachine installed{std::make_shared<platform::LinuxMachine>(
+        root.path(), std::make_shared<HostnamedSerialService>(bus.address(), 10s))};
+    testing_support::ScriptedUserInterface ui;
+    std::shared_ptr<platform::NSView> content =
+        platform::NSView::initWithFrame(platform::NSMakeRect(0, 0, 640, 480));
+};
+
+TEST_F(SlowService, TheWaitIsShownAndTheAnswerIsLookedUpWhenItComes) {
+    ScriptedHostnamed hostnamed(bus, "late", "C02SERIAL");
+    ASSERT_TRUE(hostnamed.isReady());
+    const auto panel =
+        SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr);
+    content->addSubview(panel->view());
+
+    EXPECT_EQ(testing_support::labelTexts(*panel->view()), waitingForAuthorizationLines());
+    EXPECT_TRUE(panel->myProgress()->isAnimating());
+    EXPECT_TRUE(ui.loads.empty());
+    ASSERT_TRUE(waitUntil([&] { return !ui.loads.empty(); }, 10s));
+    EXPECT_EQ(testing_support::bodyText(ui.loads[0]), "sn=C02SERIAL");
+    EXPECT_EQ(ui.logLines, std::vector<std::string>{"序列号 C02SERIAL"});
+    EXPECT_TRUE(testing_support::labelTexts(*panel->view()).empty());
+}
+
+TEST_F(SlowService, AnAnswerForAPanelTheUserLeftIsDropped) {
+    ScriptedHostnamed hostnamed(bus, "late", "C02SERIAL");
+    ASSERT_TRUE(hostnamed.isReady());
+    const auto panel =
+        SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr);
+    content->addSubview(panel->view());
+    // The user goes to another panel; the shell keeps this one's controller.
+    content->replaceSubviewWith(panel->view(), platform::NSView::initWithFrame({}));
+
+    ASSERT_TRUE(waitUntil([&] { return !panel->myProgress()->isAnimating(); }, 10s));
+    EXPECT_EQ(hostnamed.calls(), kOneInteractiveCall);
+    EXPECT_TRUE(ui.loads.empty());
+    EXPECT_TRUE(ui.logLines.empty());
+    EXPECT_TRUE(testing_support::labelTexts(*panel->view()).empty());
 }
 
 }  // namespace

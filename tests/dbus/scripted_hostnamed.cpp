@@ -7,6 +7,8 @@
 //                         "interactive authorization required", as polkit's auth_admin_keep does
 //   interactive-required  always "interactive authorization required" (no agent to ask)
 //   deny                  always "access denied" (the administrator's password was refused)
+//   late SERIAL           SERIAL, 5 s after the call, as when the user types a password; prints
+//                         "answered" when it has sent the answer
 //   silent                never answers
 // Prints "ready" once the name is owned; runs until it is killed.
 #include <QCoreApplication>
@@ -14,9 +16,13 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QFile>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
+
+// How long the "late" script takes to answer.
+constexpr int kLateAnswer = 5000;  // milliseconds
 
 class ScriptedHostname final : public QDBusVirtualObject {
   public:
@@ -34,6 +40,14 @@ class ScriptedHostname final : public QDBusVirtualObject {
             return true;
         }
         const bool mayAsk = message.isInteractiveAuthorizationAllowed();
+        if (script_ == QLatin1String("late")) {
+            QTimer::singleShot(kLateAnswer, [reply = message.createReply(serial_), connection] {
+                QDBusConnection(connection).send(reply);
+                std::puts("answered");
+                std::fflush(stdout);
+            });
+            return true;
+        }
         if (script_ == QLatin1String("answer") && mayAsk) {
             connection.send(message.createReply(serial_));
         } else if (script_ == QLatin1String("deny")) {

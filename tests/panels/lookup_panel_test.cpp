@@ -27,12 +27,14 @@ class LookupPanelTest : public ::testing::Test {
         if (typed) {
             panel->setSerialNumber(typed);
         }
-        panel->view();
+        // In a window's content, as the shell puts it.
+        content->addSubview(panel->view());
         return panel;
     }
 
     void TearDown() override { EXPECT_EQ(IOObjectsInUse(), 0u); }
 
+    std::shared_ptr<NSView> content = NSView::initWithFrame(NSMakeRect(0, 0, 640, 480));
     std::shared_ptr<ScriptedMachine> machine = std::make_shared<ScriptedMachine>();
     InstalledMachine installed{machine};
     ScriptedUserInterface ui;
@@ -124,6 +126,7 @@ struct LoadEndCase {
     NSError error;
     std::vector<std::string> expectedLog;
     std::vector<std::string> expectedAlerts;
+    std::vector<std::string> expectedNotice;
 };
 
 class LoadEnd : public LookupPanelTest, public ::testing::WithParamInterface<LoadEndCase> {};
@@ -152,41 +155,99 @@ TEST_P(LoadEnd, StopsTheIndicatorThatTheStartSpunAndTellsOnlyOfAFailureBeforeCon
     EXPECT_FALSE(panel->myProgress()->isAnimating());
     EXPECT_EQ(ui.logLines, c.expectedLog);
     EXPECT_EQ(ui.alerts, c.expectedAlerts);
+    EXPECT_EQ(labelTexts(*panel->view()), c.expectedNotice);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Ends, LoadEnd,
     ::testing::Values(
-        LoadEndCase{"Finished", End::kFinished, {}, {"finish load"}, {}},
-        LoadEndCase{"Refused",
-                    End::kFailedBeforeContent,
-                    {"NSURLErrorDomain", -1004, "Could not connect to the server."},
-                    {"did fail load",
-                     "error is Error Domain=NSURLErrorDomain Code=-1004 "
-                     "\"Could not connect to the server.\""},
-                    {"连接苹果服务器时出错，请检查一下网络，稍后重试"}},
+        LoadEndCase{"Finished", End::kFinished, {}, {"finish load"}, {}, {}},
+        LoadEndCase{
+            "Refused",
+            End::kFailedBeforeContent,
+            {"NSURLErrorDomain", -1004, "Could not connect to the server."},
+            {"did fail load",
+             "error is Error Domain=NSURLErrorDomain Code=-1004 "
+             "\"Could not connect to the server.\""},
+            {"连接查询服务器时出错，请检查一下网络，稍后重试"},
+            {"无法连接查询服务器 http://127.0.0.1:47180/",
+             "查询服务 quelmarn-lookupd 应在本机运行，但没有应答。",
+             "请在终端中运行 sudo systemctl start quelmarn-lookupd 启动它，然后重新查询。"}},
         // A missing web engine is not called a network failure.
         LoadEndCase{"NoWebEngine",
                     End::kFailedBeforeContent,
                     {kWebEngineErrorDomain, kWebEngineMissing, "no module"},
                     {"did fail load",
                      "error is Error Domain=QuelmarnWebEngineErrorDomain Code=1 \"no module\""},
-                    {"内置浏览器组件缺失，无法显示查询结果，请重新安装本程序"}},
+                    {"内置浏览器组件缺失，无法显示查询结果，请重新安装本程序"},
+                    {}},
         // A certificate the web view does not trust is no network failure either: the user
         // is told that the lookup was not sent, and whom to ask.
-        LoadEndCase{"UntrustedCertificate",
-                    End::kFailedBeforeContent,
-                    {"NSURLErrorDomain", -1202, "The certificate for this server is invalid."},
-                    {"did fail load",
-                     "error is Error Domain=NSURLErrorDomain Code=-1202 "
-                     "\"The certificate for this server is invalid.\""},
-                    {"无法安全地连接查询服务器：服务器的证书不受信任，序列号没有发送。"
-                     "请联系网络管理员"}},
+        LoadEndCase{
+            "UntrustedCertificate",
+            End::kFailedBeforeContent,
+            {"NSURLErrorDomain", -1202, "The certificate for this server is invalid."},
+            {"did fail load",
+             "error is Error Domain=NSURLErrorDomain Code=-1202 "
+             "\"The certificate for this server is invalid.\""},
+            {"无法安全地连接查询服务器：服务器的证书不受信任，序列号没有发送。"
+             "请联系网络管理员"},
+            {"查询服务器 http://127.0.0.1:47180/ 的证书不受本机信任，序列号没有发送。",
+             "请联系网络管理员，在本机安装为该服务器签发证书的机构的根证书，然后重新查询。"}},
         LoadEndCase{"LostMidPage",
                     End::kFailedAfterContent,
                     {"NSURLErrorDomain", -1005, "lost"},
                     {"did fail load", "error is Error Domain=NSURLErrorDomain Code=-1005 \"lost\""},
+                    {},
                     {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LookupPanelTest, AFailureAfterAPageWasShownAlertsButKeepsThePage) {
+    const auto panel = showPanel("C02JX0XXDRVC");
+    auto& webView = *panel->myWebView();
+    const NSError refused{"NSURLErrorDomain", -1004, "Could not connect to the server."};
+    panel->webViewDidFinishLoadForFrame(webView, webView.mainFrame());
+    panel->webViewDidFailProvisionalLoadWithErrorForFrame(webView, refused, webView.mainFrame());
+    EXPECT_EQ(ui.alerts.size(), 1u);
+    EXPECT_TRUE(labelTexts(*panel->view()).empty());
+}
+
+TEST_F(LookupPanelTest, ALookupTheUserHasLeftRaisesNoAlert) {
+    const auto panel = showPanel("C02JX0XXDRVC");
+    auto& webView = *panel->myWebView();
+    panel->view()->removeFromSuperview();
+    panel->webViewDidFailProvisionalLoadWithErrorForFrame(
+        webView, {"NSURLErrorDomain", -1004, "Could not connect to the server."},
+        webView.mainFrame());
+    EXPECT_TRUE(ui.alerts.empty());
+    EXPECT_TRUE(labelTexts(*panel->view()).empty());
+    EXPECT_EQ(ui.logLines.front(), "did fail load");
+}
+
+struct HostCase {
+    const char* host;
+    bool thisMachine;
+};
+
+class ServiceHost : public ::testing::TestWithParam<HostCase> {};
+
+TEST_P(ServiceHost, IsThisMachineOnlyForLoopbackNames) {
+    EXPECT_EQ(isThisMachine(GetParam().host), GetParam().thisMachine) << GetParam().host;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hosts, ServiceHost,
+    ::testing::Values(HostCase{"127.0.0.1:47180", true}, HostCase{"127.8.9.1", true},
+                      HostCase{"localhost:80", true}, HostCase{"[::1]:47180", true},
+                      HostCase{"::1", true}, HostCase{"lookup.example.org:47180", false},
+                      HostCase{"10.0.0.7:47180", false}, HostCase{"[2001:db8::1]:80", false},
+                      HostCase{"localhost.example.org", false}));
+
+TEST(ServiceUnreachable, ARemoteServiceIsNotToldToBeStartedHere) {
+    const auto lines = serviceUnreachableLines("https://lookup.example.org");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "无法连接查询服务器 https://lookup.example.org/");
+    EXPECT_EQ(lines[1].find("systemctl"), std::string::npos);
+}
 
 }  // namespace

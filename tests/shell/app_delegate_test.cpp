@@ -190,6 +190,20 @@ TEST_F(AppDelegateTest, HelpOpensTheHelpPageInTheBrowser) {
               std::vector<std::string>{"http://127.0.0.1:47180/kb/HT1349?viewlocale=zh_CN"});
 }
 
+TEST_F(AppDelegateTest, HelpWithoutABrowserSaysSoAndGivesTheAddress) {
+    ui.browserAvailable = false;
+    delegate->showHelpPage(nullptr);
+    EXPECT_EQ(ui.alerts, std::vector<std::string>{"没有找到可以打开帮助页面的浏览器"});
+    ASSERT_EQ(ui.alertDetails.size(), 1u);
+    EXPECT_TRUE(ui.alertDetails[0].ends_with("\nhttp://127.0.0.1:47180/kb/HT1349?viewlocale=zh_CN"))
+        << ui.alertDetails[0];
+}
+
+TEST_F(AppDelegateTest, HelpWithABrowserShowsNoAlert) {
+    delegate->showHelpPage(nullptr);
+    EXPECT_TRUE(ui.alerts.empty());
+}
+
 // The lookup command posts the machine's own serial number, whatever the search box holds.
 TEST_F(AppDelegateTest, ActionsAreSentByName) {
     launch();

@@ -23,10 +23,14 @@ class ScriptedDesktop : public platform::Desktop {
 
     long runModal(const platform::NSAlert& alert) override {
         ui_.alerts.push_back(alert.messageText());
+        ui_.alertDetails.push_back(alert.informativeText());
         return platform::NSAlertFirstButtonReturn;
     }
     std::shared_ptr<platform::NSScreen> mainScreen() override { return ui_.screen; }
     bool openURL(const platform::NSURL& url) override {
+        if (!ui_.browserAvailable) {
+            return false;
+        }
         ui_.openedURLs.push_back(url.absoluteString());
         return true;
     }

@@ -26,6 +26,8 @@ class ScriptedUserInterface {
     std::vector<platform::NSURLRequest> loads;
     std::size_t webEnginesMade = 0;
     std::vector<std::string> alerts;
+    std::vector<std::string> alertDetails;  // each alert's informative text
+    bool browserAvailable = true;           // whether opening a URL succeeds
     std::vector<std::string> openedURLs;
     std::vector<std::string> logLines;
     std::shared_ptr<platform::NSScreen> screen;
