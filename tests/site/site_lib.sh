@@ -88,8 +88,9 @@ site_expect_lookup() {
     [[ "$page" == *"$4"* ]] || site_fail "sn=$2 on port $1: no '$4' on the page"
 }
 
-# A scratch certificate authority in folder $1 (ca.pem, ca.key) and a certificate for the
-# service at 127.0.0.1 and localhost signed by it: $1/$2.pem and $1/$2.key.
+# A scratch certificate authority in folder $1 (ca.pem, ca.key); site_issue_certificate then
+# issues $1/$2.pem and $1/$2.key for a service reached as 127.0.0.1, localhost or
+# lookup.example.org.
 site_make_ca() {
     local dir="$1"
     mkdir -p "$dir"
@@ -102,5 +103,47 @@ site_issue_certificate() {
         -keyout "$dir/$name.key" -out "$dir/$name.csr" 2>/dev/null
     openssl x509 -req -in "$dir/$name.csr" -CA "$dir/ca.pem" -CAkey "$dir/ca.key" \
         -CAcreateserial -days 2 -out "$dir/$name.pem" 2>/dev/null \
-        -extfile <(echo "subjectAltName=DNS:localhost,IP:127.0.0.1")
+        -extfile <(echo "subjectAltName=DNS:localhost,DNS:lookup.example.org,IP:127.0.0.1")
+}
+
+# A TCP port on 127.0.0.1 that nothing listens on just now.
+site_free_port() {
+    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# Starts nginx with the repository's load-balancer configuration in front of the services on
+# 127.0.0.1 ports $3 and $4, its own scratch files in folder $2, listening on 127.0.0.1 port
+# $5 with the certificate $2/lb.pem and trusting the authority $2/ca.pem; $1 is the repository.
+site_start_load_balancer() {
+    local root="$1" dir="$2" first="$3" second="$4" port="$5"
+    mkdir -p "$dir/nginx-temp"
+    sed -e "s|10.0.0.11:47180|127.0.0.1:$first|; s|10.0.0.12:47180|127.0.0.1:$second|" \
+        -e "s|listen 443 ssl;|listen 127.0.0.1:$port ssl;|; /listen \\[::\\]:443/d" \
+        -e "s|/etc/nginx/quelmarn/lookup.example.org|$dir/lb|; s|/etc/nginx/quelmarn/site-ca.pem|$dir/ca.pem|" \
+        "$root/packaging/site/nginx-quelmarn-lookup.conf" >"$dir/quelmarn-lookup.conf"
+    cat >"$dir/nginx.conf" <<CONF
+daemon off;
+user root;
+worker_processes 2;
+pid $dir/nginx.pid;
+error_log $dir/nginx-error.log;
+events { worker_connections 4096; }
+http {
+    access_log off;
+    client_body_temp_path $dir/nginx-temp/body;
+    proxy_temp_path $dir/nginx-temp/proxy;
+    fastcgi_temp_path $dir/nginx-temp/fastcgi;
+    uwsgi_temp_path $dir/nginx-temp/uwsgi;
+    scgi_temp_path $dir/nginx-temp/scgi;
+    include $dir/quelmarn-lookup.conf;
+}
+CONF
+    nginx -t -q -c "$dir/nginx.conf" -e "$dir/nginx-error.log" || site_fail "nginx refused the configuration"
+    nginx -c "$dir/nginx.conf" -e "$dir/nginx-error.log" &
+    SITE_PIDS+=("$!")
+    for _ in $(seq 50); do
+        [[ "$(curl -s -o /dev/null -w '%{http_code}' "http://127.0.0.1:$port/")" != 000 ]] && return 0
+        sleep 0.1
+    done
+    site_fail "nginx did not start: $(cat "$dir/nginx-error.log")"
 }
