@@ -1,5 +1,6 @@
 #include "service/service_figures.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quelmarn::service {
@@ -9,15 +10,14 @@ namespace {
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
 // A sample line: name, optional labels, value.
-void appendSample(std::string& text, const char* name, const std::string& labels, double value) {
-    char number[32];
-    std::snprintf(number, sizeof number, "%.17g", value);
+void appendSample(std::string& text, const char* name, const std::string& labels,
+                  std::uint64_t value) {
     text += name;
     if (!labels.empty())
         text += "{" + labels + "}";
-    text += " ";
-    text += number;
-    text += "\n";
+    text += ' ';
+    text += std::to_string(value);
+    text += '\n';
 }
 
 void appendHeader(std::string& text, const char* name, const char* type, const char* help) {
@@ -65,40 +65,39 @@ std::string ServiceFigures::exposition() const {
     for (const auto& count : answers_)
         requests += count.load(kRelaxed);
     appendHeader(text, "quelmarn_requests_total", "counter", "Requests answered.");
-    appendSample(text, "quelmarn_requests_total", "", static_cast<double>(requests));
+    appendSample(text, "quelmarn_requests_total", "", requests);
     appendHeader(text, "quelmarn_responses_total", "counter", "Answers sent, by HTTP status.");
     for (std::size_t i = 0; i < answers_.size(); ++i) {
         if (const auto count = answers_[i].load(kRelaxed); count > 0)
             appendSample(text, "quelmarn_responses_total",
                          "status=\"" + std::to_string(kFirstStatus + static_cast<int>(i)) + "\"",
-                         static_cast<double>(count));
+                         count);
     }
     appendHeader(text, "quelmarn_lookups_total", "counter",
                  "Serial-number lookups in the store, by result.");
-    appendSample(text, "quelmarn_lookups_total", "result=\"found\"",
-                 static_cast<double>(found_.load(kRelaxed)));
-    appendSample(text, "quelmarn_lookups_total", "result=\"missing\"",
-                 static_cast<double>(missing_.load(kRelaxed)));
-    appendSample(text, "quelmarn_lookups_total", "result=\"failed\"",
-                 static_cast<double>(failed_.load(kRelaxed)));
+    appendSample(text, "quelmarn_lookups_total", "result=\"found\"", found_.load(kRelaxed));
+    appendSample(text, "quelmarn_lookups_total", "result=\"missing\"", missing_.load(kRelaxed));
+    appendSample(text, "quelmarn_lookups_total", "result=\"failed\"", failed_.load(kRelaxed));
     appendHeader(text, "quelmarn_store_lookup_seconds", "histogram",
                  "Time a lookup spent in the store.");
     std::uint64_t cumulative = 0;
     for (std::size_t i = 0; i < kLatencyBounds.size(); ++i) {
         cumulative += latencyBuckets_[i].load(kRelaxed);
         appendSample(text, "quelmarn_store_lookup_seconds_bucket",
-                     "le=\"" + boundText(kLatencyBounds[i]) + "\"",
-                     static_cast<double>(cumulative));
+                     "le=\"" + boundText(kLatencyBounds[i]) + "\"", cumulative);
     }
-    const auto count = latencyCount_.load(kRelaxed);
-    appendSample(text, "quelmarn_store_lookup_seconds_bucket", "le=\"+Inf\"",
-                 static_cast<double>(count));
-    appendSample(text, "quelmarn_store_lookup_seconds_sum", "",
-                 static_cast<double>(latencyNanoseconds_.load(kRelaxed)) / 1e9);
-    appendSample(text, "quelmarn_store_lookup_seconds_count", "", static_cast<double>(count));
+    // Read after the buckets, which a lookup counts in first: never below their sum.
+    const auto count = std::max(latencyCount_.load(kRelaxed), cumulative);
+    appendSample(text, "quelmarn_store_lookup_seconds_bucket", "le=\"+Inf\"", count);
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.9f",
+                  static_cast<double>(latencyNanoseconds_.load(kRelaxed)) / 1e9);
+    text += std::string("quelmarn_store_lookup_seconds_sum ") + seconds + "\n";
+    appendSample(text, "quelmarn_store_lookup_seconds_count", "", count);
     appendHeader(text, "quelmarn_open_connections", "gauge", "Client connections open now.");
-    appendSample(text, "quelmarn_open_connections", "",
-                 static_cast<double>(openConnections_.load(kRelaxed)));
+    appendSample(
+        text, "quelmarn_open_connections", "",
+        static_cast<std::uint64_t>(std::max<std::int64_t>(0, openConnections_.load(kRelaxed))));
     return text;
 }
 
