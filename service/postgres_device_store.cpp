@@ -145,11 +145,15 @@ Device deviceAt(const PGresult* result, int row) {
 // A new connection with the statements prepared; throws StoreUnavailable when the server cannot
 // be reached, StoreError when it refuses.
 OwnedConnection connect(const std::string& uri) {
-    // Earlier keywords are defaults that the URI may override.
-    const std::array<const char*, 4> keywords{"connect_timeout", "application_name", "dbname",
-                                              nullptr};
-    const std::array<const char*, 4> values{kConnectTimeoutSeconds, "quelmarn-lookupd", uri.c_str(),
-                                            nullptr};
+    // Earlier keywords are defaults that the URI may override. A server that vanishes from the
+    // network without closing its connections (a partition, a powered-off machine) is noticed
+    // within seconds rather than at TCP's own time-out, some fifteen minutes: keepalive probes
+    // while idle, and tcp_user_timeout for data that is never acknowledged.
+    const std::array<const char*, 8> keywords{
+        "connect_timeout",  "application_name", "keepalives_idle", "keepalives_interval",
+        "keepalives_count", "tcp_user_timeout", "dbname",          nullptr};
+    const std::array<const char*, 8> values{
+        kConnectTimeoutSeconds, "quelmarn-lookupd", "10", "5", "3", "10000", uri.c_str(), nullptr};
     OwnedConnection connection(PQconnectdbParams(keywords.data(), values.data(), 1));
     if (!connection)
         throw StoreUnavailable("无法连接数据库服务器：内存不足");
