@@ -89,7 +89,9 @@ bool AcceptedHosts::accepts(std::optional<std::string_view> host, bool http10) c
     const auto split = splitHost(*host);
     if (!split)
         return false;
-    if (split->port.value_or(80) != port_)
+    // A Host without a port names the scheme's default one; behind a proxy or load balancer the
+    // port clients reach is that one (80 or 443), not the one the service listens on.
+    if (split->port && *split->port != port_ && *split->port != 80 && *split->port != 443)
         return false;
     if (std::find(names_.begin(), names_.end(), split->name) != names_.end())
         return true;

@@ -25,7 +25,8 @@ class AcceptedHosts {
 
     // Whether a request with this Host value (absent when the request had none) is for this
     // service. HTTP/1.0 clients may leave Host out; HTTP/1.1 ones must send it (RFC 9112 3.2).
-    // The port, when given, must be the one listened on; without one it must be 80.
+    // The port, when given, must be the one listened on or a scheme's default (80, 443), which
+    // clients of a proxy in front of the service name; a Host without a port names the default.
     bool accepts(std::optional<std::string_view> host, bool http10) const;
 
   private:

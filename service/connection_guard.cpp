@@ -18,9 +18,12 @@ enum class Phase {
 
 struct GuardedConnection {
     int fd = -1;
-    std::string address;  // empty when not counted per address
+    std::string peer;
+    bool countedPerAddress = false;
     Phase phase = Phase::kReceiving;
     std::chrono::steady_clock::time_point deadline;  // of the request time, or of the linger
+    // When to look whether the client has ended its side without sending another request.
+    std::chrono::steady_clock::time_point endCheck = std::chrono::steady_clock::time_point::max();
     std::list<GuardedConnection>::iterator self;
 };
 
@@ -59,8 +62,11 @@ std::string outOfTurnAnswer(int status) {
 
 }  // namespace
 
-ConnectionGuard::ConnectionGuard(ConnectionLimits limits, LogSink log)
-    : limits_(limits), log_(std::move(log)), watcher_([this] { watch(); }) {}
+ConnectionGuard::ConnectionGuard(ConnectionLimits limits, LogSink log, AccessLog accessLog)
+    : limits_(std::move(limits)),
+      log_(std::move(log)),
+      accessLog_(accessLog),
+      watcher_([this] { watch(); }) {}
 
 ConnectionGuard::~ConnectionGuard() {
     {
@@ -75,12 +81,13 @@ GuardedConnection* ConnectionGuard::accepted(int fd, const std::string& address)
     const std::lock_guard lock(mutex_);
     auto& connection = connections_.emplace_back();
     connection.fd = fd;
+    connection.peer = address;
     connection.self = std::prev(connections_.end());
     live_.insert(&connection);
     connection.deadline = std::chrono::steady_clock::now() + limits_.requestTime;
     bool overLimit = connections_.size() > limits_.connections;
-    if (!isLoopbackAddress(address)) {
-        connection.address = address;
+    if (!isLoopbackAddress(address) && !limits_.trustedProxies.contains(address)) {
+        connection.countedPerAddress = true;
         overLimit = ++perAddress_[address] > limits_.connectionsPerAddress || overLimit;
     }
     if (overLimit)
@@ -93,6 +100,7 @@ bool ConnectionGuard::answering(GuardedConnection* connection) {
     if (connection->phase == Phase::kOutOfTurn)
         return false;
     connection->phase = Phase::kAnswering;
+    connection->endCheck = std::chrono::steady_clock::time_point::max();
     return true;
 }
 
@@ -101,13 +109,9 @@ void ConnectionGuard::answered(GuardedConnection* connection) {
     if (connection->phase != Phase::kAnswering)
         return;
     connection->phase = Phase::kReceiving;
-    connection->deadline = std::chrono::steady_clock::now() + limits_.requestTime;
-    // A client that half-closed right after its request: the library read the end of the
-    // stream together with the request and waits for the socket to say more, which it never
-    // does. Ending both directions wakes it up to close the connection.
-    char next = 0;
-    if (::recv(connection->fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
-        ::shutdown(connection->fd, SHUT_RDWR);
+    const auto now = std::chrono::steady_clock::now();
+    connection->deadline = now + limits_.requestTime;
+    connection->endCheck = now + kWatchInterval;
 }
 
 bool ConnectionGuard::answerOutOfTurn(GuardedConnection* connection, int status) {
@@ -125,13 +129,28 @@ bool ConnectionGuard::answeredOutOfTurn(const GuardedConnection* connection) con
 
 void ConnectionGuard::closed(GuardedConnection* connection) {
     const std::lock_guard lock(mutex_);
-    if (!connection->address.empty()) {
-        const auto count = perAddress_.find(connection->address);
+    if (connection->countedPerAddress) {
+        const auto count = perAddress_.find(connection->peer);
         if (--count->second == 0)
             perAddress_.erase(count);
     }
     live_.erase(connection);
     connections_.erase(connection->self);
+}
+
+std::size_t ConnectionGuard::openConnections() const {
+    const std::lock_guard lock(mutex_);
+    return connections_.size();
+}
+
+void ConnectionGuard::endIdle() {
+    const std::lock_guard lock(mutex_);
+    for (auto& connection : connections_) {
+        char next = 0;
+        if (connection.phase == Phase::kReceiving &&
+            ::recv(connection.fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) <= 0)
+            ::shutdown(connection.fd, SHUT_RDWR);
+    }
 }
 
 void ConnectionGuard::sendOutOfTurn(GuardedConnection& connection, int status) {
@@ -146,7 +165,21 @@ void ConnectionGuard::sendOutOfTurn(GuardedConnection& connection, int status) {
     ::shutdown(connection.fd, SHUT_WR);
     connection.phase = Phase::kOutOfTurn;
     connection.deadline = std::chrono::steady_clock::now() + limits_.linger;
-    log_(formatRequestLogLine(std::time(nullptr), "-", "-", status, std::nullopt));
+    if (accessLog_ == AccessLog::kOn)
+        log_(formatRequestLogLine(std::time(nullptr), connection.peer, "-", "-", status,
+                                  std::nullopt));
+}
+
+void ConnectionGuard::endIfClientHasEnded(GuardedConnection& connection) {
+    connection.endCheck = std::chrono::steady_clock::time_point::max();
+    // A client that half-closed right after its last request: the library read the end of the
+    // stream together with the request and waits for the socket to say more, which it never
+    // does. No further request has been answered since, and the library holds none back that
+    // long: ending both directions wakes it up to close the connection.
+    char next = 0;
+    if (connection.phase == Phase::kReceiving &&
+        ::recv(connection.fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
+        ::shutdown(connection.fd, SHUT_RDWR);
 }
 
 void ConnectionGuard::watch() {
@@ -155,7 +188,7 @@ void ConnectionGuard::watch() {
         const auto now = std::chrono::steady_clock::now();
         std::vector<GuardedConnection*> due;
         for (auto& connection : connections_) {
-            if (connection.deadline <= now)
+            if (connection.deadline <= now || connection.endCheck <= now)
                 due.push_back(&connection);
         }
         // Many connections can fall due at once (clients that all started together): let the
@@ -169,7 +202,11 @@ void ConnectionGuard::watch() {
             // Looked up again: the connection may have closed while the lock was let go, and
             // its memory may since hold a newer one, whose deadline then lies ahead.
             GuardedConnection* connection = due[at];
-            if (!live_.contains(connection) || connection->deadline > now)
+            if (!live_.contains(connection))
+                continue;
+            if (connection->endCheck <= now)
+                endIfClientHasEnded(*connection);
+            if (connection->deadline > now)
                 continue;
             if (connection->phase == Phase::kReceiving) {
                 sendOutOfTurn(*connection, 408);

@@ -11,6 +11,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "service/client_address.h"
 #include "service/request_log.h"
 
 namespace quelmarn::service {
@@ -18,20 +19,27 @@ namespace quelmarn::service {
 // How much of the service one client may take.
 struct ConnectionLimits {
     std::size_t connections = 15000;  // open at once, from everyone; beyond: 503
-    // From one address other than loopback; beyond: 503. Every local client shares 127.0.0.1,
-    // so loopback is bounded by `connections` alone.
+    // Connections over the limit are still accepted up to this many more, so that each can be
+    // told 503 instead of being left waiting; each takes a file descriptor too.
+    std::size_t answeredOverLimit = 256;
+    // From one address other than loopback or a trusted proxy; beyond: 503. Every local client
+    // shares 127.0.0.1, and every client of a proxy the proxy's address, so these are bounded
+    // by `connections` alone.
     std::size_t connectionsPerAddress = 64;
+    TrustedProxies trustedProxies;
     // From the connection's start, or the end of the previous answer on it, until the request's
     // header and body are in, however the bytes trickle; beyond: 408.
     std::chrono::milliseconds requestTime = std::chrono::seconds(10);
     // After an answer sent out of turn (408, 413 mid-body, 503), how long the client's remaining
     // bytes are still read (and dropped), so that closing does not reset the answer away.
     std::chrono::milliseconds linger = std::chrono::seconds(1);
+    // How long a lookup may wait for the database, which another process may hold locked;
+    // beyond: 503. Requests that need no database never wait for it.
+    std::chrono::milliseconds storeWait = std::chrono::seconds(1);
+    // How long every lookup may fail for want of a usable database (deleted, emptied, broken)
+    // before the service gives up and exits with a failure, for its supervisor to restart it.
+    std::chrono::milliseconds storeLostAfter = std::chrono::seconds(10);
 };
-
-// Connections over the limit are still accepted up to this many more, so that each can be told
-// 503 instead of being dropped unanswered; each takes a file descriptor too.
-inline constexpr std::size_t kOverLimitMargin = 256;
 
 // One accepted connection, owned by the guard from accepted() to closed().
 struct GuardedConnection;
@@ -40,10 +48,16 @@ struct GuardedConnection;
 // address, and answers those over a limit or past their request time itself, on the socket, as
 // the library has no way to answer before a request's header is complete. An answer is sent
 // at most once per connection: either the library's (after answering()) or the guard's.
+// What the library does itself is left to it: the ceiling on connections (its connection limit,
+// set to the limit plus those told 503) and closing idle ones (its time-out). Its per-address
+// limit is not used, as it cannot spare loopback and trusted proxies and closes a connection
+// over it unanswered; nor is its time-out for requests, which restarts with every byte, so that
+// a client trickling its request would never meet it.
 class ConnectionGuard {
   public:
-    // `log` receives a line for each answer the guard sends; it must outlive the guard.
-    ConnectionGuard(ConnectionLimits limits, LogSink log);
+    // `log` receives a line for each answer the guard sends (none with AccessLog::kOff); it
+    // must outlive the guard.
+    ConnectionGuard(ConnectionLimits limits, LogSink log, AccessLog accessLog = AccessLog::kOn);
     // Stops the watch thread; every connection must have been closed().
     ~ConnectionGuard();
     ConnectionGuard(const ConnectionGuard&) = delete;
@@ -65,12 +79,21 @@ class ConnectionGuard {
     // The library closed the connection; its socket may be reused from now on.
     void closed(GuardedConnection* connection);
 
+    // How many connections are open.
+    std::size_t openConnections() const;
+    // Ends every connection whose request is not all in with no further byte of it in sight,
+    // so that the library closes it: the service is stopping, and the requests received are
+    // still answered.
+    void endIdle();
+
   private:
     void watch();
     void sendOutOfTurn(GuardedConnection& connection, int status);
+    void endIfClientHasEnded(GuardedConnection& connection);
 
     ConnectionLimits limits_;
     LogSink log_;
+    AccessLog accessLog_;
     mutable std::mutex
         mutex_;  // guards everything below, and writes to the sockets of connections_
     std::condition_variable wake_;

@@ -68,6 +68,13 @@ class DeviceRegistry {
     // a query now: what a load balancer's health probe asks.
     virtual void checkReachable() = 0;
 
+    // Whether the devices are in a file on this machine, which answers within microseconds
+    // unless another process holds a lock on it; a database server is asked over the network.
+    virtual bool local() const = 0;
+
+    // How many lookups the store answers at once.
+    virtual std::size_t parallelLookups() const = 0;
+
     // Registers every device, each replacing one already registered under its serial, in a single
     // transaction: either all are saved or, on a thrown StoreError, none.
     void saveAll(std::span<const Device> devices);

@@ -40,6 +40,9 @@ class DeviceStore final : public DeviceRegistry {
     void write(const std::function<bool(Writer&)>& work) override;
     void forEach(const std::function<void(const Device&)>& visit) override;
     void checkReachable() override;
+    bool local() const override { return true; }
+    // One connection behind a mutex.
+    std::size_t parallelLookups() const override { return 1; }
 
     // Writes a consistent copy of the whole database to a new file at `path` with SQLite's
     // online backup, while lookups and other processes' writes go on. The copy is one file in

@@ -1,11 +1,14 @@
 #include "service/log_writer.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <optional>
+#include <utility>
 
 namespace quelmarn::service {
 
@@ -18,7 +21,30 @@ constexpr auto kFlushTime = std::chrono::milliseconds(500);
 
 }  // namespace
 
-LogWriter::LogWriter(int fd) : fd_(fd), thread_([this] { run(); }) {}
+LogWriter::LogWriter(int fd, std::string path)
+    : fd_(fd), path_(std::move(path)), thread_([this] { run(); }) {}
+
+int LogWriter::openForAppending(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640);
+}
+
+void LogWriter::reopen() {
+    if (path_.empty())
+        return;
+    const int fd = openForAppending(path_);
+    if (fd < 0) {
+        post("quelmarn-lookupd: 无法重新打开日志文件 " + path_ + "：" + std::strerror(errno) +
+             "，继续写入原来的文件\n");
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        if (reopened_ >= 0)
+            ::close(reopened_);
+        reopened_ = fd;
+    }
+    post("quelmarn-lookupd: 已重新打开日志文件\n");
+}
 
 LogWriter::~LogWriter() {
     {
@@ -27,17 +53,24 @@ LogWriter::~LogWriter() {
     }
     wake_.notify_one();
     thread_.join();
+    if (!path_.empty())
+        ::close(fd_);
+    if (reopened_ >= 0)
+        ::close(reopened_);
 }
 
 void LogWriter::post(std::string_view line) {
     {
         const std::lock_guard lock(mutex_);
-        if (queuedBytes_ + line.size() > kMaxQueuedBytes) {
+        if (queued_.size() + line.size() > kMaxQueuedBytes) {
             ++dropped_;
             return;
         }
-        queue_.emplace_back(line);
-        queuedBytes_ += line.size();
+        queued_ += line;
+        // The writer waits only for an empty queue; otherwise it is writing, and takes these
+        // lines with the next batch.
+        if (queued_.size() != line.size())
+            return;
     }
     wake_.notify_one();
 }
@@ -46,16 +79,20 @@ void LogWriter::run() {
     std::optional<std::chrono::steady_clock::time_point> giveUpAt;
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-        if (queue_.empty())
+        wake_.wait(lock, [this] { return stopping_ || !queued_.empty(); });
+        if (queued_.empty())
             return;
         if (stopping_ && !giveUpAt)
             giveUpAt = std::chrono::steady_clock::now() + kFlushTime;
         if (giveUpAt && std::chrono::steady_clock::now() > *giveUpAt)
             return;
-        std::string text = std::move(queue_.front());
-        queue_.pop_front();
-        queuedBytes_ -= text.size();
+        if (reopened_ >= 0) {
+            ::close(fd_);
+            fd_ = std::exchange(reopened_, -1);
+        }
+        // Every line queued meanwhile, in one write: a busy service logs many lines a
+        // millisecond.
+        std::string text = std::exchange(queued_, std::string());
         if (dropped_ > 0) {
             // Said once per stretch of lost lines, ahead of the first line that follows it.
             text = "quelmarn-lookupd: 日志输出受阻，丢弃了 " + std::to_string(dropped_) +

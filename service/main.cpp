@@ -22,13 +22,18 @@
 // trickles its bytes holds a socket and not a thread; limits on the body (4 KiB in any framing),
 // the header, the time to send a request and the number of connections, each answered at once
 // (413, 431, 408, 503); the Host checked against the addresses listened on; one SQLite connection
-// in WAL mode behind a mutex with a prepared lookup statement, as a lookup holds it for
-// microseconds; one line per request on standard error (time, method, path, status, duration),
-// written by a thread of its own so that a log nobody reads holds up no request.
+// in WAL mode behind a mutex with a prepared lookup statement, used by the event loops only
+// where SQLite need not wait for another process's lock, and otherwise by two threads of their
+// own while the lookup's connection is suspended, so that a database another process holds
+// locked stalls no event loop (a lookup answers 503 after a second); one line per request (time,
+// client, method, path, status, duration) unless --access-log=off, and every problem, on
+// standard error or a --log-file, written by a thread of its own so that a log nobody reads
+// holds up no request.
 // The service creates its database with a few sample devices when it first starts; `import`
 // adds devices from a CSV file, `delete` removes them, `export` writes them all as CSV, and
 // `backup` and `restore` copy the database consistently, all while the service may be running.
-// SIGINT and SIGTERM stop the service at once, closing every connection.
+// SIGINT and SIGTERM stop accepting, answer what was received and exit within five seconds;
+// SIGHUP reopens the log file.
 
 #include <cstdlib>
 #include <iostream>

@@ -22,11 +22,11 @@ HttpAnswer health(DeviceRegistry& store) {
 
 std::optional<HttpAnswer> answerOperatorRoute(const HttpRequest& request, DeviceRegistry& store,
                                               const ServiceFigures& figures) {
-    if (request.path != "/healthz" && request.path != "/metrics")
+    if (request.path != kHealthPath && request.path != "/metrics")
         return std::nullopt;
     if (request.method != "GET" && request.method != "HEAD")
         return HttpAnswer{405, "GET, HEAD\n", "GET, HEAD", kPlainText};
-    if (request.path == "/healthz")
+    if (request.path == kHealthPath)
         return health(store);
     return HttpAnswer{200, figures.exposition(), {}, kPrometheusText};
 }

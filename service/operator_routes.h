@@ -8,6 +8,13 @@
 
 namespace quelmarn::service {
 
+inline constexpr std::string_view kHealthPath = "/healthz";
+
+// Whether `request` is the health probe, which asks the store (GET or HEAD /healthz).
+inline bool isHealthProbe(const HttpRequest& request) {
+    return request.path == kHealthPath && (request.method == "GET" || request.method == "HEAD");
+}
+
 // The answer to a request for one of the paths an operator's tools ask for, or nothing for
 // every other path:
 //   GET or HEAD /healthz: 200 "ok" when the store answers a query now, 503 with the reason when

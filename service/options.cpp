@@ -5,6 +5,8 @@
 #include <charconv>
 #include <vector>
 
+#include "service/client_address.h"
+
 namespace quelmarn::service {
 
 namespace {
@@ -75,8 +77,11 @@ class ArgumentReader {
         if (options.skipFaultyLines && options.command != Command::kImport)
             return std::string("--skip-faulty-lines 只用于 import");
         if (hostOrPortGiven_)
+            return std::string(command) + " 不接受 --host、--port 或 --server-name";
+        if (serveOptionGiven_)
             return std::string(command) +
-                   " 不接受 --host、--port、--server-name、--tls-certificate 或 --tls-key";
+                   " 不接受 --trusted-proxy、--access-log、--log-file、--tls-certificate 或 "
+                   "--tls-key";
         if (options.command == Command::kDelete)
             options.serials.assign(positionals.begin() + 1, positionals.end());
         else
@@ -89,23 +94,26 @@ class ArgumentReader {
     std::optional<std::string> readOption(std::string_view argument, Options& options) {
         const auto equals = argument.find('=');
         const std::string_view name = argument.substr(0, equals);
+        const bool serveOption = name == "--trusted-proxy" || name == "--access-log" ||
+                                 name == "--log-file" || name == "--tls-certificate" ||
+                                 name == "--tls-key";
         if (name != "--host" && name != "--port" && name != "--server-name" &&
-            name != "--database" && name != "--tls-certificate" && name != "--tls-key") {
+            name != "--database" && !serveOption) {
             return "未知的选项 “" + std::string(name) + "”";
         }
         const auto value =
             equals == std::string_view::npos ? takeValue() : argument.substr(equals + 1);
         if (!value)
             return "选项 " + std::string(name) + " 缺少取值";
+        if (serveOption) {
+            serveOptionGiven_ = true;
+            return readServeOption(name, *value, options);
+        }
         if (name == "--database") {
             options.database = std::string(*value);
             return std::nullopt;
         }
         hostOrPortGiven_ = true;
-        if (name == "--tls-certificate" || name == "--tls-key") {
-            (name == "--tls-key" ? options.tlsKey : options.tlsCertificate) = std::string(*value);
-            return std::nullopt;
-        }
         if (name == "--server-name") {
             options.serverNames.emplace_back(*value);
             return std::nullopt;
@@ -121,6 +129,27 @@ class ArgumentReader {
         return std::nullopt;
     }
 
+    // The options that only serving takes, besides where it listens.
+    static std::optional<std::string> readServeOption(std::string_view name, std::string_view value,
+                                                      Options& options) {
+        if (name == "--trusted-proxy") {
+            if (!TrustedProxies::canonical(value))
+                return "代理地址 “" + std::string(value) + "” 无效，应为 IPv4 或 IPv6 地址";
+            options.trustedProxies.emplace_back(value);
+        } else if (name == "--tls-certificate" || name == "--tls-key") {
+            (name == "--tls-key" ? options.tlsKey : options.tlsCertificate) = std::string(value);
+        } else if (name == "--access-log") {
+            if (value != "on" && value != "off")
+                return "--access-log 的取值应为 on 或 off";
+            options.accessLog = value == "on";
+        } else if (value.empty()) {
+            return std::string("--log-file 需要一个文件名");
+        } else {
+            options.logFile = std::string(value);
+        }
+        return std::nullopt;
+    }
+
     std::optional<std::string_view> takeValue() {
         if (next_ >= arguments_.size())
             return std::nullopt;
@@ -130,6 +159,7 @@ class ArgumentReader {
     std::span<const std::string_view> arguments_;
     std::size_t next_ = 0;
     bool hostOrPortGiven_ = false;
+    bool serveOptionGiven_ = false;
 };
 
 }  // namespace
@@ -141,8 +171,10 @@ std::variant<Options, std::string> parseOptions(std::span<const std::string_view
 std::string_view usageText() {
     return R"(用法：
   quelmarn-lookupd [--host 地址] [--port 端口] [--server-name 名称]... [--database 文件|URI]
+                   [--trusted-proxy 地址]... [--access-log on|off] [--log-file 文件]
                    [--tls-certificate 证书.pem --tls-key 私钥.pem]
-      启动序列号查询服务，直到收到 SIGINT 或 SIGTERM；SIGHUP 重新读取证书和私钥。
+      启动序列号查询服务，直到收到 SIGINT 或 SIGTERM；收到 SIGHUP 时重新打开日志文件、
+      重新读取证书和私钥。
   quelmarn-lookupd import 文件.csv|- [--database 文件] [--skip-faulty-lines]
       从 CSV 文件（- 表示从标准输入重定向的文件）导入设备，序列号相同的设备
       会被替换。文件中只要有一行有误（包括同一序列号出现两次），就不导入任何
@@ -166,6 +198,12 @@ std::string_view usageText() {
   --server-name 名称
                     客户端访问本服务时使用的主机名（可重复）；请求的 Host 须为监听地址
                     或这些名称之一
+  --trusted-proxy 地址
+                    前置代理或负载均衡器的 IP 地址（可重复）：来自它的连接不受单个地址的
+                    连接数上限约束，日志记下它在 X-Forwarded-For 中给出的客户端地址
+  --access-log on|off
+                    是否为每个请求记一行日志，默认 on；错误总会记录
+  --log-file 文件   把日志追加到这个文件而不是标准错误；收到 SIGHUP 时重新打开（便于轮转）
   --database 文件   设备数据库（只接受本服务的数据库，或一个空文件），默认 $XDG_DATA_HOME/quelmarn/devices.sqlite3，
                     未设置 XDG_DATA_HOME 时为 ~/.local/share/quelmarn/devices.sqlite3；
                     服务首次启动时自动创建，并写入几台示例设备；

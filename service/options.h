@@ -31,6 +31,12 @@ struct Options {
     std::vector<std::string> serials;      // kDelete only
     std::vector<std::string> serverNames;  // further names clients reach the service by
     bool skipFaultyLines = false;          // kImport only: save the good lines of a faulty file
+    // kServe only: proxies and load balancers in front of the service (numeric addresses).
+    std::vector<std::string> trustedProxies;
+    // kServe only: a line per request, or problems only.
+    bool accessLog = true;
+    // kServe only: where the log goes, reopened on SIGHUP; absent: standard error.
+    std::optional<std::string> logFile;
     // kServe only: serve HTTPS with this certificate chain and private key (PEM files).
     std::optional<std::string> tlsCertificate;
     std::optional<std::string> tlsKey;
@@ -38,6 +44,7 @@ struct Options {
 
 // Reads the arguments that follow the program name:
 //   [--host ADDR] [--port N] [--server-name NAME]... [--database PATH|URI]
+//     [--trusted-proxy ADDR]... [--access-log on|off] [--log-file PATH]
 //     [--tls-certificate FILE --tls-key FILE]
 //   import FILE.csv|- [--database PATH] [--skip-faulty-lines]
 //   backup FILE | restore FILE | export FILE.csv|- [--database PATH]

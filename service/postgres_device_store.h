@@ -40,6 +40,8 @@ class PostgresDeviceStore final : public DeviceRegistry {
     void write(const std::function<bool(Writer&)>& work) override;
     void forEach(const std::function<void(const Device&)>& visit) override;
     void checkReachable() override;
+    bool local() const override { return false; }
+    std::size_t parallelLookups() const override { return kPoolSize; }
 
   private:
     class Lease;

@@ -50,6 +50,20 @@ bool framingInDoubt(const HttpRequest& request) {
            codings.size() > 1;
 }
 
+// RFC 9110 5.1 and 5.6.2: a field name is a token; RFC 9112 5.2 and 2.2: a field line folded
+// onto the next, or a CR that does not end a line, must be refused. The library hands a folded
+// line on as part of the field's name and a bare CR inside the value.
+bool malformedField(std::string_view name, std::string_view value) {
+    constexpr std::string_view kTokenPunctuation = "!#$%&'*+-.^_`|~";
+    const bool nameIsToken = !name.empty() && std::all_of(name.begin(), name.end(), [&](char c) {
+        return platform::isAsciiLetter(static_cast<unsigned char>(c)) ||
+               platform::isAsciiDigit(static_cast<unsigned char>(c)) ||
+               kTokenPunctuation.find(c) != std::string_view::npos;
+    });
+    return !nameIsToken ||
+           value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
 HttpAnswer errorAnswer(int status, std::string_view explanation = {}) {
     return HttpAnswer{status, renderErrorPage(status, explanation), {}};
 }
@@ -80,7 +94,9 @@ HttpAnswer answerLookup(std::string_view body, const DeviceFinder& findDevice) {
 }  // namespace
 
 std::optional<int> refusalBeforeBody(const HttpRequest& request, const AcceptedHosts& hosts) {
-    if (framingInDoubt(request))
+    if (framingInDoubt(request) ||
+        std::any_of(request.headers.begin(), request.headers.end(),
+                    [](const auto& field) { return malformedField(field.first, field.second); }))
         return 400;
     if (const auto lengths = valuesOf(request, "Content-Length"); !lengths.empty()) {
         const std::string_view length = lengths.front();
@@ -112,6 +128,16 @@ HttpAnswer answerRequest(const HttpRequest& request, const AcceptedHosts& hosts,
     if (const auto refusal = refusalBeforeBody(request, hosts))
         return errorAnswer(*refusal);
     return answerRoute(request, findDevice);
+}
+
+std::optional<std::string_view> serialToLookUp(const HttpRequest& request) {
+    if (request.path != kLookupRoute.path || request.method != kLookupRoute.method ||
+        request.body.size() > kMaxBodyBytes)
+        return std::nullopt;
+    const auto parsed = parseLookupBody(request.body);
+    if (const auto* serial = std::get_if<std::string_view>(&parsed))
+        return *serial;
+    return std::nullopt;
 }
 
 HttpAnswer answerRoute(const HttpRequest& request, const DeviceFinder& findDevice) {

@@ -31,6 +31,10 @@ HttpAnswer answerRequest(const HttpRequest& request, const AcceptedHosts& hosts,
 // of answerRequest() but the header checks, which the server makes once, before the body.
 HttpAnswer answerRoute(const HttpRequest& request, const DeviceFinder& findDevice);
 
+// The serial a lookup that passed refusalBeforeBody() asks for, when answerRoute() would look it
+// up in the database; nothing for every other request, which needs no database.
+std::optional<std::string_view> serialToLookUp(const HttpRequest& request);
+
 // The status for a request refused by its header alone, or nothing when its body may be read.
 // answerRequest() applies the same checks; the server calls this one before reading the body.
 std::optional<int> refusalBeforeBody(const HttpRequest& request, const AcceptedHosts& hosts);

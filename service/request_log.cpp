@@ -13,14 +13,17 @@ constexpr std::size_t kMaxLoggedBytes = 200;
 
 }  // namespace
 
-std::string formatRequestLogLine(std::time_t sentAt, std::string_view method, std::string_view path,
-                                 int status, std::optional<std::chrono::microseconds> elapsed) {
+std::string formatRequestLogLine(std::time_t sentAt, std::string_view client,
+                                 std::string_view method, std::string_view path, int status,
+                                 std::optional<std::chrono::microseconds> elapsed) {
     std::tm utc{};
     gmtime_r(&sentAt, &utc);
     char stamp[32];
     const std::size_t stampLength = std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &utc);
 
     std::string line(stamp, stampLength);
+    line += ' ';
+    appendEscapedForLog(line, client.empty() ? "-" : client, kMaxLoggedBytes);
     line += ' ';
     appendEscapedForLog(line, method, kMaxLoggedBytes);
     line += ' ';

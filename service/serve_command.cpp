@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 #include <iostream>
 #include <memory>
@@ -21,24 +24,45 @@ namespace quelmarn::service {
 
 namespace {
 
-// File descriptors kept for the database, the log and the listening socket.
-constexpr rlim_t kReservedDescriptors = 64;
+// Descriptors left free for what the service opens later: the listening socket, a reopened
+// log file, SQLite's temporary files.
+constexpr std::size_t kSpareDescriptors = 8;
+
+// How many descriptors are open now (those of the database and the log among them).
+std::size_t openDescriptors() {
+    std::error_code error;
+    std::size_t open = 0;
+    for (std::filesystem::directory_iterator entry("/proc/self/fd", error), end;
+         !error && entry != end; entry.increment(error))
+        ++open;
+    return open;
+}
 
 // Each connection takes a descriptor, those over the limit that are told 503 too: raise the soft
-// limit to the hard one (getrlimit(2)) and take no more connections than that allows.
-ConnectionLimits limitsForThisProcess() {
+// limit to the hard one (getrlimit(2)) and take no more connections than the descriptors left
+// allow, so that the HTTP library stops accepting when they are taken (connections wait in the
+// listening socket's backlog meanwhile) instead of failing to accept again and again. Nothing
+// when not even one connection could be served.
+std::optional<ConnectionLimits> limitsForThisProcess(const Options& options, LogWriter& log) {
     ConnectionLimits limits;
+    limits.trustedProxies = TrustedProxies(options.trustedProxies);
     rlimit files{};
-    if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
-        files.rlim_cur = files.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &files);
-        getrlimit(RLIMIT_NOFILE, &files);
-        const rlim_t reserved = 2 * kReservedDescriptors + kOverLimitMargin;
-        const rlim_t usable = files.rlim_cur > reserved + kReservedDescriptors
-                                  ? files.rlim_cur - reserved
-                                  : kReservedDescriptors;
-        limits.connections = std::min<std::size_t>(limits.connections, usable);
-    }
+    if (getrlimit(RLIMIT_NOFILE, &files) != 0)
+        return limits;
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+    getrlimit(RLIMIT_NOFILE, &files);
+    const std::size_t taken = openDescriptors() + LookupServer::kOwnDescriptors + kSpareDescriptors;
+    if (files.rlim_cur == RLIM_INFINITY ||
+        files.rlim_cur >= taken + limits.connections + limits.answeredOverLimit)
+        return limits;
+    const std::size_t usable = files.rlim_cur > taken ? files.rlim_cur - taken : 0;
+    if (usable < LookupServer::kEventLoops)
+        return std::nullopt;
+    limits.answeredOverLimit = std::min(limits.answeredOverLimit, usable / 4);
+    limits.connections = usable - limits.answeredOverLimit;
+    log.post("quelmarn-lookupd: 文件描述符上限为 " + std::to_string(files.rlim_cur) +
+             "，最多同时服务 " + std::to_string(limits.connections) + " 个连接；其余连接须等候\n");
     return limits;
 }
 
@@ -73,9 +97,21 @@ int runServer(const Options& options, const std::string& databasePath) {
         std::cerr << "quelmarn-lookupd: " << error.what() << "\n";
         return 1;
     }
-    LogWriter log(STDERR_FILENO);
+    int logFile = STDERR_FILENO;
+    if (options.logFile && (logFile = LogWriter::openForAppending(*options.logFile)) < 0) {
+        std::cerr << "quelmarn-lookupd: 无法打开日志文件 " << *options.logFile << "："
+                  << std::strerror(errno) << "\n";
+        return 1;
+    }
+    LogWriter log(logFile, options.logFile ? *options.logFile : std::string());
+    const auto limits = limitsForThisProcess(options, log);
+    if (!limits) {
+        log.post("quelmarn-lookupd: 文件描述符上限过低，无法服务任何连接\n");
+        return 1;
+    }
     LookupServer server(
-        *store, [&log](std::string_view line) { log.post(line); }, limitsForThisProcess());
+        *store, [&log](std::string_view line) { log.post(line); }, *limits,
+        options.accessLog ? AccessLog::kOn : AccessLog::kOff);
     if (tls)
         server.useTls(*tls);
     const auto bound = server.bind(host, options.port, options.serverNames);
@@ -93,9 +129,11 @@ int runServer(const Options& options, const std::string& databasePath) {
 
     std::thread stopper([&server, &stopSignals, &log, &tls] {
         int signal = 0;
-        // SIGHUP asks a daemon to take up its files again: a renewed certificate is used from
-        // the next handshake on, connections under way keep theirs.
+        // SIGHUP asks a daemon to take up its files again: the log file, moved away by a log
+        // rotation, is reopened at its name, and a renewed certificate is used from the next
+        // handshake on (connections under way keep theirs).
         while (sigwait(&stopSignals, &signal) == 0 && signal == SIGHUP) {
+            log.reopen();
             if (!tls)
                 continue;
             const auto problem = tls->reload();
@@ -105,17 +143,19 @@ int runServer(const Options& options, const std::string& databasePath) {
         }
         server.stop();
     });
-    const bool served = server.serve();
-    if (!served) {
+    const auto end = server.serve();
+    if (end == LookupServer::End::kNotStarted) {
         // serve() ended by itself, as the listening socket failed: the stopper still waits.
         pthread_kill(stopper.native_handle(), SIGTERM);
         stopper.join();
         log.post("quelmarn-lookupd: 监听失败\n");
         return 1;
     }
+    if (end == LookupServer::End::kDatabaseLost)
+        pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
     log.post("quelmarn-lookupd: 已停止\n");
-    return 0;
+    return end == LookupServer::End::kStopped ? 0 : 1;
 }
 
 }  // namespace quelmarn::service

@@ -1,5 +1,7 @@
 #include "service/sqlite_handles.h"
 
+#include "service/sqlite_no_wait.h"
+
 namespace quelmarn::service {
 
 namespace {
@@ -20,7 +22,8 @@ Connection openConnection(const std::string& path, OpenMode mode) {
                                                    : SQLITE_OPEN_READWRITE;
     const int flags = access | SQLITE_OPEN_NOMUTEX;
     Connection connection(nullptr);
-    const int result = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    // The system's VFS, but one that a thread may ask not to wait for locks (NoWaitScope).
+    const int result = sqlite3_open_v2(path.c_str(), &raw, flags, noWaitVfsName());
     // sqlite3_open_v2 hands back a handle even on failure, which carries the reason and must be
     // closed all the same.
     connection.reset(raw);

@@ -121,6 +121,18 @@ bool AppDelegate::setValueForKey(std::string_view key, std::shared_ptr<NSObject>
     return NSObject::setValueForKey(key, std::move(value));
 }
 
+std::shared_ptr<NSViewController> AppDelegate::shownPanelController() const {
+    const std::array<std::shared_ptr<NSViewController>, 3> controllers = {
+        deviceViewController_, serialNumberViewController_, aboutViewController_};
+    for (const auto& controller : controllers) {
+        if (controller && currectView && controller->isViewLoaded() &&
+            controller->view() == currectView) {
+            return controller;
+        }
+    }
+    return nullptr;
+}
+
 bool AppDelegate::performAction(std::string_view selector,
                                 const std::shared_ptr<NSObject>& sender) {
     using Action = void (AppDelegate::*)(const std::shared_ptr<NSObject>&);
@@ -135,6 +147,12 @@ bool AppDelegate::performAction(std::string_view selector,
     for (const auto& [name, action] : kActions) {
         if (name == selector) {
             (this->*action)(sender);
+            return true;
+        }
+    }
+    // The other commands of the window's menu (copy:) are the shown panel's.
+    if (const auto panel = shownPanelController()) {
+        if (panel->performAction(selector, sender)) {
             return true;
         }
     }

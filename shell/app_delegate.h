@@ -61,10 +61,15 @@ class AppDelegate : public platform::NSApplicationDelegate, public smc::SMCSenso
     void showHelpPage(const std::shared_ptr<platform::NSObject>& sender);
 
     bool setValueForKey(std::string_view key, std::shared_ptr<platform::NSObject> value) override;
+    // Runs the command `selector` names; what is not one of the delegate's own goes to the
+    // controller of the panel shown, so that the window's 编辑 → 复制 copies that panel.
     bool performAction(std::string_view selector,
                        const std::shared_ptr<platform::NSObject>& sender) override;
 
   private:
+    // The controller whose view is the panel shown now; null before the launch.
+    std::shared_ptr<platform::NSViewController> shownPanelController() const;
+
     // Shows `controller`'s view in place of the panel shown now.
     void replaceCurrentPanelWith(platform::NSViewController& controller);
 

@@ -46,6 +46,7 @@ void DeviceViewController::awakeFromNib() {
     const sysinfo::VarSystemInfo info;
     // Each row's text is made when its row is built, so the sensors are read only after the
     // display row is in place, the temperature before the fans.
+    rowTexts_.clear();
     const std::array<std::function<std::string()>, 8> rowTexts = {
         [&] { return processorRowText(info.sysProcessorName()); },
         [&] { return clockRowText(info.sysProcessorSpeed(), info.sysProcessorCount()); },
@@ -69,7 +70,8 @@ void DeviceViewController::awakeFromNib() {
         const double width = view()->frame().width - (row == 1 ? kLabelX : 0);
         auto label = NSTextField::initWithFrame(
             NSMakeRect(kLabelX, view()->frame().height - offset, width, kBoxSide));
-        label->setStringValue(rowTexts[row - 1]());
+        rowTexts_.push_back(rowTexts[row - 1]());
+        label->setStringValue(rowTexts_.back());
         label->setFont(NSFont::fontWithName("Lucida Grande", kLabelFontSize));
         label->setBezeled(false);
         label->setDrawsBackground(false);
@@ -78,23 +80,19 @@ void DeviceViewController::awakeFromNib() {
         view()->addSubview(label);
     }
 
-    // The labels take no selection, so the panel as a whole offers its text for copying.
-    auto copyItem = std::make_shared<NSMenuItem>("复制", "copy:", "c");
+    // The labels take no selection, so the panel as a whole offers its text for copying. Its key,
+    // Ctrl+C, belongs to the window's 编辑 menu, which sends the same action here.
+    auto copyItem = std::make_shared<NSMenuItem>("复制", "copy:", "");
     copyItem->setTarget(shared_from_this());
     auto menu = std::make_shared<NSMenu>();
     menu->addItem(std::move(copyItem));
     view()->setMenu(std::move(menu));
 }
 
-std::string DeviceViewController::summaryText() {
-    if (!isViewLoaded()) {
-        return {};
-    }
+std::string DeviceViewController::summaryText() const {
     std::string text;
-    for (const auto& subview : view()->subviews()) {
-        if (const auto label = std::dynamic_pointer_cast<NSTextField>(subview)) {
-            text += label->stringValue() + "\n";
-        }
+    for (const std::string& row : rowTexts_) {
+        text += row + "\n";
     }
     return text;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/appkit/ns_view_controller.h"
 #include "smc/smc_sensor_queries.h"
@@ -23,10 +24,11 @@ class DeviceViewController : public platform::NSViewController, public smc::SMCS
     std::string getFanInfo();
 
     // The eight rows as they read, each followed by a line break, for pasting into a support
-    // request; empty before the panel is built.
-    std::string summaryText();
-    // Puts summaryText() on the clipboard as plain text. The panel's context menu 复制 and
-    // Ctrl+C send it.
+    // request: made from the texts the rows were given, not read back from the labels. Empty
+    // before the panel is built.
+    std::string summaryText() const;
+    // Puts summaryText() on the clipboard as plain text. The panel's context menu 复制 and the
+    // window's 编辑 → 复制 (Ctrl+C) send it.
     void copy(const std::shared_ptr<platform::NSObject>& sender);
 
     bool performAction(std::string_view selector,
@@ -35,4 +37,8 @@ class DeviceViewController : public platform::NSViewController, public smc::SMCS
   protected:
     // Builds the eight rows, top to bottom, into the loaded view.
     void awakeFromNib() override;
+
+  private:
+    // The eight row texts, top to bottom, as the build made them.
+    std::vector<std::string> rowTexts_;
 };

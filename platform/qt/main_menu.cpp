@@ -1,6 +1,7 @@
 #include "platform/qt/main_menu.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QToolBar>
@@ -10,6 +11,7 @@
 #include "platform/log.h"
 #include "platform/qt/class_registry.h"
 #include "platform/qt/interface_loader.h"
+#include "platform/qt/keyboard_navigation.h"
 #include "platform/qt/native_bridge.h"
 #include "platform/qt/view_wrapping.h"
 
@@ -24,6 +26,13 @@ std::string stringProperty(const QObject& object, const char* name) {
 // quitting, and closing (that is, hiding) the main window.
 void sendAction(NSApplication& application, NSWindow& window, const std::string& selector,
                 const std::shared_ptr<NSObject>& sender) {
+    // The field with the keyboard answers Copy first when text is selected in it, as the key
+    // itself does there; otherwise Copy is the panel's, through the delegate.
+    if (auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        selector == "copy:" && field != nullptr && field->hasSelectedText()) {
+        field->copy();
+        return;
+    }
     const auto delegate = application.delegate();
     if (delegate && delegate->performAction(selector, sender)) {
         return;
@@ -155,6 +164,7 @@ std::shared_ptr<NSWindow> loadMainWindow() {
     }
     root.release();
     placeToolbarWidgets(loader, *mainWindow);
+    enableKeyboardNavigation(*mainWindow);
     return NativeBridge::wrapWindow(*mainWindow);
 }
 

@@ -18,13 +18,18 @@
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
 #include "platform/qt/toolkit_translations.h"
+#include "platform/qt/window_activation.h"
+#include "platform/qt/window_closing.h"
 
 namespace platform {
 namespace {
 
-// A window of the application that the user sees now; a minimised one is not on screen.
+// A window of the application that the user sees now; a minimised one is not on screen, and
+// neither is one the window manager does not manage (the tray icon's, which on X11 is a
+// top-level window embedded into the tray).
 bool isOnScreen(const QWidget* window) {
     return window->isVisible() && !window->isMinimized() &&
+           !window->windowFlags().testFlag(Qt::BypassWindowManagerHint) &&
            (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog);
 }
 
@@ -93,7 +98,9 @@ void NSApplication::reopen() {
 }
 
 void NSApplication::terminate() {
-    QCoreApplication::quit();
+    // Not quit(): that first asks every visible window to close, and the main window answers a
+    // close by hiding, which the toolkit takes for a refusal to quit.
+    QCoreApplication::exit(0);
 }
 
 int NSApplicationMain(int argc, char** argv) {
@@ -101,15 +108,22 @@ int NSApplicationMain(int argc, char** argv) {
     // is lost if the application is stopped by a signal, as when its output goes to a file.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     prepareToolkitEnvironment();
+    // Before the toolkit takes the launcher's startup id for a first window of its own.
+    const std::string activationToken = activationTokenOfThisStart();
     QApplication toolkit(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quelmarn"));
     installToolkitTranslations(toolkit);
     installAccessibleRoles();
+    // The desktop entry's id: the Wayland app_id, by which the desktop finds the entry's name and
+    // icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUELMARN_APP_ID));
     // Closing the main window only hides it; the application runs until it is told to quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
     NSApplication& application = NSApplication::sharedApplication();
-    SingleInstance instance(SingleInstance::sessionName());
+    // The main window, once loaded: a later start's activation token is presented with it.
+    QWidget* mainWidget = nullptr;
+    SingleInstance instance(SingleInstance::sessionName(), activationToken);
     switch (instance.claimOrHandOver()) {
         case SingleInstance::Start::kHandedOver:
             std::puts("quelmarn is already running; it has been asked to show its window.");
@@ -119,8 +133,11 @@ int NSApplicationMain(int argc, char** argv) {
             return 1;
         case SingleInstance::Start::kFirst:
             // Listening at once lets a start at the same moment hand over as soon as it can;
-            // its request waits for the event loop.
-            instance.listen([&application] { application.reopen(); });
+            // its request waits for the event loop, which runs only once the window is there.
+            instance.listen([&application, &mainWidget](const std::string& activationToken) {
+                activateWithToken(activationToken, *mainWidget,
+                                  [&application] { application.reopen(); });
+            });
             break;
     }
     const auto window = loadMainWindow();
@@ -135,6 +152,11 @@ int NSApplicationMain(int argc, char** argv) {
     // than laying out a whole panel: both wait until the window is on screen.
     std::unique_ptr<StatusIcon> statusIcon;
     QWidget& mainWindow = *NativeBridge::windowOf(*window);
+    mainWidget = &mainWindow;
+    // Without an icon in a tray, nothing would be left to bring a closed window back or to quit
+    // from: closing then quits. A tray that went away since counts as none.
+    hideOnClose(mainWindow,
+                [&statusIcon] { return !statusIcon || !QSystemTrayIcon::isSystemTrayAvailable(); });
     afterFirstPaint(mainWindow, [&application, &statusIcon, &mainWindow] {
         for (QLineEdit* field : mainWindow.findChildren<QLineEdit*>()) {
             if (field->property("clearButtonAfterFirstFrame").toBool()) {
@@ -143,8 +165,6 @@ int NSApplicationMain(int argc, char** argv) {
             }
         }
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            // Nothing would be left to bring a closed window back or to quit from.
-            QApplication::setQuitOnLastWindowClosed(true);
             return;
         }
         statusIcon = std::make_unique<StatusIcon>([&application] { application.reopen(); },

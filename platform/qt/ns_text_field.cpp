@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "platform/qt/accessibility.h"
+#include "platform/qt/elided_label.h"
 #include "platform/qt/native_bridge.h"
 #include "platform/qt/text_field_widget.h"
 
@@ -64,6 +65,8 @@ void NSTextField::applyInteraction() {
     lineEdit->setAttribute(Qt::WA_TransparentForMouseEvents, !interactive);
     if (!interactive) {
         lineEdit->deselect();
+        // A label cannot be scrolled to read the rest of a long text.
+        elideWhenTooLong(*lineEdit);
     }
     describeAnew(*lineEdit);
 }

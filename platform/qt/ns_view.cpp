@@ -105,6 +105,11 @@ void NSView::setMenu(std::shared_ptr<NSMenu> menu) {
     if (!menu_) {
         return;
     }
+    // A view with commands of its own takes the keyboard, so that their keys and the menu key
+    // reach it without a mouse.
+    if (widget->focusPolicy() == Qt::NoFocus) {
+        widget->setFocusPolicy(Qt::StrongFocus);
+    }
     for (const std::shared_ptr<NSMenuItem>& item : menu_->items()) {
         auto* action = new QAction(QString::fromStdString(item->title()), widget);
         action->setProperty(kMenuItemProperty, true);

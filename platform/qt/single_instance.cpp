@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -19,9 +20,11 @@ namespace {
 
 // How long a start waits between attempts while the instance it found is still starting up.
 constexpr unsigned long kRetryMilliseconds = 20;
-constexpr std::string_view kReopenRequest = "reopen\n";
-// A caller sends one short line; anything longer is no request of ours.
-constexpr std::size_t kLongestRequest = 64;
+// A caller sends one line: "reopen", then a blank and its activation token if it has one.
+constexpr std::string_view kReopenRequest = "reopen";
+// Tokens are short (a UUID, a startup id with host name and time); anything longer is no
+// request of ours.
+constexpr std::size_t kLongestRequest = 512;
 
 // A bare name lives in the temporary directory, as the runtime directory may be missing.
 QString socketPathFor(const QString& name) {
@@ -42,7 +45,40 @@ std::optional<sockaddr_un> addressOf(const QString& path) {
 
 }  // namespace
 
-SingleInstance::SingleInstance(QString name) : socketPath_(socketPathFor(name)) {}
+std::optional<std::string> parseReopenRequest(std::string_view request) {
+    if (request.size() > kLongestRequest || request.empty() || request.back() != '\n') {
+        return std::nullopt;
+    }
+    request.remove_suffix(1);
+    if (request == kReopenRequest) {
+        return std::string();
+    }
+    if (request.substr(0, kReopenRequest.size() + 1) != std::string(kReopenRequest) + " ") {
+        return std::nullopt;
+    }
+    const std::string_view token = request.substr(kReopenRequest.size() + 1);
+    // A token is printable ASCII without blanks (xdg-activation and startup-notification ids
+    // both are); anything else would end up in the environment or an X property.
+    const bool printable =
+        std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+    if (token.empty() || !printable) {
+        return std::nullopt;
+    }
+    return std::string(token);
+}
+
+std::string activationTokenOfThisStart() {
+    for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+        const QByteArray value = qgetenv(name);
+        if (!value.isEmpty()) {
+            return value.toStdString();
+        }
+    }
+    return {};
+}
+
+SingleInstance::SingleInstance(QString name, std::string activationToken)
+    : socketPath_(socketPathFor(name)), activationToken_(std::move(activationToken)) {}
 
 SingleInstance::~SingleInstance() {
     for (const Caller& caller : callers_) {
@@ -80,6 +116,15 @@ SingleInstance::Lock SingleInstance::tryLock() {
 }
 
 bool SingleInstance::sendReopenRequest() const {
+    std::string request(kReopenRequest);
+    if (!activationToken_.empty()) {
+        request += " " + activationToken_;
+    }
+    request += "\n";
+    if (!parseReopenRequest(request)) {
+        // A token the instance would refuse: still ask it to reopen, without one.
+        request = std::string(kReopenRequest) + "\n";
+    }
     const auto address = addressOf(socketPath_);
     if (!address) {
         return false;
@@ -93,8 +138,8 @@ bool SingleInstance::sendReopenRequest() const {
     // instance to read it.
     const bool sent =
         ::connect(socket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 &&
-        ::send(socket, kReopenRequest.data(), kReopenRequest.size(), MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(kReopenRequest.size());
+        ::send(socket, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size());
     ::close(socket);
     return sent;
 }
@@ -121,7 +166,7 @@ SingleInstance::Start SingleInstance::claimOrHandOver(std::chrono::milliseconds 
     }
 }
 
-bool SingleInstance::listen(std::function<void()> onReopen) {
+bool SingleInstance::listen(std::function<void(const std::string&)> onReopen) {
     const auto address = addressOf(socketPath_);
     if (!first_ || listening_ >= 0 || !address) {
         return false;
@@ -158,22 +203,22 @@ void SingleInstance::acceptCallers() {
 }
 
 void SingleInstance::readFrom(Caller& caller) {
-    char buffer[kLongestRequest];
+    char buffer[kLongestRequest + 1];
     ssize_t count = 0;
     while ((count = ::read(caller.socket, buffer, sizeof buffer)) > 0) {
         caller.received.append(buffer, static_cast<std::size_t>(count));
     }
     const bool more = count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR);
-    if (more && caller.received.size() < kLongestRequest) {
+    if (more && caller.received.size() <= kLongestRequest) {
         return;
     }
     // The caller has said all it will (it closed its end), or too much.
-    const bool reopen = caller.received == kReopenRequest;
+    const std::optional<std::string> token = parseReopenRequest(caller.received);
     caller.notifier.reset();
     ::close(caller.socket);
     callers_.remove_if([&caller](const Caller& each) { return &each == &caller; });
-    if (reopen) {
-        onReopen_();
+    if (token) {
+        onReopen_(*token);
     }
 }
 

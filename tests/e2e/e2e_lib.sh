@@ -52,3 +52,22 @@ e2e_screenshot() {
     [[ -s "$2" ]] || e2e_fail "no screenshot in $2"
     echo "screenshot: $2"
 }
+
+# Gives the run an empty output directory $1, a runtime directory of its own (the single-instance
+# socket lives there) and a virtual display of its own.
+e2e_private_session() {
+    rm -rf "$1"
+    mkdir -p "$1"
+    export XDG_RUNTIME_DIR="$(mktemp -d)"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    e2e_start_display
+}
+
+# Starts the application $1 as e2e_start_app does (log in $2) and waits until its main window
+# is shown and the launch has logged its last line; sets E2E_WINDOW to the window's id.
+e2e_start_app_window() {
+    e2e_start_app "$1" "$2"
+    E2E_WINDOW="$(e2e_window quelmarn)"
+    [[ -n "$E2E_WINDOW" ]] || e2e_fail "the main window did not appear"
+    e2e_wait_for_line "$2" 10 'the fan speed is '
+}

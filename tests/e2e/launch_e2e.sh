@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real application on a virtual display: it shows its window at a fixed size and writes the
-# eleven launch lines; a second start raises the covered window and ends; without a tray,
-# closing the window ends the application; a killed instance's socket does not keep the next
-# start from running, and two starts at the same moment leave one process and one window.
+# eleven launch lines; a second start raises the covered window, presents its startup id to the
+# window manager and ends; without a tray, closing the window ends the application; a killed
+# instance's socket does not keep the next start from running, and two starts at the same moment
+# leave one process and one window.
 # Usage: launch_e2e.sh QUELMARN OUTPUT_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 app="$1"
@@ -60,9 +61,22 @@ above() {
        "$(grep -nx "$(printf '0x%x' "$2")" <<<"$order" | cut -d: -f1)" ]]
 }
 above "$cover" "$window" || e2e_fail "the covering window is not above the main window"
-"$app" >"$out/second.stdout" 2>"$out/second.log" || e2e_fail "the second start failed"
+# The launcher's startup id reaches the window manager: the window carries it, and the startup
+# is declared complete ("remove: ID=..." in 20-byte pieces, here three).
+xev -root -event property >"$out/root-events.log" 2>&1 &
+E2E_PIDS+=("$!")
+sleep 0.3
+startup_id="e2e-launcher-12-host-quelmarn-0_TIME4242"
+DESKTOP_STARTUP_ID="$startup_id" "$app" >"$out/second.stdout" 2>"$out/second.log" ||
+    e2e_fail "the second start failed"
 for _ in $(seq 50); do above "$window" "$cover" && break; sleep 0.1; done
 above "$window" "$cover" || e2e_fail "the second start did not raise the covered window"
+[[ "$(xprop -id "$window" _NET_STARTUP_ID)" == "_NET_STARTUP_ID(UTF8_STRING) = \"$startup_id\"" ]] ||
+    e2e_fail "the window does not carry the second start's startup id: $(xprop -id "$window" _NET_STARTUP_ID)"
+for _ in $(seq 20); do [[ "$(grep -c '(_NET_STARTUP_INFO' "$out/root-events.log")" -ge 3 ]] && break; sleep 0.1; done
+[[ "$(grep -c '(_NET_STARTUP_INFO_BEGIN)' "$out/root-events.log")" -eq 1 &&
+   "$(grep -c '(_NET_STARTUP_INFO)' "$out/root-events.log")" -eq 2 ]] ||
+    e2e_fail "the startup was not declared complete: $(grep -c '_NET_STARTUP_INFO' "$out/root-events.log") pieces"
 [[ "$(stat -c %i "$socket")" == "$inode" ]] || e2e_fail "the second start replaced the running instance's socket"
 kill "$cover_pid"
 

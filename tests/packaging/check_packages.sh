@@ -21,6 +21,9 @@ for deb in "$app_deb" "$service_deb"; do
     dpkg-deb -x "$deb" "$root"
     echo "packages: $(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
 done
+# A Wayland session runs the application natively only with Qt's Wayland plugin.
+[[ ",$(dpkg-deb -f "$app_deb" Depends | tr -d ' ')," == *",qt6-wayland,"* ]] ||
+    e2e_fail "the application's package does not depend on qt6-wayland"
 
 # lintian fails on errors; the one warning it prints is explained in
 # packaging/CMakeLists.txt.

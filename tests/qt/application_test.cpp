@@ -8,12 +8,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "platform/appkit/ns_toolbar_item.h"
 #include "platform/qt/application_environment.h"
@@ -21,6 +23,8 @@
 #include "platform/qt/native_bridge.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/status_icon.h"
+#include "platform/qt/window_closing.h"
+#include "platform/qt/x11_startup_notification.h"
 
 namespace {
 
@@ -146,6 +150,58 @@ TEST_F(MainMenuTest, ReopenActivatesACoveredWindowAndBringsBackAMinimisedOne) {
     EXPECT_EQ(delegate->reopens, (std::vector<bool>{true, false}));
 }
 
+// 编辑 → 复制 copies the search box's selected text when it has the keyboard and text is
+// selected there, as Ctrl+C does; otherwise it is the delegate's (the panel's copy).
+TEST_F(MainMenuTest, CopyIsTheSearchBoxsSelectionFirstThenTheDelegates) {
+    window->makeKeyAndOrderFront(nullptr);
+    QApplication::setActiveWindow(mainWindow);
+    searchField().setText("C02X");
+    searchField().setFocus();
+    searchField().selectAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &searchField(); }));
+    QApplication::clipboard()->setText("before");
+    action("actionCopy").trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "C02X");
+    EXPECT_TRUE(delegate->actions.empty());
+
+    searchField().deselect();
+    action("actionCopy").trigger();
+    EXPECT_EQ(delegate->actions, std::vector<std::string>{"copy:"});
+    EXPECT_EQ(QApplication::clipboard()->text(), "C02X");
+}
+
+// On X11 the tray icon is a top-level window of the application's, embedded into the tray: it
+// must not count as a window on screen, or nothing would bring a closed main window back.
+TEST_F(MainMenuTest, AWindowTheWindowManagerDoesNotManageIsNotOnScreen) {
+    QWidget trayIconLike(nullptr,
+                         Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+    trayIconLike.show();
+    EXPECT_FALSE(application.hasVisibleWindows());
+    application.reopen();
+    EXPECT_EQ(delegate->reopens, std::vector<bool>{false});
+}
+
+TEST_F(MainMenuTest, ClosingHidesTheSameNativeWindowOrQuitsWhenNothingCouldBringItBack) {
+    bool quits = false;
+    platform::hideOnClose(*mainWindow, [&quits] { return quits; });
+    window->makeKeyAndOrderFront(nullptr);
+    const QWindow* native = mainWindow->windowHandle();
+    ASSERT_NE(native, nullptr);
+    action("actionPerformClose").trigger();
+    EXPECT_FALSE(mainWindow->isVisible());
+    EXPECT_EQ(mainWindow->windowHandle(), native);
+    EXPECT_NE(native->handle(), nullptr) << "the native window was destroyed";
+
+    window->makeKeyAndOrderFront(nullptr);
+    EXPECT_TRUE(mainWindow->isVisible());
+    quits = true;
+    QTimer::singleShot(0, [&] { mainWindow->close(); });
+    const QObject limit;
+    QTimer::singleShot(10000, &limit, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(mainWindow->isVisible());
+}
+
 TEST_F(MainMenuTest, QuitIsTheApplicationsWhenTheDelegateDeclines) {
     QTimer::singleShot(0, [&] { action("actionTerminate").trigger(); });
     const QObject limit;  // gone with the test, so the limit cannot stop a later loop
@@ -171,7 +227,7 @@ TEST(SingleInstanceTest, ANewcomerWaitsForAStartingInstanceAndTakesOverWhenItEnd
     std::thread patient([&] { patientStart = platform::SingleInstance(name).claimOrHandOver(); });
     QTest::qWait(200);
     int reopened = 0;
-    EXPECT_TRUE(starting->listen([&] { ++reopened; }));
+    EXPECT_TRUE(starting->listen([&](const std::string&) { ++reopened; }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return reopened == 1; }));
     patient.join();
     EXPECT_EQ(patientStart, Start::kHandedOver);
@@ -189,9 +245,86 @@ TEST(SingleInstanceTest, ALockFileThatCannotBeOpenedDoesNotKeepTheApplicationFro
     platform::SingleInstance first(name);
     ASSERT_EQ(first.claimOrHandOver(std::chrono::seconds(30)), Start::kFirst);
     int reopened = 0;
-    ASSERT_TRUE(first.listen([&] { ++reopened; }));
+    ASSERT_TRUE(first.listen([&](const std::string&) { ++reopened; }));
     EXPECT_EQ(platform::SingleInstance(name).claimOrHandOver(), Start::kHandedOver);
     EXPECT_TRUE(QTest::qWaitFor([&] { return reopened == 1; }));
+}
+
+// A later start hands over the token its launcher gave it, Wayland's before X11's, so that the
+// running instance may take the focus with it.
+TEST(SingleInstanceTest, ALaterStartHandsOverItsActivationToken) {
+    struct Case {
+        const char* xdgActivationToken;  // null: not set
+        const char* desktopStartupId;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, ""},
+        {"8c1f0e2a-4d55-4c0e-9d7a-0b6f1a2c3d4e", nullptr, "8c1f0e2a-4d55-4c0e-9d7a-0b6f1a2c3d4e"},
+        {nullptr, "launcher-1234-host-quelmarn-0_TIME987654",
+         "launcher-1234-host-quelmarn-0_TIME987654"},
+        {"wayland-token", "x11-id", "wayland-token"},
+        // A token with a blank is none the instance would take: the start still reopens it.
+        {"two words", nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        for (const auto& [name, value] : {std::pair{"XDG_ACTIVATION_TOKEN", c.xdgActivationToken},
+                                          std::pair{"DESKTOP_STARTUP_ID", c.desktopStartupId}}) {
+            value != nullptr ? qputenv(name, value) : qunsetenv(name);
+        }
+        QTemporaryDir directory;
+        const QString name = directory.filePath("quelmarn-test");
+        platform::SingleInstance first(name);
+        ASSERT_EQ(first.claimOrHandOver(), Start::kFirst);
+        std::vector<std::string> tokens;
+        ASSERT_TRUE(first.listen([&](const std::string& token) { tokens.push_back(token); }));
+        EXPECT_EQ(platform::SingleInstance(name).claimOrHandOver(), Start::kHandedOver);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !tokens.empty(); }));
+        EXPECT_EQ(tokens, std::vector<std::string>{c.expected});
+    }
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    qunsetenv("DESKTOP_STARTUP_ID");
+}
+
+TEST(SingleInstanceTest, OnlyAReopenLineWithAPrintableTokenIsARequest) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"reopen\n", ""},
+        {"reopen abc-123_TIME9\n", "abc-123_TIME9"},
+        {"reopen", std::nullopt},
+        {"reopen \n", std::nullopt},
+        {"reopen a b\n", std::nullopt},
+        {"reopen a\tb\n", std::nullopt},
+        {"reopen \x01\n", std::nullopt},
+        {"reopenx\n", std::nullopt},
+        {"quit\n", std::nullopt},
+        {"reopen " + std::string(600, 'a') + "\n", std::nullopt},
+    };
+    for (const auto& [request, expected] : cases) {
+        SCOPED_TRACE(request);
+        EXPECT_EQ(platform::parseReopenRequest(request), expected);
+    }
+}
+
+TEST(X11StartupTest, TheRemoveMessageQuotesTheIdAndTheTimeComesFromIt) {
+    struct Case {
+        std::string id;
+        std::string message;
+        unsigned time;
+    };
+    const Case cases[] = {
+        {"launcher-12-host-quelmarn-0_TIME4242",
+         R"(remove: ID="launcher-12-host-quelmarn-0_TIME4242")", 4242},
+        {"no-time-here", R"(remove: ID="no-time-here")", 0},
+        {"odd\"id\\_TIME7", R"(remove: ID="odd\"id\\_TIME7")", 7},
+        {"a_TIME12x", R"(remove: ID="a_TIME12x")", 0},
+        {"a_TIME99999999999", R"(remove: ID="a_TIME99999999999")", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(platform::startupRemoveMessage(c.id), c.message);
+        EXPECT_EQ(platform::startupTimeOf(c.id), c.time);
+    }
 }
 
 TEST(StatusIconTest, ItsMenuShowsTheWindowOrQuits) {

@@ -4,9 +4,12 @@
 #include <QAction>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QHelpEvent>
+#include <QImage>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QToolTip>
 
 #include "platform/appkit/ns_image.h"
 #include "platform/appkit/ns_menu.h"
@@ -163,6 +166,8 @@ TEST(NSViewTest, AMenuIsTheContextMenuAndItsKeysAreShortcutsOfTheWindow) {
 
     QWidget& widget = *widgetOf(*panel);
     EXPECT_EQ(widget.contextMenuPolicy(), Qt::ActionsContextMenu);
+    // Its commands reach it from the keyboard too.
+    EXPECT_EQ(widget.focusPolicy(), Qt::StrongFocus);
     ASSERT_EQ(widget.actions().size(), 1);
     QAction& action = *widget.actions().front();
     EXPECT_EQ(action.text(), "复制");
@@ -199,6 +204,55 @@ TEST(NSTextFieldTest, FlagsAndAlignmentReachTheWidget) {
     auto label = plainLabel();
     label->setAlignment(platform::NSCenterTextAlignment);
     EXPECT_EQ(platform::lineEditOf(*label)->alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+// A label's text that does not fit in what its panel shows of it ends in "…" before the panel's
+// edge, and its whole text is the tooltip, which the panel shows though the label lets the mouse
+// through. The width that counts is the shown part: a label may reach past the panel's edge.
+TEST(NSTextFieldTest, ALabelTooLongForItsPanelIsElidedAndTellsTheWholeTextInItsTooltip) {
+    struct Case {
+        const char* name;
+        double labelWidth;  // the panel is 400 wide; the label starts at 80
+        int textWidth;      // in pixels, as the label's font measures it
+        bool elided;
+    };
+    const Case cases[] = {
+        {"fits", 320, 200, false},
+        {"wider than the label", 320, 500, true},
+        {"fits the label but not the panel", 400, 360, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto panel = shownPanel(400, 500);
+        auto label = plainLabel();
+        label->setFrame(NSMakeRect(80, 420, c.labelWidth, 30));
+        panel->addSubview(label);
+        QWidget& widget = *widgetOf(*label);
+        QString text = QStringLiteral("CPU型号：");
+        while (widget.fontMetrics().horizontalAdvance(text) < c.textWidth) {
+            text += QStringLiteral("x");
+        }
+        label->setStringValue(text.toStdString());
+        const QImage picture = widgetOf(*panel)->grab().toImage();
+
+        EXPECT_EQ(widget.toolTip(), c.elided ? text : QString());
+        // Nothing is drawn in the panel's last four columns beside the label: an elided text
+        // stops short of the edge (a text merely cut there would run into it).
+        bool drawnAtTheEdge = false;
+        const QColor background = picture.pixelColor(395, 60);
+        for (int x = 396; x < 400; ++x) {
+            for (int y = 52; y < 78; ++y) {
+                drawnAtTheEdge |= picture.pixelColor(x, y) != background;
+            }
+        }
+        EXPECT_FALSE(drawnAtTheEdge);
+
+        QHelpEvent help(QEvent::ToolTip, widget.geometry().center(),
+                        widgetOf(*panel)->mapToGlobal(widget.geometry().center()));
+        QCoreApplication::sendEvent(widgetOf(*panel), &help);
+        EXPECT_EQ(QToolTip::text(), c.elided ? text : QString());
+        QToolTip::hideText();
+    }
 }
 
 TEST(NSFontTest, LucidaGrandeDrawsInAnInstalledStandInAndAnAbsentFamilyIsNull) {

@@ -23,6 +23,8 @@ class ProbedStore final : public DeviceRegistry {
         if (failure)
             throw StoreUnavailable(*failure);
     }
+    bool local() const override { return true; }
+    std::size_t parallelLookups() const override { return 1; }
 };
 
 HttpRequest get(std::string_view path, std::string_view method = "GET") {

@@ -7,12 +7,14 @@
 #include "platform/utf8.h"
 #include "service/accepted_hosts.h"
 #include "service/calendar_date.h"
+#include "service/client_address.h"
 #include "service/csv_reader.h"
 #include "service/csv_writer.h"
 #include "service/data_directory.h"
 #include "service/log_escape.h"
 #include "service/options.h"
 #include "service/request_log.h"
+#include "service/url_unescape.h"
 
 namespace quelmarn::service {
 namespace {
@@ -178,12 +180,63 @@ TEST(OptionsTest, ServerNamesAreFurtherHostsRequestsMayName) {
     EXPECT_EQ(options.serverNames, (std::vector<std::string>{"lookup.example.org", "lookup"}));
     const AcceptedHosts hosts(options.host, 47180, options.serverNames);
     const std::pair<std::string_view, bool> cases[] = {
-        {"Lookup.Example.ORG:47180", true}, {"lookup:47180", true},
-        {"192.0.2.7:47180", true},          {"localhost:47180", true},
-        {"other.example.org:47180", false}, {"lookup.example.org:8080", false},
+        {"Lookup.Example.ORG:47180", true},
+        {"lookup:47180", true},
+        {"192.0.2.7:47180", true},
+        {"localhost:47180", true},
+        {"other.example.org:47180", false},
+        {"lookup.example.org:8080", false},
+        // Behind a proxy or load balancer clients name the scheme's default port, or none.
+        {"lookup.example.org", true},
+        {"lookup.example.org:80", true},
+        {"lookup.example.org:443", true},
+        {"other.example.org", false},
     };
     for (const auto& [host, accepted] : cases)
         EXPECT_EQ(hosts.accepts(host, false), accepted) << host;
+}
+
+TEST(OptionsTest, ServingOptionsAreReadAndRefusedForImport) {
+    const std::vector<std::string_view> arguments = {
+        "--trusted-proxy",  "192.0.2.1",  "--trusted-proxy=::ffff:198.51.100.2",
+        "--access-log=off", "--log-file", "/var/log/q.log"};
+    const auto options = std::get<Options>(parseOptions(arguments));
+    EXPECT_EQ(options.trustedProxies,
+              (std::vector<std::string>{"192.0.2.1", "::ffff:198.51.100.2"}));
+    EXPECT_FALSE(options.accessLog);
+    EXPECT_EQ(options.logFile, "/var/log/q.log");
+    EXPECT_TRUE(std::get<Options>(parseOptions({})).accessLog);
+    const std::vector<std::vector<std::string_view>> invalid = {
+        {"--trusted-proxy", "lb.example.org"},
+        {"--trusted-proxy", "192.0.2.0/24"},
+        {"--access-log", "yes"},
+        {"--log-file="},
+        {"import", "a.csv", "--access-log=off"},
+    };
+    for (const auto& refused : invalid)
+        EXPECT_TRUE(std::holds_alternative<std::string>(parseOptions(refused))) << refused[1];
+}
+
+// A proxy names the client it speaks for at the end of X-Forwarded-For; what clients write
+// there themselves counts only as far as trusted proxies vouch for it.
+TEST(TrustedProxiesTest, ClientIsTheNearestAddressNoTrustedProxyWrote) {
+    const TrustedProxies proxies({"192.0.2.1", "2001:db8::1", "::ffff:192.0.2.2"});
+    using Forwarded = std::vector<std::string_view>;
+    const std::tuple<std::string_view, Forwarded, std::string_view> cases[] = {
+        {"198.51.100.9", {"203.0.113.5"}, "198.51.100.9"},  // not a proxy: its own address
+        {"192.0.2.1", {}, "192.0.2.1"},
+        {"192.0.2.1", {"203.0.113.5"}, "203.0.113.5"},
+        {"::ffff:192.0.2.1", {" 203.0.113.5 "}, "203.0.113.5"},
+        {"192.0.2.1", {"10.9.9.9, 203.0.113.5"}, "203.0.113.5"},   // the first one is forged
+        {"192.0.2.1", {"203.0.113.5, 192.0.2.2"}, "203.0.113.5"},  // through two proxies
+        {"192.0.2.1", {"203.0.113.5", "192.0.2.2"}, "203.0.113.5"},
+        {"2001:db8::1", {"2001:DB8:0::7"}, "2001:db8::7"},
+        {"192.0.2.1", {"unknown, 192.0.2.2"}, "192.0.2.2"},
+        {"192.0.2.1", {"203.0.113.5\x1b[31m"}, "192.0.2.1"},
+    };
+    for (const auto& [peer, forwarded, client] : cases)
+        EXPECT_EQ(proxies.clientOf(peer, forwarded), client) << peer;
+    EXPECT_FALSE(TrustedProxies().contains("127.0.0.1"));
 }
 
 TEST(CalendarDateTest, ReadsOnlyRealDaysWrittenAsIso) {
@@ -211,11 +264,32 @@ TEST(DataDirectoryTest, FollowsXdgThenHome) {
 }
 
 TEST(RequestLogTest, OneSafeLinePerRequest) {
-    EXPECT_EQ(formatRequestLogLine(0, "POST", "/inapp.php", 200, std::chrono::microseconds(1234)),
-              "1970-01-01T00:00:00Z POST /inapp.php 200 1.234ms\n");
-    EXPECT_EQ(formatRequestLogLine(0, "GET", "/a\nb\x1b[31m", 404, std::nullopt),
-              "1970-01-01T00:00:00Z GET /a\\x0Ab\\x1B[31m 404 -\n");
-    EXPECT_LT(formatRequestLogLine(0, "GET", std::string(5000, 'x'), 404, {}).size(), 300u);
+    EXPECT_EQ(formatRequestLogLine(0, "192.0.2.7", "POST", "/inapp.php", 200,
+                                   std::chrono::microseconds(1234)),
+              "1970-01-01T00:00:00Z 192.0.2.7 POST /inapp.php 200 1.234ms\n");
+    EXPECT_EQ(formatRequestLogLine(0, "", "GET", "/a\nb\x1b[31m", 404, std::nullopt),
+              "1970-01-01T00:00:00Z - GET /a\\x0Ab\\x1B[31m 404 -\n");
+    EXPECT_LT(formatRequestLogLine(0, "::1", "GET", std::string(5000, 'x'), 404, {}).size(), 300u);
+}
+
+TEST(UrlUnescapeTest, DecodesEscapesButNeverAZeroByte) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"/inapp%2Ephp", "/inapp.php"},
+        {"/a%20b%e4%B8%ad", "/a b\xE4\xB8\xAD"},
+        {"/inapp.php%00.txt", "/inapp.php%00.txt"},
+        {"%", "%"},
+        {"%4", "%4"},
+        {"%4g%41", "%4gA"},
+        {"%%41", "%A"},
+        {"", ""},
+    };
+    for (const auto& [escaped, decoded] : cases) {
+        SCOPED_TRACE(escaped);
+        std::string text(escaped);
+        const std::size_t length = unescapeUrlKeepingNul(text.data());
+        EXPECT_EQ(std::string_view(text.data(), length), decoded);
+        EXPECT_EQ(text[length], '\0');
+    }
 }
 
 TEST(LogEscapeTest, LeavesValidUtf8ThatCannotSteerTheReaderAndEscapesTheRest) {

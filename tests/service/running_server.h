@@ -4,6 +4,7 @@
 // serving on a thread of its own from construction until stop() or destruction. The members
 // are made in the order they are declared, each from those before it.
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,17 +16,19 @@
 namespace testing_support {
 
 struct RunningServer {
-    explicit RunningServer(quelmarn::service::ConnectionLimits limits = {})
+    explicit RunningServer(
+        quelmarn::service::ConnectionLimits limits = {},
+        quelmarn::service::AccessLog accessLog = quelmarn::service::AccessLog::kOn)
         : server(
               store,
               [this](std::string_view line) {
                   const std::lock_guard lock(logMutex);
                   logged.emplace_back(line);
               },
-              limits) {}
+              limits, accessLog) {}
     ~RunningServer() { stop(); }
 
-    // Stops serving and closes every connection.
+    // Stops serving (if it has not stopped by itself) and closes every connection.
     void stop() {
         if (serving.joinable()) {
             server.stop();
@@ -46,7 +49,8 @@ struct RunningServer {
     std::vector<std::string> logged;
     quelmarn::service::LookupServer server;
     const int port = server.bind("127.0.0.1", 0).value();
-    std::thread serving{[this] { server.serve(); }};
+    std::optional<quelmarn::service::LookupServer::End> ended;  // once stop() has returned
+    std::thread serving{[this] { ended = server.serve(); }};
 };
 
 }  // namespace testing_support

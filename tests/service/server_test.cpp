@@ -2,18 +2,23 @@
 // database (the sample devices) of its own: what each request is answered, also when clients
 // break the rules (oversized or trickled requests, doubtful framing, foreign Host names, too
 // many connections), and when the database fails under the server.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
+#include <regex>
 #include <thread>
 
 #include "service/connection_guard.h"
+#include "service/sqlite_no_wait.h"
 #include "tests/service/http_client.h"
 #include "tests/service/running_server.h"
 
@@ -35,7 +40,8 @@ constexpr auto kRequestTime = 800ms;
 const std::string kSerial = "sn=QX2K93HT7LMP";
 const std::string kHelpText = "/sys/class/dmi/id/product_serial";
 
-const ConnectionLimits kLimits{.connections = 48, .requestTime = kRequestTime, .linger = 200ms};
+const ConnectionLimits kLimits{
+    .connections = 48, .trustedProxies = {}, .requestTime = kRequestTime, .linger = 200ms};
 
 // `part` `count` times over.
 std::string times(int count, std::string_view part) {
@@ -141,7 +147,8 @@ TEST_F(ServerTest, EachRequestIsAnsweredItsPageEachLoggedAndTheServiceGoesOn) {
         {hostIs("HTTP/1.1", ""), {400}},
         {hostIs("HTTP/1.1", "rebound.example" + at), {421}},
         {hostIs("HTTP/1.1", "127.0.0.1:1"), {421}},
-        {hostIs("HTTP/1.1", "127.0.0.1"), {421}},
+        {hostIs("HTTP/1.1", "127.0.0.1"), {200}},
+        {hostIs("HTTP/1.1", "127.0.0.1:443"), {200}},
         {hostIs("HTTP/1.1", "127.0.0.2" + at), {421}},
         {hostIs("HTTP/1.1", "127.0.0.1" + at + "x"), {421}},
         {hostIs("HTTP/1.1", "::1" + at), {421}},
@@ -199,6 +206,48 @@ TEST_F(ServerTest, OversizedOrDoubtfullyFramedRequestIsRefusedAtOnce) {
     };
     for (const auto& exchange : cases)
         answersTo(port_, exchange);
+}
+
+TEST_F(ServerTest, HeaderThatReadersCouldTakeDifferentlyIsRefusedAndAZeroByteEndsNoPath) {
+    const std::string help = "GET /kb/HT1349 HTTP/1.1\r\n" + host_;
+    const Exchange cases[] = {
+        {help + "Transfer-Encoding : chunked\r\n\r\n0\r\n\r\n", {400}},
+        {help + "Content-Length\t: 0\r\n\r\n", {400}},
+        {help + "X-Folded: a\r\n  Transfer-Encoding: chunked\r\n\r\n", {400}},
+        {help + "X-Folded: a\r\n\tand more\r\n\r\n", {400}},
+        {help + "X-Folded: a\r\n continued\r\n\r\n", {400}},
+        {help +
+             "X-Spaced:   a\r\nX-Tabbed:\tb\r\nX-Bare:c\r\nX-Empty:\r\nConnection: close\r\n\r\n",
+         {200},
+         kHelpText},
+        {help + "X-Bare: a\rTransfer-Encoding: chunked\r\n\r\n", {400}},
+        {help + "Connection: close\r\n\r\n", {200}, kHelpText},
+        {post("Content-Length: 15\r\n", kSerial).replace(0, 15, "POST /inapp.php%00.txt"),
+         {404},
+         "",
+         true},
+        {post("Content-Length: 15\r\n", kSerial).replace(0, 15, "POST /inapp%2Ephp"),
+         {200},
+         "",
+         true},
+    };
+    for (const auto& exchange : cases) {
+        const auto responses = answersTo(port_, exchange);
+        if (!responses.empty()) {
+            EXPECT_TRUE(responses.back().bodyHas(exchange.shows));
+            EXPECT_EQ(responses.back().header("Content-Type"), "text/html; charset=utf-8");
+        }
+    }
+}
+
+// A client may send several requests and end its side at once: every one is answered before
+// the connection closes.
+TEST_F(ServerTest, PipelinedRequestsFollowedByAHalfCloseAreAllAnswered) {
+    const std::string request = post("Content-Length: 15\r\n", kSerial);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        SCOPED_TRACE(attempt);
+        answersTo(port_, {request + request + request, {200, 200, 200}, "", true});
+    }
 }
 
 TEST_F(ServerTest, RequestNotInWithinItsTimeAnswers408WhereverItIsTrickled) {
@@ -274,20 +323,174 @@ TEST(DatabaseFileTest, DatabaseEmptiedDeletedOrReplacedUnderTheServerIsNoLongerS
     }
 }
 
+// Behind a trusted proxy the log names the client the proxy speaks for; anyone else's
+// X-Forwarded-For is not believed.
+TEST(TrustedProxyTest, LogNamesTheClientAProxySpeaksFor) {
+    for (const bool trusted : {true, false}) {
+        SCOPED_TRACE(trusted);
+        ConnectionLimits limits;
+        if (trusted)
+            limits.trustedProxies = TrustedProxies({"127.0.0.1"});
+        RunningServer running(limits);
+        EXPECT_EQ(
+            statusOf(testing_support::exchange(
+                running.port, testing_support::requestText(running.port, "GET", "/kb/HT1349", "",
+                                                           "X-Forwarded-For: 203.0.113.5\r\n"))),
+            200);
+        running.stop();
+        ASSERT_EQ(running.logLines().size(), 1u);
+        EXPECT_NE(running.logLines().front().find(trusted ? "Z 203.0.113.5 GET /kb/HT1349 200 "
+                                                          : "Z 127.0.0.1 GET /kb/HT1349 200 "),
+                  std::string::npos)
+            << running.logLines().front();
+    }
+}
+
+// Makes another process (as a checkpoint or a backup tool would) hold every lock of the
+// write-ahead log's shared-memory index of the database at `path` for `time`, which SQLite's
+// readers wait for inside its calls; returns once they are held, with the process's id (to be
+// waited for), or -1.
+pid_t holdIndexLocks(const std::string& path, std::chrono::milliseconds time) {
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
+    const pid_t holder = fork();
+    if (holder == 0) {
+        // SQLite's locks of the index: bytes 120 to 127 of the -shm file (fcntl(2) locks).
+        const int index = ::open((path + "-shm").c_str(), O_RDWR);
+        struct flock all {};
+        all.l_type = F_WRLCK;
+        all.l_whence = SEEK_SET;
+        all.l_start = 120;
+        all.l_len = 8;
+        const char held = index >= 0 && fcntl(index, F_SETLKW, &all) == 0 ? '1' : '0';
+        [[maybe_unused]] const auto told = write(ready[1], &held, 1);
+        usleep(static_cast<useconds_t>(time.count() * 1000));
+        _exit(0);
+    }
+    char held = 0;
+    const bool told = read(ready[0], &held, 1) == 1;
+    close(ready[0]);
+    close(ready[1]);
+    return told && held == '1' ? holder : -1;
+}
+
+// A thread that refuses to wait gets an error at once where SQLite would wait for the locks
+// another process holds; other threads still wait for them.
+TEST(StoreWaitTest, LookupThatRefusesToWaitFailsAtOnceWhileAnotherWaits) {
+    testing_support::TemporaryDirectory directory;
+    DeviceStore store((directory.path() / "d.sqlite3").string(), WhenMissing::kCreateWithSamples);
+    ASSERT_TRUE(store.find("QX2K93HT7LMP"));
+    const pid_t holder = holdIndexLocks((directory.path() / "d.sqlite3").string(), 600ms);
+    ASSERT_GT(holder, 0);
+    auto start = steady_clock::now();
+    {
+        const NoWaitScope refusingToWait;
+        EXPECT_THROW(store.find("QX2K93HT7LMP"), StoreError);
+    }
+    EXPECT_LT(steady_clock::now() - start, 100ms);
+    start = steady_clock::now();
+    EXPECT_TRUE(store.find("QX2K93HT7LMP"));
+    EXPECT_GE(steady_clock::now() - start, 300ms);
+    waitpid(holder, nullptr, 0);
+}
+
+// Another process (a checkpoint, a backup tool) holds every lock of the write-ahead log's
+// shared-memory index for a while: SQLite's readers wait for them inside its calls. Pages that
+// need no database are answered at once meanwhile, lookups with 503 once their wait is over,
+// and the log records the time they really took.
+TEST(StoreWaitTest, HeldDatabaseLockHoldsUpNoHelpPageAndALookupOnlyForItsWait) {
+    constexpr auto kWait = 400ms;
+    ConnectionLimits limits;
+    limits.storeWait = kWait;
+    RunningServer running(limits);
+    ASSERT_EQ(statusOf(lookUp(running.port, kSerial)), 200);  // the index file exists now
+    const pid_t holder = holdIndexLocks(running.databasePath, 2500ms);
+    ASSERT_GT(holder, 0);
+    const auto start = steady_clock::now();
+    std::vector<std::future<int>> lookups;
+    for (int i = 0; i < 4; ++i) {
+        lookups.push_back(std::async(std::launch::async, [&running] {
+            const auto answer = lookUp(running.port, kSerial);
+            EXPECT_TRUE(answer && answer->bodyHas("数据库正忙"));
+            return statusOf(answer);
+        }));
+    }
+    std::this_thread::sleep_for(50ms);  // the lookups are waiting
+    const auto helpAsked = steady_clock::now();
+    EXPECT_EQ(statusOf(testing_support::exchange(
+                  running.port, testing_support::requestText(running.port, "GET", "/kb/HT1349"))),
+              200);
+    EXPECT_LT(steady_clock::now() - helpAsked, 200ms);
+    for (auto& lookup : lookups)
+        EXPECT_EQ(lookup.get(), 503);
+    const auto took = steady_clock::now() - start;
+    EXPECT_GE(took, kWait);
+    EXPECT_LT(took, kWait + 400ms);
+    waitpid(holder, nullptr, 0);
+    int after = 0;
+    for (int attempt = 0; attempt < 40 && after != 200; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+        after = statusOf(lookUp(running.port, kSerial));
+    }
+    EXPECT_EQ(after, 200);
+    running.stop();
+    std::size_t timedBusy = 0;
+    for (const auto& line : running.logLines()) {
+        std::smatch elapsed;
+        if (std::regex_search(line, elapsed, std::regex(R"( 503 (\d+)\.\d+ms)")))
+            timedBusy += std::chrono::milliseconds(std::stoi(elapsed[1])) >= kWait;
+    }
+    EXPECT_EQ(timedBusy, 4u);
+}
+
+// A database that stays unusable (here deleted) is not served on with 500 for ever: once every
+// lookup has failed for a while the server ends, for its supervisor to start it afresh. With
+// the access log off, the problems are still logged, and nothing else.
+TEST(DatabaseFileTest, DatabaseUnusableForGoodEndsTheServerAndIsLoggedWithoutAccessLog) {
+    ConnectionLimits limits;
+    limits.storeLostAfter = 300ms;
+    RunningServer running(limits, AccessLog::kOff);
+    EXPECT_EQ(statusOf(lookUp(running.port, kSerial)), 200);
+    std::filesystem::remove(running.databasePath);
+    std::this_thread::sleep_for(1100ms);  // the file is looked at again once a second
+    std::vector<int> statuses;
+    for (const auto until = steady_clock::now() + 3s;
+         steady_clock::now() < until && (statuses.empty() || statuses.back() != 0);
+         std::this_thread::sleep_for(50ms))
+        statuses.push_back(statusOf(lookUp(running.port, kSerial)));
+    ASSERT_GE(statuses.size(), 2u);
+    EXPECT_EQ(statuses.front(), 500);
+    EXPECT_EQ(statuses.back(), 0);  // no longer listening
+    running.stop();
+    EXPECT_EQ(running.ended, LookupServer::End::kDatabaseLost);
+    const auto lines = running.logLines();
+    EXPECT_TRUE(std::ranges::none_of(lines, [](const std::string& line) {
+        return line.find(" POST /inapp.php ") != std::string::npos;
+    }));
+    EXPECT_TRUE(std::ranges::any_of(
+        lines, [](const std::string& line) { return line.find("已被删除") != std::string::npos; }));
+    EXPECT_NE(lines.back().find("数据库持续无法使用"), std::string::npos);
+}
+
 TEST_F(ServerTest, TakenPortOrUnusableAddressIsRefused) {
     LookupServer second(server_.store, [](std::string_view) {});
     EXPECT_FALSE(second.bind("127.0.0.1", port_));
     EXPECT_FALSE(second.bind("not an address", 0));
 }
 
-TEST(ConnectionGuardTest, EachAddressButLoopbackIsLimitedOnItsOwn) {
+TEST(ConnectionGuardTest, EachAddressButLoopbackOrATrustedProxyIsLimitedOnItsOwn) {
     ConnectionLimits limits;
     limits.connectionsPerAddress = 2;
+    limits.trustedProxies = TrustedProxies({"192.0.2.80"});
     ConnectionGuard guard(limits, [](std::string_view) {});
-    const std::pair<const char*, bool> cases[] = {
+    std::vector<std::pair<const char*, bool>> cases = {
         {"192.0.2.7", false}, {"192.0.2.7", false}, {"192.0.2.7", true},  {"198.51.100.1", false},
         {"127.0.0.1", false}, {"127.0.0.1", false}, {"127.0.0.1", false}, {"::1", false},
     };
+    // A load balancer's 256 connections, each a client of its own.
+    cases.insert(cases.end(), 256, {"192.0.2.80", false});
+    cases.insert(cases.end(), 256, {"::ffff:192.0.2.80", false});
     std::vector<std::pair<GuardedConnection*, std::array<int, 2>>> open;
     for (const auto& [address, refused] : cases) {
         SCOPED_TRACE(address);

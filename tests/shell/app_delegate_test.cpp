@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include "platform/appkit/ns_pasteboard.h"
 #include "platform/appkit/ns_text_field.h"
 #include "platform/iokit.h"
 #include "platform/qt/native_bridge.h"
@@ -145,6 +146,22 @@ TEST_F(AppDelegateTest, ShowingAPanelReplacesTheShownOne) {
     EXPECT_EQ(about->view()->superview(), nullptr);
     ASSERT_EQ(shownPanels().size(), 1u);
     EXPECT_EQ(shownPanels()[0], delegate->deviceViewController()->view());
+}
+
+// The window's 编辑 → 复制 (Ctrl+C) reaches the panel shown: the device panel copies its rows,
+// the about panel answers nothing and the clipboard stays as it was.
+TEST_F(AppDelegateTest, CopyIsThePanelShown) {
+    launch();
+    NSPasteboard::generalPasteboard().setString("before");
+    EXPECT_TRUE(delegate->performAction("copy:", nullptr));
+    EXPECT_EQ(NSPasteboard::generalPasteboard().string(),
+              delegate->deviceViewController()->summaryText());
+    EXPECT_NE(delegate->deviceViewController()->summaryText(), "");
+
+    delegate->showQuelmarn(nullptr);
+    NSPasteboard::generalPasteboard().setString("before");
+    EXPECT_FALSE(delegate->performAction("copy:", nullptr));
+    EXPECT_EQ(NSPasteboard::generalPasteboard().string(), "before");
 }
 
 struct SearchBoxCase {
