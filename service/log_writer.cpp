@@ -4,8 +4,10 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -16,6 +18,8 @@ namespace {
 
 // How long the writer waits for a full descriptor before it looks at whether it should stop.
 constexpr int kPollMilliseconds = 100;
+// The most one write(2) is given (see writeWhole).
+constexpr std::size_t kMostAtOnce = PIPE_BUF;
 // How long the destructor lets a full descriptor hold up the lines still queued.
 constexpr auto kFlushTime = std::chrono::milliseconds(500);
 
@@ -121,7 +125,10 @@ bool LogWriter::writeWhole(std::string_view text) {
             continue;
         if (polled < 0 || (ready.revents & (POLLERR | POLLNVAL)))
             return false;
-        const ssize_t written = ::write(fd_, text.data(), text.size());
+        // What poll(2) calls writable may hold less than the whole text, and a larger write then
+        // blocks until a reader comes: no more than PIPE_BUF bytes at a time, which a pipe or a
+        // socket that has room at all takes without waiting.
+        const ssize_t written = ::write(fd_, text.data(), std::min(text.size(), kMostAtOnce));
         if (written < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (written < 0)
