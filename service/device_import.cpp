@@ -9,6 +9,7 @@
 
 #include "platform/utf8.h"
 #include "service/calendar_date.h"
+#include "service/sqlite_handles.h"
 
 namespace quelmarn::service {
 
@@ -121,7 +122,7 @@ class SerialsSeen {
 
 }  // namespace
 
-ImportReport importDevices(DeviceStore& store, std::istream& csv, FaultyLines faultyLines,
+ImportReport importDevices(DeviceRegistry& store, std::istream& csv, FaultyLines faultyLines,
                            const std::function<void(const CsvProblem&)>& report) {
     ImportReport result;
     const auto fault = [&](CsvProblem problem) {
@@ -150,7 +151,7 @@ ImportReport importDevices(DeviceStore& store, std::istream& csv, FaultyLines fa
     const auto saving = [&] {
         return !reader.failed() && (result.problems == 0 || faultyLines == FaultyLines::kSkip);
     };
-    store.write([&](DeviceStore::Writer& writer) {
+    store.write([&](DeviceRegistry::Writer& writer) {
         while (auto item = reader.next()) {
             if (auto* problem = std::get_if<CsvProblem>(&*item)) {
                 fault(std::move(*problem));

@@ -5,7 +5,7 @@
 #include <istream>
 
 #include "service/csv_reader.h"
-#include "service/device_store.h"
+#include "service/device_registry.h"
 
 namespace quelmarn::service {
 
@@ -30,7 +30,7 @@ enum class FaultyLines {
 // either way. When the header itself is faulty, or the stream fails, nothing is saved. Memory
 // stays bounded whatever the file's size. Throws StoreError when saving fails, in which case
 // nothing is saved either.
-ImportReport importDevices(DeviceStore& store, std::istream& csv, FaultyLines faultyLines,
+ImportReport importDevices(DeviceRegistry& store, std::istream& csv, FaultyLines faultyLines,
                            const std::function<void(const CsvProblem&)>& report);
 
 }  // namespace quelmarn::service

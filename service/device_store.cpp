@@ -330,21 +330,27 @@ std::optional<Device> DeviceStore::find(std::string_view serial) {
     return std::nullopt;
 }
 
-void DeviceStore::Writer::save(const Device& device) {
-    saveOne(store_.save_.get(), device);
-}
+class DeviceStore::FileWriter final : public DeviceWriter {
+  public:
+    explicit FileWriter(DeviceStore& store) : store_(store) {}
 
-bool DeviceStore::Writer::remove(std::string_view serial) {
-    const StatementUse use(store_.remove_.get());
-    bindText(use.get(), 1, serial);
-    check(store_.connection_.get(), sqlite3_step(use.get()), "无法删除设备");
-    return sqlite3_changes(store_.connection_.get()) > 0;
-}
+    void save(const Device& device) override { saveOne(store_.save_.get(), device); }
+
+    bool remove(std::string_view serial) override {
+        const StatementUse use(store_.remove_.get());
+        bindText(use.get(), 1, serial);
+        check(store_.connection_.get(), sqlite3_step(use.get()), "无法删除设备");
+        return sqlite3_changes(store_.connection_.get()) > 0;
+    }
+
+  private:
+    DeviceStore& store_;
+};
 
 void DeviceStore::write(const std::function<bool(Writer&)>& work) {
     const std::lock_guard lock(mutex_);
     checkStillOurFile();
-    Writer writer(*this);
+    FileWriter writer(*this);
     bool committed = false;
     inWriteTransaction(connection_.get(), [&] {
         if (!work(writer))
@@ -355,12 +361,11 @@ void DeviceStore::write(const std::function<bool(Writer&)>& work) {
         checkpoint();  // so that a service reading the file has no large log to copy
 }
 
-void DeviceStore::saveAll(std::span<const Device> devices) {
-    write([&](Writer& writer) {
-        for (const Device& device : devices)
-            writer.save(device);
-        return true;
-    });
+void DeviceStore::checkReachable() {
+    const std::lock_guard lock(mutex_);
+    checkStillOurFile();
+    // Reads the file's header: what fails once the file can no longer be read.
+    pragmaValue(connection_.get(), "PRAGMA schema_version");
 }
 
 void DeviceStore::forEach(const std::function<void(const Device&)>& visit) {

@@ -11,21 +11,15 @@
 #include <string_view>
 
 #include "service/device.h"
+#include "service/device_registry.h"
 #include "service/sqlite_handles.h"
 
 namespace quelmarn::service {
 
-// What opening a database file that is not there does.
-enum class WhenMissing {
-    kCreateWithSamples,  // make it with a handful of sample devices: a fresh service's first start
-    kCreateEmpty,        // make it with no device in it
-    kRefuse,             // throw StoreError: there is nothing to read
-};
-
 // The registered devices, kept in one SQLite file. Safe to use from several threads at once: one
 // connection serves them all behind a mutex, as a lookup holds it for a few microseconds only.
 // Other processes (an import) may write the same file while a service reads it.
-class DeviceStore {
+class DeviceStore final : public DeviceRegistry {
   public:
     // Stamped into PRAGMA application_id of every database this service makes ("QLMN"), so that
     // a file made by another program is told apart before anything is written to it.
@@ -41,33 +35,14 @@ class DeviceStore {
     // the file has been deleted or replaced by another since it was opened (looked at about
     // once a second): the store then stops answering from it for good. A file overwritten in
     // place (a copy over it) is opened afresh instead, as what the operator meant to serve.
-    std::optional<Device> find(std::string_view serial);
+    std::optional<Device> find(std::string_view serial) override;
 
-    // Changes made inside write().
-    class Writer {
-      public:
-        // Registers `device`, replacing one registered under its serial.
-        void save(const Device& device);
-        // Unregisters the device with this serial; false when there was none.
-        bool remove(std::string_view serial);
-
-      private:
-        friend class DeviceStore;
-        explicit Writer(DeviceStore& store) : store_(store) {}
-        DeviceStore& store_;
-    };
-
-    // Runs `work` in one write transaction, which is committed when `work` returns true and
-    // rolled back when it returns false or throws: either every change is saved or none.
-    void write(const std::function<bool(Writer&)>& work);
-
-    // Registers every device, each replacing one already registered under its serial, in a single
-    // transaction: either all are saved or, on a thrown StoreError, none.
-    void saveAll(std::span<const Device> devices);
-
-    // Calls `visit` with every registered device in the order of their serials' bytes, from one
-    // consistent view of the file, holding only one device in memory at a time.
-    void forEach(const std::function<void(const Device&)>& visit);
+    void write(const std::function<bool(Writer&)>& work) override;
+    void forEach(const std::function<void(const Device&)>& visit) override;
+    void checkReachable() override;
+    bool local() const override { return true; }
+    // One connection behind a mutex.
+    std::size_t parallelLookups() const override { return 1; }
 
     // Writes a consistent copy of the whole database to a new file at `path` with SQLite's
     // online backup, while lookups and other processes' writes go on. The copy is one file in
@@ -81,6 +56,8 @@ class DeviceStore {
     std::size_t restoreFrom(const std::string& backupPath);
 
   private:
+    class FileWriter;
+
     // Opens path_, or throws; the statements and the file's identity are taken anew.
     void open(WhenMissing whenMissing);
     // Throws StoreError when the file at path_ is no longer the one opened; opens it afresh

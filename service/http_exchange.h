@@ -26,12 +26,13 @@ struct HttpRequest {
     std::string_view body;  // at most kMaxBodyBytes; a longer one is refused before
 };
 
-// What to send back: always an HTML page (the library leaves its body out for HEAD), with an
-// Allow header for 405.
+// What to send back: an HTML page unless said otherwise (the library leaves its body out for
+// HEAD), with an Allow header for 405.
 struct HttpAnswer {
     int status = 200;
     std::string page;
-    std::string_view allow;  // empty: no Allow header
+    std::string_view allow;             // empty: no Allow header
+    std::string_view contentType = {};  // empty: an HTML page
 };
 
 }  // namespace quelmarn::service

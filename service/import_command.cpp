@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "service/device_store.h"
+#include "service/device_registry.h"
 #include "service/terminal_text.h"
 
 namespace quelmarn::service {
@@ -49,9 +49,9 @@ int runImport(const std::string& csvPath, const std::string& databasePath, Fault
         return 1;
     }
     try {
-        DeviceStore store(databasePath, WhenMissing::kCreateEmpty);
+        const auto store = openDeviceRegistry(databasePath, WhenMissing::kCreateEmpty);
         const ImportReport report =
-            importDevices(store, csv, faultyLines, [&](const CsvProblem& problem) {
+            importDevices(*store, csv, faultyLines, [&](const CsvProblem& problem) {
                 err << shownCsv << " 第 " << problem.line << " 行：" << printable(problem.message)
                     << "\n";
             });

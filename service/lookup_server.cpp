@@ -19,6 +19,7 @@
 #include "platform/ascii.h"
 #include "service/error_page.h"
 #include "service/log_escape.h"
+#include "service/operator_routes.h"
 #include "service/request_answer.h"
 #include "service/sqlite_no_wait.h"
 #include "service/url_unescape.h"
@@ -41,8 +42,13 @@ constexpr std::size_t kConnectionMemory = 2 * kMaxHeaderBytes;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 
+// What a lookup is told while the database server cannot be reached; the service asks it again
+// at the next lookup.
+constexpr std::string_view kStoreUnavailable = "查询服务暂时无法连接设备数据库，请稍后重试。";
+
 // Threads that wait for the database on the event loops' behalf. One connection serves every
-// lookup, so a second thread only takes the next lookup while the first renders its page.
+// lookup of a local file, so a second thread only takes the next lookup while the first renders
+// its page; a database server is given as many as the lookups it answers at once.
 constexpr std::size_t kStoreWorkers = 2;
 
 // After a lookup on an event loop found the database locked (or failing), how long lookups go
@@ -120,7 +126,9 @@ std::optional<HttpRequest> headerOf(MHD_Connection* connection, const char* meth
 void queueAnswer(MHD_Connection* connection, const HttpAnswer& answer, bool closeAfter) {
     MHD_Response* response = MHD_create_response_from_buffer(
         answer.page.size(), const_cast<char*>(answer.page.data()), MHD_RESPMEM_MUST_COPY);
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, kHtml);
+    MHD_add_response_header(
+        response, MHD_HTTP_HEADER_CONTENT_TYPE,
+        answer.contentType.empty() ? kHtml : std::string(answer.contentType).c_str());
     MHD_add_response_header(response, "Content-Security-Policy",
                             "default-src 'none'; style-src 'unsafe-inline'");
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
@@ -181,18 +189,32 @@ struct ServerCallbacks {
         }
         // Its header passed refusalBeforeBody() when it came in.
         const HttpRequest request{method, path, version, {}, exchange->body};
-        if (const auto serial = serialToLookUp(request)) {
+        // The figures, and other methods on the operator's paths, need no database; the health
+        // probe asks it, from a store worker as a lookup does.
+        const bool healthProbe = isHealthProbe(request);
+        if (!healthProbe) {
+            if (const auto answer = answerOperatorRoute(request, server.store_, server.figures_)) {
+                return server.answer(connection, guarded, *exchange, method, path, *answer, false)
+                           ? MHD_YES
+                           : MHD_NO;
+            }
+        }
+        const auto serial = serialToLookUp(request);
+        if (serial || healthProbe) {
             // The guard's request time no longer runs; the store's wait does.
             if (!server.guard_.answering(guarded))
                 return MHD_NO;
-            if (const auto answer = server.lookUpWithoutWaiting(request, *serial)) {
+            if (const auto answer =
+                    serial ? server.lookUpWithoutWaiting(request, *serial) : std::nullopt) {
                 return server.answer(connection, guarded, *exchange, method, path, *answer, false)
                            ? MHD_YES
                            : MHD_NO;
             }
             MHD_suspend_connection(connection);
             server.storeWorkers_.submit(
-                [&server, body = exchange->body] { return server.lookUp(body); },
+                [&server, body = exchange->body, probe = healthProbe ? std::string(method) : ""] {
+                    return probe.empty() ? server.lookUp(body) : server.probeHealth(probe);
+                },
                 [exchange, connection](HttpAnswer answer) {
                     exchange->fromStore = std::move(answer);
                     MHD_resume_connection(connection);
@@ -220,6 +242,7 @@ struct ServerCallbacks {
                              MHD_ConnectionNotificationCode code) {
         auto& server = *static_cast<LookupServer*>(cls);
         if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+            server.figures_.connectionClosed();
             server.guard_.closed(static_cast<GuardedConnection*>(*socketContext));
             return;
         }
@@ -227,6 +250,7 @@ struct ServerCallbacks {
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd;
         const sockaddr* address =
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS)->client_addr;
+        server.figures_.connectionOpened();
         *socketContext = server.guard_.accepted(fd, addressText(address));
     }
 
@@ -253,6 +277,7 @@ bool LookupServer::answer(MHD_Connection* connection, GuardedConnection* guarded
     if (!guard_.answering(guarded))
         return false;
     queueAnswer(connection, answer, closeAfter || closing_);
+    figures_.answered(answer.status);
     if (accessLog_ == AccessLog::kOn)
         log_(formatRequestLogLine(std::time(nullptr), exchange.client, method, path, answer.status,
                                   std::chrono::duration_cast<std::chrono::microseconds>(
@@ -260,19 +285,35 @@ bool LookupServer::answer(MHD_Connection* connection, GuardedConnection* guarded
     return true;
 }
 
-LookupServer::LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits,
+std::optional<Device> LookupServer::timedFind(std::string_view serial) {
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        auto device = store_.find(serial);
+        figures_.lookedUp(std::chrono::steady_clock::now() - start, device.has_value());
+        return device;
+    } catch (...) {
+        figures_.lookupFailed(std::chrono::steady_clock::now() - start);
+        throw;
+    }
+}
+
+LookupServer::LookupServer(DeviceRegistry& store, LogSink log, ConnectionLimits limits,
                            AccessLog accessLog)
     : store_(store),
       log_(std::move(log)),
       limits_(limits),
       accessLog_(accessLog),
       guard_(limits, log_, accessLog),
-      storeWorkers_(kStoreWorkers, limits.storeWait,
+      storeWorkers_(std::max(kStoreWorkers, store.parallelLookups()), limits.storeWait,
                     HttpAnswer{503, renderErrorPage(503, "设备数据库正忙，请稍后重试。"), {}}) {}
 
 std::optional<HttpAnswer> LookupServer::lookUpWithoutWaiting(const HttpRequest& request,
                                                              std::string_view serial) {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    // Only a local file answers without waiting; a database server is asked over the network.
+    if (!store_.local())
+        return std::nullopt;
+    const auto start = std::chrono::steady_clock::now();
+    const auto now = start.time_since_epoch().count();
     std::unique_lock turn(storeTurn_, std::try_to_lock);
     if (now < noWaitPausedUntil_ || !turn.owns_lock())
         return std::nullopt;
@@ -280,6 +321,7 @@ std::optional<HttpAnswer> LookupServer::lookUpWithoutWaiting(const HttpRequest& 
     try {
         const NoWaitScope refusingToWait;
         device = store_.find(serial);
+        figures_.lookedUp(std::chrono::steady_clock::now() - start, device.has_value());
     } catch (const std::exception&) {
         // The database is locked, or failing: the store workers find out which, and log it.
         noWaitPausedUntil_ = now + std::chrono::steady_clock::duration(kNoWaitPause).count();
@@ -294,16 +336,28 @@ HttpAnswer LookupServer::lookUp(const std::string& body) {
     try {
         HttpAnswer answer = answerRoute(HttpRequest{"POST", "/inapp.php", "HTTP/1.1", {}, body},
                                         [this](std::string_view serial) {
-                                            const std::lock_guard turn(storeTurn_);
-                                            return store_.find(serial);
+                                            // A server's pool serves several lookups at once.
+                                            std::unique_lock turn(storeTurn_, std::defer_lock);
+                                            if (store_.local())
+                                                turn.lock();
+                                            return timedFind(serial);
                                         });
         noteDatabaseUse(true);
         return answer;
+    } catch (const StoreUnavailable& error) {
+        // The server is away for now, not lost: the service stays up and asks it again.
+        log_(std::string("处理请求时出错：") + error.what() + "\n");
+        return HttpAnswer{503, renderErrorPage(503, kStoreUnavailable), {}};
     } catch (const std::exception& error) {
         log_(std::string("处理请求时出错：") + error.what() + "\n");
         noteDatabaseUse(false);
         return HttpAnswer{500, renderErrorPage(500), {}};
     }
+}
+
+HttpAnswer LookupServer::probeHealth(const std::string& method) {
+    return *answerOperatorRoute(HttpRequest{method, kHealthPath, "HTTP/1.1", {}, {}}, store_,
+                                figures_);
 }
 
 void LookupServer::noteDatabaseUse(bool succeeded) {
@@ -378,7 +432,16 @@ LookupServer::End LookupServer::serve() {
     const auto idleSeconds = static_cast<unsigned>(
         std::chrono::duration_cast<std::chrono::seconds>(limits_.requestTime).count() + 1);
     const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME |
-                           MHD_USE_ERROR_LOG | (ipv6_ ? MHD_USE_IPv6 : 0);
+                           MHD_USE_ERROR_LOG | (ipv6_ ? MHD_USE_IPv6 : 0) |
+                           (tls_ != nullptr ? MHD_USE_TLS : 0);
+    // Each handshake asks the credentials for the pair in use, so that a renewed certificate
+    // needs no restart.
+    TlsCredentials::serveFrom(tls_);
+    MHD_OptionItem tlsOptions[] = {
+        {MHD_OPTION_HTTPS_CERT_CALLBACK, 0, reinterpret_cast<void*>(&TlsCredentials::retrieve)},
+        {MHD_OPTION_HTTPS_PRIORITIES, 0, const_cast<char*>(TlsCredentials::kPriorities)},
+        {MHD_OPTION_END, 0, nullptr},
+    };
     MHD_Daemon* daemon = MHD_start_daemon(
         flags, 0, nullptr, nullptr, &ServerCallbacks::onRequest, this,
         // First, so that the library's messages about the other options reach the log too.
@@ -392,7 +455,8 @@ LookupServer::End LookupServer::serve() {
         // A zero byte decoded into the path would end it early. The library's strict mode is
         // not used: in 0.9.75 it still takes folded lines and bare CRs (refusalBeforeBody()
         // refuses them) and answers a missing Host with its status line twice.
-        MHD_OPTION_UNESCAPE_CALLBACK, &ServerCallbacks::onUnescape, nullptr, MHD_OPTION_END);
+        MHD_OPTION_UNESCAPE_CALLBACK, &ServerCallbacks::onUnescape, nullptr, MHD_OPTION_ARRAY,
+        tls_ != nullptr ? tlsOptions : &tlsOptions[2], MHD_OPTION_END);
     if (daemon == nullptr)
         return End::kNotStarted;
     listenSocket_ = -1;  // the library closes it when it stops

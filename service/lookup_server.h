@@ -11,10 +11,12 @@
 
 #include "service/accepted_hosts.h"
 #include "service/connection_guard.h"
-#include "service/device_store.h"
+#include "service/device_registry.h"
 #include "service/http_exchange.h"
 #include "service/request_log.h"
+#include "service/service_figures.h"
 #include "service/store_workers.h"
+#include "service/tls_credentials.h"
 
 struct MHD_Connection;
 struct MHD_Daemon;
@@ -31,7 +33,7 @@ class LookupServer {
   public:
     // Serves the devices in `store`, which must outlive the server, and hands `log`, which must
     // not block, a line for each problem and, with AccessLog::kOn, one per answered request.
-    LookupServer(DeviceStore& store, LogSink log, ConnectionLimits limits = {},
+    LookupServer(DeviceRegistry& store, LogSink log, ConnectionLimits limits = {},
                  AccessLog accessLog = AccessLog::kOn);
     ~LookupServer();
     LookupServer(const LookupServer&) = delete;
@@ -42,6 +44,10 @@ class LookupServer {
     // Requests are answered when their Host names `host` or one of `serverNames`.
     std::optional<int> bind(const std::string& host, int port,
                             const std::vector<std::string>& serverNames = {});
+
+    // Serves HTTPS with `credentials` instead of plain HTTP; call before serve(). They must
+    // outlive the server.
+    void useTls(TlsCredentials& credentials) { tls_ = &credentials; }
 
     // How serve() ended.
     enum class End {
@@ -85,6 +91,9 @@ class LookupServer {
                                                    std::string_view serial);
     // The answer to a lookup with `body`, from the database; run by a store worker.
     HttpAnswer lookUp(const std::string& body);
+    // The answer to the health probe (`method` GET or HEAD), which asks the database; run by a
+    // store worker.
+    HttpAnswer probeHealth(const std::string& method);
     // Notes whether a lookup could use the database; stops the server when none could for
     // storeLostAfter.
     void noteDatabaseUse(bool succeeded);
@@ -93,11 +102,16 @@ class LookupServer {
     // proxy names.
     std::string clientOf(MHD_Connection* connection, const HttpRequest& header) const;
 
-    DeviceStore& store_;
+    // The store's find(), counted and timed in figures_.
+    std::optional<Device> timedFind(std::string_view serial);
+
+    DeviceRegistry& store_;
+    ServiceFigures figures_;
     LogSink log_;
     ConnectionLimits limits_;
     AccessLog accessLog_;
     ConnectionGuard guard_;
+    TlsCredentials* tls_ = nullptr;
     StoreWorkers storeWorkers_;
     int listenSocket_ = -1;
     bool ipv6_ = false;

@@ -60,6 +60,8 @@ class ArgumentReader {
         }
         if (positionals.empty() && options.skipFaultyLines)
             return std::string("--skip-faulty-lines 只用于 import");
+        if (options.tlsCertificate.has_value() != options.tlsKey.has_value())
+            return std::string("--tls-certificate 和 --tls-key 须一起使用");
         if (positionals.empty())
             return options;
         const std::string_view command = positionals[0];
@@ -77,7 +79,9 @@ class ArgumentReader {
         if (hostOrPortGiven_)
             return std::string(command) + " 不接受 --host、--port 或 --server-name";
         if (serveOptionGiven_)
-            return std::string(command) + " 不接受 --trusted-proxy、--access-log 或 --log-file";
+            return std::string(command) +
+                   " 不接受 --trusted-proxy、--access-log、--log-file、--tls-certificate 或 "
+                   "--tls-key";
         if (options.command == Command::kDelete)
             options.serials.assign(positionals.begin() + 1, positionals.end());
         else
@@ -90,8 +94,9 @@ class ArgumentReader {
     std::optional<std::string> readOption(std::string_view argument, Options& options) {
         const auto equals = argument.find('=');
         const std::string_view name = argument.substr(0, equals);
-        const bool serveOption =
-            name == "--trusted-proxy" || name == "--access-log" || name == "--log-file";
+        const bool serveOption = name == "--trusted-proxy" || name == "--access-log" ||
+                                 name == "--log-file" || name == "--tls-certificate" ||
+                                 name == "--tls-key";
         if (name != "--host" && name != "--port" && name != "--server-name" &&
             name != "--database" && !serveOption) {
             return "未知的选项 “" + std::string(name) + "”";
@@ -131,6 +136,8 @@ class ArgumentReader {
             if (!TrustedProxies::canonical(value))
                 return "代理地址 “" + std::string(value) + "” 无效，应为 IPv4 或 IPv6 地址";
             options.trustedProxies.emplace_back(value);
+        } else if (name == "--tls-certificate" || name == "--tls-key") {
+            (name == "--tls-key" ? options.tlsKey : options.tlsCertificate) = std::string(value);
         } else if (name == "--access-log") {
             if (value != "on" && value != "off")
                 return "--access-log 的取值应为 on 或 off";
@@ -163,9 +170,11 @@ std::variant<Options, std::string> parseOptions(std::span<const std::string_view
 
 std::string_view usageText() {
     return R"(用法：
-  quelmarn-lookupd [--host 地址] [--port 端口] [--server-name 名称]... [--database 文件]
+  quelmarn-lookupd [--host 地址] [--port 端口] [--server-name 名称]... [--database 文件|URI]
                    [--trusted-proxy 地址]... [--access-log on|off] [--log-file 文件]
-      启动序列号查询服务，直到收到 SIGINT 或 SIGTERM；收到 SIGHUP 时重新打开日志文件。
+                   [--tls-certificate 证书.pem --tls-key 私钥.pem]
+      启动序列号查询服务，直到收到 SIGINT 或 SIGTERM；收到 SIGHUP 时重新打开日志文件、
+      重新读取证书和私钥。
   quelmarn-lookupd import 文件.csv|- [--database 文件] [--skip-faulty-lines]
       从 CSV 文件（- 表示从标准输入重定向的文件）导入设备，序列号相同的设备
       会被替换。文件中只要有一行有误（包括同一序列号出现两次），就不导入任何
@@ -198,7 +207,14 @@ std::string_view usageText() {
   --database 文件   设备数据库（只接受本服务的数据库，或一个空文件），默认 $XDG_DATA_HOME/quelmarn/devices.sqlite3，
                     未设置 XDG_DATA_HOME 时为 ~/.local/share/quelmarn/devices.sqlite3；
                     服务首次启动时自动创建，并写入几台示例设备；
-                    import 和 restore 创建的新数据库中没有示例设备
+                    import 和 restore 创建的新数据库中没有示例设备；
+                    也可以是 PostgreSQL 的连接 URI（postgresql://用户@主机/数据库），多个服务
+                    可共用一个数据库；密码不能写在 URI 中，请放在 PGPASSFILE 指向的密码文件里
+  --tls-certificate 证书.pem
+  --tls-key 私钥.pem
+                    用 HTTPS（TLS 1.2 及以上）提供服务：证书链和私钥，PEM 格式
+  健康检查：GET /healthz（数据库可用时 200，否则 503）；运行数据：GET /metrics
+  （Prometheus 文本格式）
 
 CSV 文件第一行为列名（顺序不限）：serial, model, model_identifier,
 manufactured_on, warranty_ends_on（日期格式 YYYY-MM-DD），以及可选的 notes。

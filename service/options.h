@@ -37,11 +37,15 @@ struct Options {
     bool accessLog = true;
     // kServe only: where the log goes, reopened on SIGHUP; absent: standard error.
     std::optional<std::string> logFile;
+    // kServe only: serve HTTPS with this certificate chain and private key (PEM files).
+    std::optional<std::string> tlsCertificate;
+    std::optional<std::string> tlsKey;
 };
 
 // Reads the arguments that follow the program name:
-//   [--host ADDR] [--port N] [--server-name NAME]... [--database PATH]
+//   [--host ADDR] [--port N] [--server-name NAME]... [--database PATH|URI]
 //     [--trusted-proxy ADDR]... [--access-log on|off] [--log-file PATH]
+//     [--tls-certificate FILE --tls-key FILE]
 //   import FILE.csv|- [--database PATH] [--skip-faulty-lines]
 //   backup FILE | restore FILE | export FILE.csv|- [--database PATH]
 //   delete SERIAL... [--database PATH]

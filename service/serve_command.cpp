@@ -11,12 +11,14 @@
 #include <filesystem>
 
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <thread>
 
-#include "service/device_store.h"
+#include "service/device_registry.h"
 #include "service/log_writer.h"
 #include "service/lookup_server.h"
+#include "service/tls_credentials.h"
 
 namespace quelmarn::service {
 
@@ -79,12 +81,20 @@ int runServer(const Options& options, const std::string& databasePath) {
     // A log reader that went away must not end the service: write(2) then fails with EPIPE.
     signal(SIGPIPE, SIG_IGN);
 
-    std::optional<DeviceStore> store;
+    std::unique_ptr<DeviceRegistry> store;
     try {
-        store.emplace(databasePath, WhenMissing::kCreateWithSamples);
+        store = openDeviceRegistry(databasePath, WhenMissing::kCreateWithSamples);
     } catch (const StoreError& error) {
         std::cerr << "quelmarn-lookupd: 数据库 " << databasePath << " 无法使用：" << error.what()
                   << "\n";
+        return 1;
+    }
+    std::optional<TlsCredentials> tls;
+    try {
+        if (options.tlsCertificate)
+            tls.emplace(*options.tlsCertificate, *options.tlsKey);
+    } catch (const std::runtime_error& error) {
+        std::cerr << "quelmarn-lookupd: " << error.what() << "\n";
         return 1;
     }
     int logFile = STDERR_FILENO;
@@ -102,6 +112,8 @@ int runServer(const Options& options, const std::string& databasePath) {
     LookupServer server(
         *store, [&log](std::string_view line) { log.post(line); }, *limits,
         options.accessLog ? AccessLog::kOn : AccessLog::kOff);
+    if (tls)
+        server.useTls(*tls);
     const auto bound = server.bind(host, options.port, options.serverNames);
     if (!bound) {
         std::cerr << "quelmarn-lookupd: 无法在 " << host << " 端口 " << options.port
@@ -111,15 +123,24 @@ int runServer(const Options& options, const std::string& databasePath) {
     // From here on everything goes through the log writer: a log pipe that nobody reads must
     // hold up neither the requests nor the exit.
     const bool ipv6 = host.find(':') != std::string::npos;
-    log.post("quelmarn-lookupd: 正在监听 http://" + (ipv6 ? "[" + host + "]" : host) + ":" +
-             std::to_string(*bound) + "/ ，数据库 " + databasePath + "\n");
+    log.post(std::string("quelmarn-lookupd: 正在监听 ") + (tls ? "https" : "http") + "://" +
+             (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(*bound) + "/ ，数据库 " +
+             databasePath + "\n");
 
-    std::thread stopper([&server, &stopSignals, &log] {
+    std::thread stopper([&server, &stopSignals, &log, &tls] {
         int signal = 0;
         // SIGHUP asks a daemon to take up its files again: the log file, moved away by a log
-        // rotation, is reopened at its name.
-        while (sigwait(&stopSignals, &signal) == 0 && signal == SIGHUP)
+        // rotation, is reopened at its name, and a renewed certificate is used from the next
+        // handshake on (connections under way keep theirs).
+        while (sigwait(&stopSignals, &signal) == 0 && signal == SIGHUP) {
             log.reopen();
+            if (!tls)
+                continue;
+            const auto problem = tls->reload();
+            log.post(problem
+                         ? "quelmarn-lookupd: 证书没有更新，继续使用原来的证书：" + *problem + "\n"
+                         : std::string("quelmarn-lookupd: 已重新读取证书和私钥\n"));
+        }
         server.stop();
     });
     const auto end = server.serve();

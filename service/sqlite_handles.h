@@ -3,18 +3,12 @@
 #include <sqlite3.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace quelmarn::service {
+#include "service/device_registry.h"
 
-// Thrown for any failure of the database: it could not be opened, is not a database, or a
-// statement failed. what() says what was being done and SQLite's reason.
-class StoreError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+namespace quelmarn::service {
 
 struct ConnectionCloser {
     void operator()(sqlite3* connection) const { sqlite3_close_v2(connection); }

@@ -101,7 +101,7 @@ void AppDelegate::searchByPrintSerialNumber(const std::shared_ptr<NSObject>& /*s
 
 void AppDelegate::showHelpPage(const std::shared_ptr<NSObject>& /*sender*/) {
     const auto url = NSURL::URLWithString(
-        stringWithFormat("http://%s/kb/HT1349?viewlocale=zh_CN", {arg(kServiceHost)}));
+        stringWithFormat("%s/kb/HT1349?viewlocale=zh_CN", {arg(kServiceAddress)}));
     if (url && !NSWorkspace::sharedWorkspace().openURL(*url)) {
         // With no browser to hand the page to, the address is all the user can be given.
         NSAlert alert;

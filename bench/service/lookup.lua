@@ -3,9 +3,12 @@
 -- The serial comes from the environment so that load.sh and this script share one value.
 local serial = os.getenv("QUELMARN_BENCH_SERIAL") or "QX2K93HT7LMP"
 
-wrk.method = "POST"
-wrk.body = "sn=" .. serial
-wrk.headers["Content-Type"] = "application/x-www-form-urlencoded"
+-- QUELMARN_BENCH_METHOD=GET fetches the page instead: a static copy of it, as a reference.
+wrk.method = os.getenv("QUELMARN_BENCH_METHOD") or "POST"
+if wrk.method == "POST" then
+    wrk.body = "sn=" .. serial
+    wrk.headers["Content-Type"] = "application/x-www-form-urlencoded"
+end
 
 function done(summary, latency, requests)
     local errors = summary.errors

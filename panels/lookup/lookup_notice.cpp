@@ -45,11 +45,13 @@ bool isThisMachine(const std::string& serviceHost) {
     return host == "localhost" || host == "::1" || host.starts_with("127.");
 }
 
-std::vector<std::string> serviceUnreachableLines(const std::string& serviceHost) {
+std::vector<std::string> serviceUnreachableLines(const std::string& serviceAddress) {
     using platform::arg;
     std::vector<std::string> lines = {
-        platform::stringWithFormat("无法连接查询服务器 http://%@/", {arg(serviceHost)})};
-    if (isThisMachine(serviceHost)) {
+        platform::stringWithFormat("无法连接查询服务器 %@/", {arg(serviceAddress)})};
+    const auto scheme = serviceAddress.find("://");
+    if (isThisMachine(scheme == std::string::npos ? serviceAddress
+                                                  : serviceAddress.substr(scheme + 3))) {
         lines.emplace_back("查询服务 quelmarn-lookupd 应在本机运行，但没有应答。");
         lines.emplace_back(
             "请在终端中运行 sudo systemctl start quelmarn-lookupd 启动它，然后重新查询。");
@@ -59,4 +61,11 @@ std::vector<std::string> serviceUnreachableLines(const std::string& serviceHost)
         lines.emplace_back("然后重新查询。");
     }
     return lines;
+}
+
+std::vector<std::string> untrustedCertificateLines(const std::string& serviceAddress) {
+    using platform::arg;
+    return {platform::stringWithFormat("查询服务器 %@/ 的证书不受本机信任，序列号没有发送。",
+                                       {arg(serviceAddress)}),
+            "请联系网络管理员，在本机安装为该服务器签发证书的机构的根证书，然后重新查询。"};
 }

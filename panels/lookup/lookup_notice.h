@@ -18,10 +18,14 @@ std::vector<std::string> lookupNoticeLines(LookupNotice notice);
 // may first ask the user for an administrator's password.
 std::vector<std::string> waitingForAuthorizationLines();
 
-// What the panel says once the lookup service at `serviceHost` ("host:port") could not be
-// reached: the address that failed, then what to do, which for a service on this machine is
-// starting it.
-std::vector<std::string> serviceUnreachableLines(const std::string& serviceHost);
+// What the panel says once the lookup service at `serviceAddress` ("scheme://host[:port]") could
+// not be reached: the address that failed, then what to do, which for a service on this machine
+// is starting it.
+std::vector<std::string> serviceUnreachableLines(const std::string& serviceAddress);
+
+// What the panel says when the certificate of the service at `serviceAddress` is not trusted:
+// nothing was sent, and only an administrator can mend it.
+std::vector<std::string> untrustedCertificateLines(const std::string& serviceAddress);
 
 // Whether `serviceHost` ("host:port", "[v6]:port" or a bare host) names this machine itself.
 bool isThisMachine(const std::string& serviceHost);

@@ -148,8 +148,7 @@ void SerialNumberViewController::searchBySerialNumber(const std::optional<std::s
         NSLog("send keyword nil");
         return;
     }
-    const auto url =
-        NSURL::URLWithString(stringWithFormat("http://%s/inapp.php", {arg(kServiceHost)}));
+    const auto url = NSURL::URLWithString(stringWithFormat("%s/inapp.php", {arg(kServiceAddress)}));
     if (!url) {
         return;
     }
@@ -193,13 +192,18 @@ void SerialNumberViewController::webViewDidFailProvisionalLoadWithErrorForFrame(
         return;
     }
     NSAlert alert;
-    // The one failure that no network causes: the web view could not load its engine.
+    // The one failure that no network causes: the web view could not load its engine; and one
+    // that no network setting of the user's mends: a certificate the web view does not trust.
     const bool engineMissing = error.domain == kWebEngineErrorDomain;
-    alert.setMessageText(engineMissing ? kBrowserMissingMessage : kConnectionFailedMessage);
+    const bool untrusted = error.code == kNSURLErrorServerCertificateUntrusted;
+    alert.setMessageText(engineMissing ? kBrowserMissingMessage
+                         : untrusted   ? kUntrustedCertificateMessage
+                                       : kConnectionFailedMessage);
     alert.runModal();
     // The alert is gone once read; the page area keeps saying what failed and what to do.
     if (!engineMissing && !pageShown_ && !noticeShown_ && isShown()) {
-        showNotice(serviceUnreachableLines(kServiceHost));
+        showNotice(untrusted ? untrustedCertificateLines(kServiceAddress)
+                             : serviceUnreachableLines(kServiceAddress));
     }
 }
 

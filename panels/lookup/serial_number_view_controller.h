@@ -87,6 +87,10 @@ class SerialNumberViewController : public platform::NSViewController,
 // What the panel tells the user when the service cannot be reached.
 inline constexpr const char* kConnectionFailedMessage =
     "连接查询服务器时出错，请检查一下网络，稍后重试";
+// What it tells the user when the service's certificate is not trusted: the lookup went nowhere,
+// and no network setting of the user's will change that.
+inline constexpr const char* kUntrustedCertificateMessage =
+    "无法安全地连接查询服务器：服务器的证书不受信任，序列号没有发送。请联系网络管理员";
 // What it tells the user when the web view has no engine (its module could not be loaded).
 inline constexpr const char* kBrowserMissingMessage =
     "内置浏览器组件缺失，无法显示查询结果，请重新安装本程序";

@@ -4,6 +4,9 @@
 
 namespace platform {
 
+// NSURLErrorServerCertificateUntrusted: the server's certificate is not one the client trusts.
+inline constexpr long kNSURLErrorServerCertificateUntrusted = -1202;
+
 // Why an operation failed, such as a web view's load.
 struct NSError {
     std::string domain;  // e.g. "NSURLErrorDomain"

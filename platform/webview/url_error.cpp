@@ -27,7 +27,6 @@ constexpr std::array<Translation, 6> kTranslations = {{
 }};
 
 constexpr long kNSURLErrorUnknown = -1;
-constexpr long kNSURLErrorServerCertificateUntrusted = -1202;
 
 }  // namespace
 

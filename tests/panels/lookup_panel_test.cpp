@@ -181,6 +181,19 @@ INSTANTIATE_TEST_SUITE_P(
                      "error is Error Domain=QuelmarnWebEngineErrorDomain Code=1 \"no module\""},
                     {"内置浏览器组件缺失，无法显示查询结果，请重新安装本程序"},
                     {}},
+        // A certificate the web view does not trust is no network failure either: the user
+        // is told that the lookup was not sent, and whom to ask.
+        LoadEndCase{
+            "UntrustedCertificate",
+            End::kFailedBeforeContent,
+            {"NSURLErrorDomain", -1202, "The certificate for this server is invalid."},
+            {"did fail load",
+             "error is Error Domain=NSURLErrorDomain Code=-1202 "
+             "\"The certificate for this server is invalid.\""},
+            {"无法安全地连接查询服务器：服务器的证书不受信任，序列号没有发送。"
+             "请联系网络管理员"},
+            {"查询服务器 http://127.0.0.1:47180/ 的证书不受本机信任，序列号没有发送。",
+             "请联系网络管理员，在本机安装为该服务器签发证书的机构的根证书，然后重新查询。"}},
         LoadEndCase{"LostMidPage",
                     End::kFailedAfterContent,
                     {"NSURLErrorDomain", -1005, "lost"},
@@ -231,9 +244,9 @@ INSTANTIATE_TEST_SUITE_P(
                       HostCase{"localhost.example.org", false}));
 
 TEST(ServiceUnreachable, ARemoteServiceIsNotToldToBeStartedHere) {
-    const auto lines = serviceUnreachableLines("lookup.example.org:47180");
+    const auto lines = serviceUnreachableLines("https://lookup.example.org");
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "无法连接查询服务器 http://lookup.example.org:47180/");
+    EXPECT_EQ(lines[0], "无法连接查询服务器 https://lookup.example.org/");
     EXPECT_EQ(lines[1].find("systemctl"), std::string::npos);
 }
 

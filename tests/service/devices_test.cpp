@@ -8,6 +8,7 @@
 
 #include "service/device_import.h"
 #include "service/device_pages.h"
+#include "service/device_store.h"
 #include "service/import_command.h"
 #include "service/sample_devices.h"
 #include "tests/support/temporary_directory.h"

@@ -144,6 +144,9 @@ TEST(OptionsTest, ReadsValidCommandLinesAndRefusesInvalidOnes) {
         {"export", "a.csv", "--skip-faulty-lines"},
         {"delete"},
         {"delete", "A1", "--host", "::1"},
+        {"--tls-certificate", "c.pem"},
+        {"--tls-key=k.pem"},
+        {"export", "-", "--tls-certificate", "c.pem", "--tls-key", "k.pem"},
     };
     for (const auto& arguments : invalid)
         EXPECT_TRUE(std::holds_alternative<std::string>(parseOptions(arguments))) << arguments[0];
@@ -157,6 +160,16 @@ TEST(OptionsTest, DeleteTakesEverySerialGiven) {
     EXPECT_EQ(options.command, Command::kDelete);
     EXPECT_EQ(options.serials, (std::vector<std::string>{"A1", "-B2", "--"}));
     EXPECT_EQ(options.database, "x.db");
+}
+
+// HTTPS takes the certificate and the key together, as files named either way.
+TEST(OptionsTest, TlsTakesACertificateAndItsKey) {
+    const std::vector<std::string_view> arguments = {"--tls-key", "k.pem",
+                                                     "--tls-certificate=c.pem"};
+    const auto options = std::get<Options>(parseOptions(arguments));
+    EXPECT_EQ(options.tlsCertificate, "c.pem");
+    EXPECT_EQ(options.tlsKey, "k.pem");
+    EXPECT_FALSE(std::get<Options>(parseOptions({})).tlsCertificate);
 }
 
 // A site's service listens on every address and is reached by its own name.

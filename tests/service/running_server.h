@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "service/device_store.h"
 #include "service/lookup_server.h"
 #include "tests/support/temporary_directory.h"
 
