@@ -81,9 +81,10 @@ class Machine {
     virtual kern_return_t openUserClient(RegistryEntryId service, std::uint32_t type,
                                          std::unique_ptr<UserClient>* client) = 0;
 
-    // Bracket questions that describe one moment, such as the fill of one record (see
-    // MachineSnapshot): in between, the machine may answer from what it has read since the
-    // beginning instead of reading the same files again. By default nothing is kept.
+    // Bracket questions that describe one moment, such as the fill of one record or the building
+    // of one panel (see MachineSnapshot): in between, the machine may answer from what it has read
+    // since the outermost beginning instead of reading the same files again. Brackets nest; the
+    // moment ends with the outermost. By default nothing is kept.
     virtual void beginSnapshot() {}
     virtual void endSnapshot() {}
 };
@@ -96,7 +97,8 @@ void installMachine(std::shared_ptr<Machine> machine);
 Machine& currentMachine();
 
 // While one lives, the installed machine's answers may come from one reading of its files
-// (Machine::beginSnapshot). Snapshots do not nest; make one per gathering of facts.
+// (Machine::beginSnapshot): make one per moment that should see one machine, such as a launch
+// or the building of a panel. One made while another lives shares the outer one's reading.
 class MachineSnapshot {
   public:
     MachineSnapshot() : machine_(currentMachine()) { machine_.beginSnapshot(); }

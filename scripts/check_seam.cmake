@@ -3,7 +3,8 @@
 # of a backend (platform/qt/, platform/linux/, platform/dbus/, platform/webview/). The one
 # exception is the program's entry point, shell/main.cpp, which chooses the backends.
 #
-# Two checks, so that neither a stray include nor a build setting can slip past:
+# Two checks here, so that neither a stray include nor a build setting can slip past (a third,
+# seam_link_probe in the top-level CMakeLists.txt, holds the same seam when linking):
 # - the sources of those layers, read line by line for #include;
 # - the compile commands of the targets those layers build (compile_commands.json), for a Qt
 #   include path or a Qt definition in their flags.
@@ -14,7 +15,8 @@ cmake_minimum_required(VERSION 3.25)
 set(upper_layers shell sysinfo smc panels)
 set(entry_point shell/main.cpp)
 # Qt's headers (<QWidget>, <QtCore/qglobal.h>, <qobject.h>), the headers of POSIX and Linux that
-# the C and C++ standards do not have, and the backends' own.
+# the C and C++ standards do not have, and the backends' own (the interfaces they implement are in
+# platform/appkit/ and platform/ itself).
 set(forbidden_include_patterns
     "^Q[A-Za-z]"
     "^q[a-z]+\\.h$"

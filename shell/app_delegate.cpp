@@ -10,11 +10,14 @@
 #include "platform/appkit/ns_workspace.h"
 #include "platform/format.h"
 #include "platform/log.h"
+#include "platform/machine.h"
 #include "sysinfo/var_system_info.h"
 
 using namespace platform;
 
 void AppDelegate::applicationDidFinishLaunching() {
+    // The log and the first panel describe one moment: the machine is read once for both.
+    const MachineSnapshot launch;
     {
         const sysinfo::VarSystemInfo info;
         NSLog("CPU: %@", {arg(info.sysProcessorName())});

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "bench/linux/launch_work.h"
+#include "bench/linux/server_tree.h"
 #include "platform/iokit.h"
 #include "platform/linux/linux_machine.h"
 #include "platform/smc_param_block.h"
@@ -65,5 +67,27 @@ void BM_RecordFill(benchmark::State& state, const std::filesystem::path& root) {
 }
 BENCHMARK_CAPTURE(BM_RecordFill, intel_laptop, fixture("intel-laptop"));
 BENCHMARK_CAPTURE(BM_RecordFill, live_system, std::filesystem::path("/"));
+
+// Everything one launch asks of the machine: the launch log's record and readings, then the
+// first device panel's two records and readings.
+void BM_Launch(benchmark::State& state, const std::filesystem::path& root) {
+    install(root);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bench_linux::launchBackendWork());
+    }
+    installMachine(nullptr);
+}
+BENCHMARK_CAPTURE(BM_Launch, intel_laptop, fixture("intel-laptop"));
+
+// The same on a two-socket server with dozens of hwmon devices, written once to a temporary
+// directory.
+void BM_LaunchLargeServer(benchmark::State& state) {
+    const auto root = std::filesystem::temp_directory_path() / "quelmarn-bench-large-server";
+    std::filesystem::remove_all(root);
+    bench_linux::writeLargeServerTree(root);
+    BM_Launch(state, root);
+    std::filesystem::remove_all(root);
+}
+BENCHMARK(BM_LaunchLargeServer);
 
 }  // namespace

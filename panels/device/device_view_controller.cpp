@@ -11,6 +11,7 @@
 #include "platform/appkit/ns_pasteboard.h"
 #include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_text_field.h"
+#include "platform/machine.h"
 #include "sysinfo/var_system_info.h"
 
 using namespace platform;
@@ -43,6 +44,9 @@ DeviceViewController::DeviceViewController(const std::string& nibName, const NSB
     : NSViewController(nibName, bundle) {}
 
 void DeviceViewController::awakeFromNib() {
+    // The eight rows describe one moment: its records and sensor readings share one reading of
+    // the machine, and the next panel reads it anew.
+    const MachineSnapshot moment;
     const sysinfo::VarSystemInfo info;
     // Each row's text is made when its row is built, so the sensors are read only after the
     // display row is in place, the temperature before the fans.

@@ -48,12 +48,18 @@ std::optional<std::vector<std::byte>> LinuxMachine::sysctlValue(std::string_view
 }
 
 void LinuxMachine::beginSnapshot() {
-    snapshotProcessor_ = std::make_unique<linux_backend::ProcessorFacts>(files_);
+    if (snapshotDepth_++ == 0) {
+        files_.beginMoment();
+        snapshotProcessor_ = std::make_unique<linux_backend::ProcessorFacts>(files_);
+    }
 }
 
 void LinuxMachine::endSnapshot() {
-    snapshotProcessor_.reset();
-    snapshotValues_.clear();
+    if (snapshotDepth_ > 0 && --snapshotDepth_ == 0) {
+        snapshotProcessor_.reset();
+        snapshotValues_.clear();
+        files_.endMoment();
+    }
 }
 
 std::optional<std::string> LinuxMachine::localizedHostName() {

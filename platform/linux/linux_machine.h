@@ -19,9 +19,10 @@ namespace platform {
 // The machine as Linux describes it in /proc, /sys and /etc below a root directory: "/" for
 // the running system, or a tree captured from another machine for tests. A captured tree is
 // never mixed with the live system: only the user (the effective uid) comes from this process.
-// Installed memory is read once (physicalMemory). Within a snapshot (Machine::beginSnapshot) the
-// processor's facts come from one reading of /proc/cpuinfo and the CPU files, and each sysctl
-// value is worked out once; outside one every call reads afresh.
+// Installed memory is read once (physicalMemory). Within a snapshot (Machine::beginSnapshot) every
+// file is read once (RootFiles moments), by every call and every SMC connection made meanwhile,
+// the processor's facts are worked out from that one reading and each sysctl value once; outside
+// one every call reads afresh.
 //
 // Registry: class "IOPlatformExpertDevice" has one entry on machines with DMI or a device
 // tree, with the text properties "IOPlatformSerialNumber" and "IOPlatformUUID" where the
@@ -69,6 +70,7 @@ class LinuxMachine final : public Machine {
     linux_backend::RootFiles files_;
     std::uint32_t uid_;
     std::shared_ptr<linux_backend::HardwareSerialService> serialService_;
+    int snapshotDepth_ = 0;  // how many snapshots are open
     std::unique_ptr<linux_backend::ProcessorFacts> snapshotProcessor_;  // within a snapshot
     // Within a snapshot, each sysctl answered once: a value is asked for its size, then its bytes.
     std::map<std::string, std::optional<std::vector<std::byte>>, std::less<>> snapshotValues_;

@@ -14,15 +14,19 @@ constexpr std::string_view kDeviceTree = "/sys/firmware/devicetree/base";
 const std::initializer_list<std::string_view> kDmiSerials = {"product_serial", "chassis_serial",
                                                              "board_serial"};
 
-std::optional<std::string> firmwareValue(const RootFiles& files, std::string_view directory,
-                                         std::string_view name) {
+// The firmware's value in `contents`: std::nullopt for no text or a placeholder.
+std::optional<std::string> firmwareValue(const FileContents& contents) {
     // Firmware pads its fixed-width DMI strings with blanks on either side.
-    const auto text = files.read(std::string(directory) + "/" + std::string(name));
-    const std::string_view value = text ? trimmed(*text) : std::string_view();
-    if (!text || isFirmwarePlaceholder(value)) {
+    const std::string_view value = contents.text ? trimmed(*contents.text) : std::string_view();
+    if (!contents.text || isFirmwarePlaceholder(value)) {
         return std::nullopt;
     }
     return std::string(value);
+}
+
+std::optional<std::string> firmwareValue(const RootFiles& files, std::string_view directory,
+                                         std::string_view name) {
+    return firmwareValue(files.contents(std::string(directory) + "/" + std::string(name)));
 }
 
 std::optional<std::string> firstDmiValue(const RootFiles& files,
@@ -60,21 +64,18 @@ std::optional<std::string> modelIdentifier(const RootFiles& files) {
     return firmwareValue(files, kDeviceTree, "model");
 }
 
-std::optional<std::string> platformSerialNumber(const RootFiles& files) {
-    if (auto serial = firstDmiValue(files, kDmiSerials)) {
-        return serial;
-    }
-    return firmwareValue(files, kDeviceTree, "serial-number");
-}
-
-bool platformSerialNumberWithheld(const RootFiles& files) {
+FirmwareSerial firmwareSerialNumber(const RootFiles& files) {
+    FirmwareSerial found;
     for (const auto name : kDmiSerials) {
-        const std::string path = std::string(kDmi) + "/" + std::string(name);
-        if (files.exists(path) && !files.read(path)) {
-            return true;
+        const auto contents = files.contents(std::string(kDmi) + "/" + std::string(name));
+        if (auto serial = firmwareValue(contents)) {
+            return {std::move(serial)};
         }
+        found.withheld =
+            found.withheld || (!contents.text && contents.absence != FileAbsence::Missing);
     }
-    return false;
+    found.serial = firmwareValue(files, kDeviceTree, "serial-number");
+    return found;
 }
 
 std::optional<std::string> platformUuid(const RootFiles& files) {

@@ -17,14 +17,21 @@ bool hasPlatformDescription(const RootFiles& files);
 // board_name (the board is the model of a self-built desktop), else the device tree's model.
 std::optional<std::string> modelIdentifier(const RootFiles& files);
 
+// The serial number as the firmware's files give it to this user, or why they give none.
+struct FirmwareSerial {
+    std::optional<std::string> serial;
+    // Without a serial: a DMI serial file is there but this user may not read it (the kernel
+    // makes them mode 0400, drivers/firmware/dmi-id.c).
+    bool withheld = false;
+};
+
 // The serial number: DMI product_serial, chassis_serial, board_serial, else the device tree's
 // serial-number. The DMI files are readable by root only on mainline kernels; for anyone else
-// there is no serial number.
-std::optional<std::string> platformSerialNumber(const RootFiles& files);
-
-// Whether a DMI serial file is there but this user may not read it: the kernel makes them
-// mode 0400 (drivers/firmware/dmi-id.c).
-bool platformSerialNumberWithheld(const RootFiles& files);
+// there is no serial number, and it is withheld.
+FirmwareSerial firmwareSerialNumber(const RootFiles& files);
+inline std::optional<std::string> platformSerialNumber(const RootFiles& files) {
+    return firmwareSerialNumber(files).serial;
+}
 
 // The platform UUID, DMI product_uuid (lower case, 36 characters); root-only like the serial.
 std::optional<std::string> platformUuid(const RootFiles& files);

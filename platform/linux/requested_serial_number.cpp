@@ -8,22 +8,18 @@ namespace {
 
 using Outcome = HardwareSerialAnswer::Outcome;
 
-// Why there is no serial number when the service could not tell: the firmware's own files
-// decide.
-PropertyAbsence absenceFromFiles(const RootFiles& files) {
-    return platformSerialNumberWithheld(files) ? PropertyAbsence::NotPermitted
-                                               : PropertyAbsence::NotRecorded;
-}
-
 }  // namespace
 
 void requestSerialNumber(const RootFiles& files, HardwareSerialService* service,
                          RegistryPropertyDone done) {
-    if (auto serial = platformSerialNumber(files)) {
-        done(std::move(serial), PropertyAbsence::NotRecorded);
+    auto fromFiles = firmwareSerialNumber(files);
+    if (fromFiles.serial) {
+        done(std::move(fromFiles.serial), PropertyAbsence::NotRecorded);
         return;
     }
-    const PropertyAbsence why = absenceFromFiles(files);
+    // When the service cannot tell, the firmware's own files decide why there is none.
+    const PropertyAbsence why =
+        fromFiles.withheld ? PropertyAbsence::NotPermitted : PropertyAbsence::NotRecorded;
     if (service == nullptr) {
         done(std::nullopt, why);
         return;

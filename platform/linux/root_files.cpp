@@ -20,6 +20,21 @@ bool isTrailingFiller(char c) {
     return c == '\0' || isBlankOrLineEnd(c);
 }
 
+FileAbsence absenceOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+        case EISDIR:
+        case ELOOP:  // a link that leads nowhere
+            return FileAbsence::Missing;
+        case EACCES:
+        case EPERM:
+            return FileAbsence::Denied;
+        default:
+            return FileAbsence::Unreadable;
+    }
+}
+
 void closeDescriptor(const int* fd) {
     if (*fd >= 0) {
         ::close(*fd);
@@ -29,7 +44,8 @@ void closeDescriptor(const int* fd) {
 
 }  // namespace
 
-RootFiles::RootFiles(const std::filesystem::path& root) : prefix_(root.lexically_normal()) {
+RootFiles::RootFiles(const std::filesystem::path& root)
+    : prefix_(root.lexically_normal()), moment_(std::make_shared<Moment>()) {
     while (!prefix_.empty() && prefix_.back() == '/') {
         prefix_.pop_back();
     }
@@ -57,10 +73,46 @@ int RootFiles::open(std::string_view path, int flags) const {
         ::syscall(SYS_openat2, *rootDirectory_, relative.c_str(), &how, sizeof how));
 }
 
-std::optional<std::string> RootFiles::read(std::string_view path) const {
+void RootFiles::beginMoment() {
+    moment_->open = true;
+}
+
+void RootFiles::endMoment() {
+    *moment_ = Moment{};
+}
+
+template <typename Answer, typename Read>
+Answer RootFiles::once(std::map<std::string, Answer, std::less<>>& known, std::string_view path,
+                       Read readNow) const {
+    if (!moment_->open) {
+        return readNow();
+    }
+    if (const auto found = known.find(path); found != known.end()) {
+        return found->second;
+    }
+    return known.emplace(path, readNow()).first->second;
+}
+
+FileContents RootFiles::contents(std::string_view path) const {
+    return once(moment_->contents, path, [&] { return readContents(path); });
+}
+
+std::vector<std::string> RootFiles::list(std::string_view directory) const {
+    return once(moment_->lists, directory, [&] { return readList(directory); });
+}
+
+bool RootFiles::exists(std::string_view path) const {
+    return once(moment_->existing, path, [&] { return readExists(path); });
+}
+
+std::optional<std::string> RootFiles::linkTarget(std::string_view path) const {
+    return once(moment_->links, path, [&] { return readLinkTarget(path); });
+}
+
+FileContents RootFiles::readContents(std::string_view path) const {
     const int fd = open(path, O_RDONLY | O_NOCTTY);
     if (fd < 0) {
-        return std::nullopt;
+        return {std::nullopt, absenceOf(errno)};
     }
     // sysfs reports a size of 4096 and procfs 0 whatever they hold, so stat cannot tell how much
     // to read. A sysfs attribute, a /proc/sys value (fs/proc/proc_sysctl.c) and a regular file
@@ -76,8 +128,9 @@ std::optional<std::string> RootFiles::read(std::string_view path) const {
             continue;
         }
         if (got < 0) {
+            const int error = errno;
             ::close(fd);
-            return std::nullopt;
+            return {std::nullopt, absenceOf(error)};
         }
         text.append(chunk.data(), static_cast<std::size_t>(got));
         if (got == 0 || (!mayStopShort && static_cast<std::size_t>(got) < chunk.size())) {
@@ -88,42 +141,32 @@ std::optional<std::string> RootFiles::read(std::string_view path) const {
     while (!text.empty() && isTrailingFiller(text.back())) {
         text.pop_back();
     }
-    return text;
+    return {std::move(text)};
 }
 
-std::vector<std::string> RootFiles::list(std::string_view directory) const {
+std::vector<std::string> RootFiles::readList(std::string_view directory) const {
     std::vector<std::string> names;
-    // getdents64(2) straight on the descriptor, as sensor queries list a few directories each
-    // time: opendir(3) would add an fstat, and readdir(3) a last call that finds nothing. The
-    // kernel fills the buffer until the next entry does not fit (fs/readdir.c), so a call that
-    // leaves room for the longest entry has given the rest of the directory.
+    // Opened here rather than by opendir(3), so that a captured root resolves it inside itself.
     const int fd = open(directory, O_RDONLY | O_DIRECTORY);
     if (fd < 0) {
         return names;
     }
-    alignas(dirent64) std::array<char, 8192> buffer;
-    for (;;) {
-        const ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
-        if (got <= 0) {
-            break;
-        }
-        for (ssize_t offset = 0; offset < got;) {
-            const auto* entry = reinterpret_cast<const dirent64*>(buffer.data() + offset);
-            const std::string_view name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.emplace_back(name);
-            }
-            offset += entry->d_reclen;
-        }
-        if (buffer.size() - static_cast<std::size_t>(got) >= sizeof(dirent64)) {
-            break;
+    DIR* const stream = ::fdopendir(fd);  // owns fd from here on
+    if (stream == nullptr) {
+        ::close(fd);
+        return names;
+    }
+    while (const dirent* entry = ::readdir(stream)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
         }
     }
-    ::close(fd);
+    ::closedir(stream);
     return names;
 }
 
-bool RootFiles::exists(std::string_view path) const {
+bool RootFiles::readExists(std::string_view path) const {
     if (isLiveSystem()) {
         return ::access(std::string(path).c_str(), F_OK) == 0;  // one call, no descriptor
     }
@@ -134,7 +177,7 @@ bool RootFiles::exists(std::string_view path) const {
     return fd >= 0;
 }
 
-std::optional<std::string> RootFiles::linkTarget(std::string_view path) const {
+std::optional<std::string> RootFiles::readLinkTarget(std::string_view path) const {
     std::array<char, PATH_MAX> target;
     ssize_t length = -1;
     if (isLiveSystem()) {

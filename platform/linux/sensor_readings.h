@@ -11,7 +11,8 @@ namespace platform::linux_backend {
 
 // The processor temperature and the fan speeds as one SMC connection sees them: each is read
 // from sysfs when first asked for and then kept, so the two exchanges of one key read agree.
-// A new connection makes a new one, so readings are never older than the connection.
+// A new connection makes a new one, so readings are never older than the connection; within one
+// moment of the machine's files (RootFiles::beginMoment) every connection reads the same files.
 class SensorReadings {
   public:
     explicit SensorReadings(RootFiles files);

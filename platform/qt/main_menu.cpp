@@ -7,9 +7,9 @@
 #include <QToolBar>
 #include <vector>
 
+#include "platform/appkit/class_registry.h"
 #include "platform/appkit/ns_toolbar_item.h"
 #include "platform/log.h"
-#include "platform/qt/class_registry.h"
 #include "platform/qt/interface_loader.h"
 #include "platform/qt/keyboard_navigation.h"
 #include "platform/qt/native_bridge.h"

@@ -1,12 +1,13 @@
 #include "platform/qt/web_engine_module_loader.h"
 
+#include <dlfcn.h>
+
 #include <QCoreApplication>
-#include <QLibrary>
 #include <QTimer>
 
+#include "platform/appkit/web_engine_module.h"
 #include "platform/log.h"
 #include "platform/qt/native_bridge.h"
-#include "platform/webview/web_engine_module.h"
 
 namespace platform {
 namespace {
@@ -48,26 +49,31 @@ struct LoadedModule {
 
 LoadedModule loadModule() {
     // Installed, the module sits in the library folder at a fixed place relative to the
-    // executable, so that a tree copied to another prefix still finds it; from the build tree it
-    // is where the build put it.
-    const QString candidates[] = {
-        QCoreApplication::applicationDirPath() +
-            QStringLiteral("/" QUELMARN_WEBVIEW_INSTALL_RELATIVE_PATH),
-        QStringLiteral(QUELMARN_WEBVIEW_BUILD_PATH),
+    // executable, so that a tree copied to another prefix still finds it. Programs run from the
+    // build tree find it by its name alone, through the run path the build gives them
+    // (dlopen(3) searches the calling program's DT_RUNPATH); installing takes that run path
+    // away, so an installed application never loads a module from a build tree.
+    const std::string candidates[] = {
+        QCoreApplication::applicationDirPath().toStdString() +
+            "/" QUELMARN_WEBVIEW_INSTALL_RELATIVE_PATH,
+        QUELMARN_WEBVIEW_MODULE_NAME,
     };
-    QString errors;
-    for (const QString& path : candidates) {
+    std::string errors;
+    for (const std::string& path : candidates) {
         // Never unloaded: engines and their widgets made by the module live until the end.
-        auto* library = new QLibrary(path);
-        if (auto create = reinterpret_cast<CreateWebEngineFunction>(
-                library->resolve(kCreateWebEngineSymbol))) {
-            return LoadedModule{create, {}};
+        if (void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            if (auto create = reinterpret_cast<CreateWebEngineFunction>(
+                    ::dlsym(library, kCreateWebEngineSymbol))) {
+                return LoadedModule{create, {}};
+            }
+            errors += std::string(::dlerror()) + "; ";
+            ::dlclose(library);
+        } else {
+            errors += std::string(::dlerror()) + "; ";
         }
-        errors += library->errorString() + QStringLiteral("; ");
-        delete library;
     }
     const std::string failure =
-        "The web engine module could not be loaded: " + errors.chopped(2).toStdString();
+        "The web engine module could not be loaded: " + errors.substr(0, errors.size() - 2);
     NSLog("%@", {arg(failure)});
     return LoadedModule{nullptr, failure};
 }

@@ -1,4 +1,4 @@
-#include "platform/webview/web_engine_module.h"
+#include "platform/appkit/web_engine_module.h"
 
 #include "platform/webview/embedded_web_engine.h"
 

@@ -14,6 +14,7 @@ namespace {
 using namespace platform::linux_backend;
 using linux_test::TempTree;
 using namespace std::literals;
+using Text = std::optional<std::string>;
 
 TEST(RootFilesTest, ReadsStrippedTextListsDirectoriesAndReadsLinks) {
     TempTree tree;
@@ -73,7 +74,39 @@ TEST(RootFilesTest, AnUnreadableFileIsAbsentNotAnError) {
     tree.file("/sys/class/dmi/id/product_serial", "C02K1234F1G3\n");
     std::filesystem::permissions(tree.at("/sys/class/dmi/id/product_serial"),
                                  std::filesystem::perms::none);
-    EXPECT_EQ(RootFiles(tree.root()).read("/sys/class/dmi/id/product_serial"), std::nullopt);
+    const auto contents = RootFiles(tree.root()).contents("/sys/class/dmi/id/product_serial");
+    EXPECT_EQ(contents.text, std::nullopt);
+    EXPECT_EQ(contents.absence, FileAbsence::Denied);
+}
+
+TEST(RootFilesTest, SaysWhyAFileGaveNothing) {
+    TempTree tree;
+    tree.directory("/sys/class/dmi/id").link("/loop", "/loop");
+    const RootFiles files(tree.root());
+    for (const auto* path : {"/sys/class/dmi/id/product_serial", "/sys/class/dmi/id", "/loop"}) {
+        EXPECT_EQ(files.contents(path).absence, FileAbsence::Missing) << path;
+    }
+}
+
+// Within a moment each file, list, link and existence is read once, through any copy of the
+// files; after it, afresh.
+TEST(RootFilesTest, AMomentReadsEachThingOnceForEveryCopy) {
+    TempTree tree;
+    tree.file("/sys/class/hwmon/hwmon0/name", "coretemp").link("/sys/class/hwmon/hwmon1", "a");
+    RootFiles files(tree.root());
+    const RootFiles copy = files;
+    const auto readAll = [&copy] {
+        return std::tuple(
+            copy.read("/sys/class/hwmon/hwmon0/name"), copy.list("/sys/class/hwmon").size(),
+            copy.linkTarget("/sys/class/hwmon/hwmon1"), copy.exists("/sys/class/hwmon/hwmon2"));
+    };
+    files.beginMoment();
+    const auto first = readAll();
+    tree.file("/sys/class/hwmon/hwmon0/name", "k10temp").directory("/sys/class/hwmon/hwmon2");
+    std::filesystem::remove(tree.at("/sys/class/hwmon/hwmon1"));
+    EXPECT_EQ(readAll(), first);
+    files.endMoment();
+    EXPECT_EQ(readAll(), std::tuple(Text("k10temp"), 2u, Text(), true));
 }
 
 TEST(InstalledMemoryTest, CountsOnlyOnlineBlocksElseMemTotal) {

@@ -77,7 +77,7 @@ TEST_F(AppDelegateTest, LaunchLogsElevenLinesBeforeThePanelExists) {
                                "CPU 数量: 4",
                                "内存: 8589934592",
                                "系统: Linux",
-                               "系统版本: 10.8.5 (12F45)",
+                               "系统版本: Ubuntu 18.04 (4.15.0-213-generic)",
                                "UUID 9F3C6E0A-52B1-4C8E-9D0F-2A7B1E6C4D33",
                                "机器型号 MacBookPro10,1",
                                "CPU温度:0.000000",

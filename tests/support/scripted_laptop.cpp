@@ -8,9 +8,10 @@ void scriptLaptop2012(ScriptedMachine& machine) {
     machine.fullUser = "Lin Wei";
     machine.osName = "Linux";
     machine.memory = 8ULL << 30;
-    machine.setSysctlText("kern.ostype", "Darwin");
-    machine.setSysctlText("kern.osrelease", "12.5.0");
-    machine.setSysctlText("kern.osversion", "12F45");
+    machine.setSysctlText("kern.ostype", "Linux");
+    machine.setSysctlText("kern.osrelease", "4.15.0-213-generic");
+    machine.setSysctlText("kern.osversion", "#224-Ubuntu SMP Mon Jun 19 13:30:12 UTC 2023");
+    machine.setSysctlText("quelmarn.os.product_name", "Ubuntu 18.04");
     machine.setSysctlText("hw.model", "MacBookPro10,1");
     machine.setSysctlText("machdep.cpu.brand_string", "Intel(R) Core(TM) i7-3615QM CPU @ 2.30GHz");
     machine.setSysctlUInt64("hw.cpufrequency", 2'300'000'000);

@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <tuple>
 
 #include "sysinfo/var_system_info.h"
 #include "tests/support/scripted_machine.h"
@@ -84,47 +83,6 @@ const BrandCase kBrands[] = {
     {"AMD Phenom(tm) II X6 1090T Processor", "AMD Phenom II X6 Processor"}};
 INSTANTIATE_TEST_SUITE_P(Brands, BrandNameTest, ::testing::ValuesIn(kBrands));
 
-struct DarwinCase {
-    Text release;
-    Text build;
-    Text version;
-};
-
-// Each Darwin row holds whether the kernel says it is Darwin or says nothing.
-class DarwinVersionTest : public SysctlTest,
-                          public ::testing::WithParamInterface<std::tuple<Text, DarwinCase>> {};
-
-TEST_P(DarwinVersionTest, VersionIsTenDotReleaseLessFour) {
-    const auto& [kernel, row] = GetParam();
-    setOrRemove(*machine, "kern.ostype", kernel);
-    setOrRemove(*machine, "kern.osrelease", row.release);
-    setOrRemove(*machine, "kern.osversion", row.build);
-    EXPECT_EQ(VarSystemInfo().sysOSVersion(), row.version);
-}
-
-// The laptop the panels show is 12.5.0 (12F45).
-const DarwinCase kKnownReleases[] = {{"13.0.0", "13A603", "10.9.0 (13A603)"},
-                                     {"20.6.0", "20G165", "10.16.6 (20G165)"},
-                                     {"12.5", "12F45", "10.8.5 (12F45)"},
-                                     {"12", "12F45", std::nullopt},
-                                     {std::nullopt, "12F45", std::nullopt},
-                                     {"12.5.0", std::nullopt, std::nullopt},
-                                     {"", "12F45", std::nullopt},
-                                     {"12.5.0", "", "10.8.5 ()"}};
-INSTANTIATE_TEST_SUITE_P(KnownReleases, DarwinVersionTest,
-                         ::testing::Combine(::testing::Values(Text("Darwin"), Text()),
-                                            ::testing::ValuesIn(kKnownReleases)));
-
-// Releases a Darwin kernel never has, which the formula still takes as they come.
-// How the leading number of a part is read is the integer value's own.
-const DarwinCase kOddReleases[] = {{"3.1", "x", "10.-1.1 (x)"},
-                                   {" +24..", "x", "10.20. (x)"},
-                                   {"12+5.0", "x", "10.8.0 (x)"},
-                                   {"12_5", "x", "10.8.5 (x)"}};
-INSTANTIATE_TEST_SUITE_P(OddReleases, DarwinVersionTest,
-                         ::testing::Combine(::testing::Values(Text("Darwin")),
-                                            ::testing::ValuesIn(kOddReleases)));
-
 struct LinuxCase {
     Text kernel;
     Text distribution;
@@ -154,13 +112,12 @@ const LinuxCase kKernels[] = {
 INSTANTIATE_TEST_SUITE_P(Kernels, LinuxVersionTest, ::testing::ValuesIn(kKernels));
 
 TEST_F(SysctlTest, VersionIsComposedAnewOnEveryCall) {
-    machine->setSysctlText("kern.ostype", "Darwin");
-    machine->setSysctlText("kern.osrelease", "12.5.0");
-    machine->setSysctlText("kern.osversion", "12F45");
+    machine->setSysctlText("kern.ostype", "Linux");
+    machine->setSysctlText("kern.osrelease", "6.1.0-18-amd64");
     const VarSystemInfo record;
-    machine->setSysctlText("kern.osrelease", "13.0.0");
-    EXPECT_EQ(record.getOSVersionInfo(), "10.9.0 (12F45)");
-    EXPECT_EQ(record.sysOSVersion(), "10.8.5 (12F45)");
+    machine->setSysctlText("kern.osrelease", "6.1.0-21-amd64");
+    EXPECT_EQ(record.getOSVersionInfo(), "Linux (6.1.0-21-amd64)");
+    EXPECT_EQ(record.sysOSVersion(), "Linux (6.1.0-18-amd64)");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/qt/class_registry.h"
+#include "platform/appkit/class_registry.h"
 
 #include <map>
 
