@@ -177,15 +177,19 @@ class SlowService : public HostnamedTest {
     testing_support::ScriptedUserInterface ui;
     std::shared_ptr<platform::NSView> content =
         platform::NSView::initWithFrame(platform::NSMakeRect(0, 0, 640, 480));
+    ScriptedHostnamed hostnamed{bus, "late", "C02SERIAL"};
+    std::shared_ptr<SerialNumberViewController> panel;
+
+    // The user picks the panel, which asks the service at once.
+    void SetUp() override {
+        HostnamedTest::SetUp();
+        ASSERT_TRUE(hostnamed.isReady());
+        panel = SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr);
+        content->addSubview(panel->view());
+    }
 };
 
 TEST_F(SlowService, TheWaitIsShownAndTheAnswerIsLookedUpWhenItComes) {
-    ScriptedHostnamed hostnamed(bus, "late", "C02SERIAL");
-    ASSERT_TRUE(hostnamed.isReady());
-    const auto panel =
-        SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr);
-    content->addSubview(panel->view());
-
     EXPECT_EQ(testing_support::labelTexts(*panel->view()), waitingForAuthorizationLines());
     EXPECT_TRUE(panel->myProgress()->isAnimating());
     EXPECT_TRUE(ui.loads.empty());
@@ -196,11 +200,6 @@ TEST_F(SlowService, TheWaitIsShownAndTheAnswerIsLookedUpWhenItComes) {
 }
 
 TEST_F(SlowService, AnAnswerForAPanelTheUserLeftIsDropped) {
-    ScriptedHostnamed hostnamed(bus, "late", "C02SERIAL");
-    ASSERT_TRUE(hostnamed.isReady());
-    const auto panel =
-        SerialNumberViewController::initWithNibName("SerialNumberViewController", nullptr);
-    content->addSubview(panel->view());
     // The user goes to another panel; the shell keeps this one's controller.
     content->replaceSubviewWith(panel->view(), platform::NSView::initWithFrame({}));
 

@@ -7,31 +7,16 @@
 # page's text.
 # Runs in a network namespace of its own when root, so the lookup service's fixed port is free.
 # Usage: accessibility_e2e.sh QUELMARN QUELMARN_LOOKUPD OUTPUT_DIR
-if [[ "$(id -u)" == 0 && "${ACCESSIBILITY_E2E_INSIDE:-}" != 1 ]]; then
-    ACCESSIBILITY_E2E_INSIDE=1 exec unshare --net bash "$0" "$@"
-fi
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/atspi_lib.sh"
-app="$1"
-service="$2"
-out="$3"
-rm -rf "$out"
-mkdir -p "$out"
-[[ "${ACCESSIBILITY_E2E_INSIDE:-}" == 1 ]] && ip link set lo up
-export XDG_RUNTIME_DIR="$(mktemp -d)"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-"$service" --port 47180 --database "$out/devices.sqlite3" 2>"$out/lookupd.log" &
-E2E_PIDS+=("$!")
-e2e_wait_for_line "$out/lookupd.log" 10 '47180'
-
-e2e_start_display
+e2e_own_network "$@"
+app="$1" service="$2" out="$3"
+e2e_private_session "$out"
+e2e_start_lookup_service "$service" "$out"
 e2e_start_accessibility_bus "$out/bus.address"
 
-e2e_start_app "$app" "$out/app.log"
-window="$(e2e_window quelmarn)"
-[[ -n "$window" ]] || e2e_fail "the main window did not appear"
-e2e_wait_for_line "$out/app.log" 10 'the fan speed is '
+e2e_start_app_window "$app" "$out/app.log"
+window="$E2E_WINDOW"
 
 e2e_dump_accessible_tree "$out/device-panel.atspi"
 device="$out/device-panel.atspi"
@@ -53,12 +38,8 @@ if grep -qE '\[(image|icon)\]' "$device"; then
 fi
 
 # A lookup: the answer is readable.
-serial="QX2K93HT7LMP"  # one of the sample devices a new database holds
-xdotool windowfocus --sync "$window"
-xdotool key ctrl+f
-xdotool type --delay 20 "$serial"
-xdotool key Return
-e2e_wait_for_line "$out/app.log" 60 '\] finish load$'
+serial="$E2E_SAMPLE_SERIAL"
+e2e_look_up "$window" "$serial" "$out/app.log"
 sleep 2
 e2e_dump_accessible_tree "$out/lookup-panel.atspi"
 e2e_expect_element "$out/lookup-panel.atspi" "\"查询结果\".*description=\".*$serial"

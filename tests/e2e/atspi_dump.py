@@ -83,21 +83,18 @@ def menu_opened_by(application_name, command):
 
 
 def main():
+    name = sys.argv[1]
     if len(sys.argv) > 3 and sys.argv[2] == "--menu-after":
-        menu = menu_opened_by(sys.argv[1], sys.argv[3])
-        if menu is None:
-            print("no menu of %s appeared" % sys.argv[1], file=sys.stderr)
-            return 1
-        out = []
-        dump(menu, 0, out)
-        print("\n".join(out))
-        return 0
-    application = find_application(sys.argv[1], float(sys.argv[2]) if len(sys.argv) > 2 else 20)
-    if application is None:
-        print("no application named %s on the accessibility bus" % sys.argv[1], file=sys.stderr)
+        root = menu_opened_by(name, sys.argv[3])
+        missing = "no menu of %s appeared" % name
+    else:
+        root = find_application(name, float(sys.argv[2]) if len(sys.argv) > 2 else 20)
+        missing = "no application named %s on the accessibility bus" % name
+    if root is None:
+        print(missing, file=sys.stderr)
         return 1
     out = []
-    dump(application, 0, out)
+    dump(root, 0, out)
     print("\n".join(out))
     return 0
 

@@ -6,17 +6,10 @@
 # leave one process and one window.
 # Usage: launch_e2e.sh QUELMARN OUTPUT_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
-app="$1"
-out="$2"
-mkdir -p "$out"
-export XDG_RUNTIME_DIR="$(mktemp -d)"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-e2e_start_display
-e2e_start_app "$app" "$out/launch.log"
-window="$(e2e_window quelmarn)"
-[[ -n "$window" ]] || e2e_fail "the main window did not appear"
-e2e_wait_for_line "$out/launch.log" 10 'the fan speed is '
+app="$1" out="$2"
+e2e_private_session "$out"
+e2e_start_app_window "$app" "$out/launch.log"
+window="$E2E_WINDOW"
 
 # The eleven lines, in order, with their ASCII colons and six decimals for the temperature.
 expected=('CPU: ' 'CPU 速度: ' 'CPU 数量: ' '内存: [0-9]+$' '系统: ' '系统版本: ' 'UUID '

@@ -7,31 +7,18 @@
 # The menus, pages and alerts are read as a screen reader reads them.
 # Runs in a network namespace of its own when root, so the lookup service's fixed port is free.
 # Usage: page_commands_e2e.sh QUELMARN QUELMARN_LOOKUPD OUTPUT_DIR
-if [[ "$(id -u)" == 0 && "${PAGE_COMMANDS_E2E_INSIDE:-}" != 1 ]]; then
-    PAGE_COMMANDS_E2E_INSIDE=1 exec unshare --net bash "$0" "$@"
-fi
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/atspi_lib.sh"
-app="$1"
-service="$2"
-out="$3"
-rm -rf "$out"
-mkdir -p "$out"
-[[ "${PAGE_COMMANDS_E2E_INSIDE:-}" == 1 ]] && ip link set lo up
-export XDG_RUNTIME_DIR="$(mktemp -d)"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-"$service" --port 47180 --database "$out/devices.sqlite3" 2>"$out/lookupd.log" &
-E2E_PIDS+=("$!")
-e2e_wait_for_line "$out/lookupd.log" 10 '47180'
-e2e_start_display
+e2e_own_network "$@"
+app="$1" service="$2" out="$3"
+e2e_private_session "$out"
+e2e_start_lookup_service "$service" "$out"
 e2e_start_accessibility_bus "$out/bus.address"
 # No browser: nothing on the search path opens a URL.
 mkdir -p "$out/no-browser"
-BROWSER="" PATH="$out/no-browser" e2e_start_app "$app" "$out/app.log"
-window="$(e2e_window quelmarn)"
-[[ -n "$window" ]] || e2e_fail "the main window did not appear"
-e2e_wait_for_line "$out/app.log" 10 'the fan speed is '
+E2E_APP_LAUNCHER=(env BROWSER="" PATH="$out/no-browser")
+e2e_start_app_window "$app" "$out/app.log"
+window="$E2E_WINDOW"
 
 # Fails if dump $1 has a line matching the extended regex $2, which names what must not be there.
 expect_no_element() {

@@ -7,56 +7,17 @@
 # Everything runs in a network namespace of its own, so the lookup service's fixed port is free.
 # Needs root (to make the namespace and switch users).
 # Usage: slow_authorization_e2e.sh QUELMARN QUELMARN_LOOKUPD SCRIPTED_HOSTNAMED BUS_CONFIG OUT
-if [[ "$(id -u)" != 0 ]]; then
-    echo "SKIP: needs root to make a network namespace and run the application as another user"
-    exit 77
-fi
-if [[ "${SLOW_AUTHORIZATION_E2E_INSIDE:-}" != 1 ]]; then
-    SLOW_AUTHORIZATION_E2E_INSIDE=1 exec unshare --net bash "$0" "$@"
-fi
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
-app="$1"
-service="$2"
-hostnamed_program="$3"
-bus_config="$4"
-out="$5"
-user="nobody"
-serial="QX2K93HT7LMP"  # one of the sample devices a new database holds
-rm -rf "$out"
-mkdir -p "$out"
-ip link set lo up
-
-home="$(mktemp -d)"
-runtime="$(mktemp -d)"
-chown "$user" "$home" "$runtime"
-chmod 700 "$runtime"
-bus_dir="$(mktemp -d)"
-chmod 755 "$bus_dir"
-trap 'e2e_cleanup; rm -rf "$home" "$runtime" "$bus_dir"' EXIT
-
-dbus-daemon --nofork --print-address --config-file="$bus_config" \
-    --address="unix:path=$bus_dir/bus" >"$out/bus.address" 2>/dev/null &
-E2E_PIDS+=("$!")
-e2e_wait_for_line "$out/bus.address" 10 '^unix:'
-bus_address="$(head -1 "$out/bus.address")"
-"$hostnamed_program" "$bus_address" "$out/hostnamed.calls" late "$serial" \
-    >"$out/hostnamed.log" 2>&1 &
-E2E_PIDS+=("$!")
-e2e_wait_for_line "$out/hostnamed.log" 10 '^ready$'
-
-"$service" --port 47180 --database "$out/devices.sqlite3" 2>"$out/lookupd.log" &
-E2E_PIDS+=("$!")
-e2e_wait_for_line "$out/lookupd.log" 10 '47180'
-
-e2e_start_display
-setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups \
-    env HOME="$home" XDG_RUNTIME_DIR="$runtime" DBUS_SYSTEM_BUS_ADDRESS="$bus_address" \
-    "$app" 2>"$out/app.log" >"$out/app.log.stdout" &
-E2E_APP_PID=$!
-E2E_PIDS+=("$E2E_APP_PID")
-window="$(e2e_window quelmarn)"
-[[ -n "$window" ]] || e2e_fail "the main window did not appear"
-e2e_wait_for_line "$out/app.log" 10 'the fan speed is '
+e2e_require_root "make a network namespace and run the application as another user"
+e2e_own_network "$@"
+app="$1" service="$2" hostnamed_program="$3" bus_config="$4" out="$5"
+serial="$E2E_SAMPLE_SERIAL"
+e2e_private_session "$out"
+e2e_user_session nobody "$bus_config" "$out"
+e2e_start_hostnamed "$hostnamed_program" late "$serial" "$out"
+e2e_start_lookup_service "$service" "$out"
+e2e_start_app_window "$app" "$out/app.log"
+window="$E2E_WINDOW"
 sleep 1
 e2e_screenshot "$window" "$out/device-panel.png"
 
