@@ -107,14 +107,23 @@ e2e_start_lookup_service() {
     e2e_wait_for_line "$2/lookupd.log" 10 '47180'
 }
 
-# Types serial number $2 into the search box of window $1, presses Enter and waits until the
-# application (logging to $3) has loaded the answer's page.
+# Sets E2E_ALERT to the application's window other than $1 (an alert), fails when there is
+# none, saves its picture to $2 and gives it the keyboard.
+e2e_take_alert() {
+    E2E_ALERT="$(xdotool search --onlyvisible --name '^quelmarn$' | grep -v "^$1\$" | head -1 || true)"
+    [[ -n "$E2E_ALERT" ]] || e2e_fail "no alert window appeared"
+    e2e_screenshot "$E2E_ALERT" "$2"
+    xdotool windowfocus --sync "$E2E_ALERT"
+}
+
+# Types serial number $2 into the search box of window $1 and presses Enter; given the
+# application's log $3, waits until it has loaded the answer's page.
 e2e_look_up() {
     xdotool windowfocus --sync "$1"
     xdotool key ctrl+f
     xdotool type --delay 20 "$2"
     xdotool key Return
-    e2e_wait_for_line "$3" 60 '\] finish load$'
+    [[ -z "${3:-}" ]] || e2e_wait_for_line "$3" 60 '\] finish load$'
 }
 
 # Prepares a run of the application as the unprivileged user $1 (needs root): a home and a

@@ -29,10 +29,8 @@ xdotool key ctrl+f Return
 e2e_wait_for_line "$out/app.log" 30 '\] did fail load$'
 e2e_wait_for_line "$out/app.log" 5 '\] error is '
 sleep 1
-alert="$(xdotool search --onlyvisible --name '^quelmarn$' | grep -v "^$window\$" | head -1 || true)"
-[[ -n "$alert" ]] || e2e_fail "no alert window appeared"
-e2e_screenshot "$alert" "$out/alert.png"
-xdotool windowfocus --sync "$alert"
+e2e_take_alert "$window" "$out/alert.png"
+alert="$E2E_ALERT"
 xdotool key Return
 for _ in $(seq 50); do
     xdotool search --onlyvisible --name '^quelmarn$' | grep -qx "$alert" || break

@@ -98,8 +98,5 @@ sleep 1
 e2e_dump_accessible_tree "$out/help-alert.atspi"
 e2e_expect_element "$out/help-alert.atspi" '"没有找到可以打开帮助页面的浏览器"'
 e2e_expect_element "$out/help-alert.atspi" 'http://127\.0\.0\.1:47180/kb/HT1349\?viewlocale=zh_CN'
-alert="$(xdotool search --onlyvisible --name '^quelmarn$' | grep -v "^$window\$" | head -1 || true)"
-[[ -n "$alert" ]] || e2e_fail "no alert window appeared for help"
-e2e_screenshot "$alert" "$out/help-alert.png"
-xdotool windowfocus --sync "$alert"
+e2e_take_alert "$window" "$out/help-alert.png"
 xdotool key Return

@@ -29,14 +29,9 @@ e2e_start_display
 # Starts the application with its log in $1 and looks up a registered serial number; sets
 # `window`.
 look_up() {
-    e2e_start_app "$app" "$1"
-    window="$(e2e_window quelmarn)"
-    [[ -n "$window" ]] || e2e_fail "the main window did not appear"
-    e2e_wait_for_line "$1" 20 'the fan speed is '
-    xdotool windowfocus --sync "$window"
-    xdotool key ctrl+f
-    xdotool type --delay 20 "QX2K93HT7LMP"
-    xdotool key Return
+    e2e_start_app_window "$app" "$1"
+    window="$E2E_WINDOW"
+    e2e_look_up "$window" "$E2E_SAMPLE_SERIAL"
 }
 quit_app() {
     kill "$E2E_APP_PID"
@@ -47,10 +42,7 @@ echo "== the site's authority not trusted: nothing sent, an alert, and the panel
 look_up "$out/untrusted.log"
 e2e_wait_for_line "$out/untrusted.log" 60 '\] error is .*Code=-1202'
 sleep 1
-alert="$(xdotool search --onlyvisible --name '^quelmarn$' | grep -v "^$window\$" | head -1 || true)"
-[[ -n "$alert" ]] || e2e_fail "no alert window appeared"
-e2e_screenshot "$alert" "$out/untrusted-alert.png"
-xdotool windowfocus --sync "$alert"
+e2e_take_alert "$window" "$out/untrusted-alert.png"
 xdotool key Return
 sleep 1
 e2e_screenshot "$window" "$out/untrusted-panel.png"
