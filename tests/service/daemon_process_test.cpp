@@ -368,6 +368,17 @@ TEST(DaemonProcessTest, TrustedLoadBalancerHoldsManyConnectionsFromItsOneAddress
                 sockets.push_back(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
                 connect(sockets.back(), reinterpret_cast<sockaddr*>(&service), sizeof service);
             }
+            // A lookup answered closes its connection and frees its place, so none is sent
+            // before the service holds every connection: those over the limit are told 503 as
+            // soon as they are in.
+            std::vector<pollfd> told(sockets.size());
+            std::ranges::transform(sockets, told.begin(), [](int fd) {
+                return pollfd{fd, POLLIN, 0};
+            });
+            const auto patience = steady_clock::now() + 5s;
+            while (!trusted && steady_clock::now() < patience &&
+                   poll(told.data(), told.size(), 0) < 256 - 64)
+                std::this_thread::sleep_for(10ms);
             const std::string lookup =
                 "POST /inapp.php HTTP/1.1\r\nHost: lookup.example.org\r\nConnection: "
                 "close\r\nContent-Length: 15\r\n\r\n" +
