@@ -8,7 +8,9 @@
 #   bench/startup/compare.sh [BUILD_DIR] [RUNS] [EARLIER_BUILD_DIR]
 #
 # BUILD_DIR defaults to build/, RUNS (per program and platform) to 15. The programs take turns,
-# so that a busy moment of the machine hits all alike. With EARLIER_BUILD_DIR (a build of an
+# so that a busy moment of the machine hits all alike. Besides the application, the same first
+# frame made in plain Qt (same_content_window.cpp) is measured: what the window shows costs
+# that much whoever makes it. With EARLIER_BUILD_DIR (a build of an
 # earlier version, say), its application takes its turn too and is reported against the same
 # bare window, on a line of its own: a before-and-after in one run.
 set -euo pipefail
@@ -16,8 +18,13 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="${1:-$root/build}"
 runs="${2:-15}"
 bare="$build/bench/startup/bare_window_probe"
-app="$build/bench/startup/quelmarn_startup_probe"
-earlier="${3:+$3/bench/startup/quelmarn_startup_probe}"
+# The programs measured against the bare window, each with its label, taking turns with it.
+programs=("$build/bench/startup/quelmarn_startup_probe" "$build/bench/startup/same_content_probe")
+labels=("quelmarn  " "same frame")
+if [[ -n "${3:-}" ]]; then
+    programs+=("$3/bench/startup/quelmarn_startup_probe")
+    labels+=("earlier   ")
+fi
 
 xvfb=""
 trap '[[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null || true' EXIT
@@ -57,26 +64,21 @@ report() {
 }
 
 compare_on() {
-    local platform="$1" bare_times="" app_times="" bare_cpu="" app_cpu="" bare_rss="" app_rss=""
-    local earlier_times="" earlier_cpu="" earlier_rss="" engine="no" earlier_engine="no"
+    local platform="$1" bare_times="" bare_cpu="" bare_rss="" index
+    local -a times=() cpu=() rss=() engine=()
     for ((run = 1; run <= runs; run++)); do
-        read -r ms cpu rss _ < <(QT_QPA_PLATFORM="$platform" measure "$bare")
-        bare_times+=" $ms" bare_cpu+=" $cpu" bare_rss+=" $rss"
-        read -r ms cpu rss loaded < <(QT_QPA_PLATFORM="$platform" measure "$app")
-        app_times+=" $ms" app_cpu+=" $cpu" app_rss+=" $rss"
-        [[ "$loaded" == yes ]] && engine=yes
-        if [[ -n "$earlier" ]]; then
-            read -r ms cpu rss loaded < <(QT_QPA_PLATFORM="$platform" measure "$earlier")
-            earlier_times+=" $ms" earlier_cpu+=" $cpu" earlier_rss+=" $rss"
-            [[ "$loaded" == yes ]] && earlier_engine=yes
-        fi
+        read -r ms used peak _ < <(QT_QPA_PLATFORM="$platform" measure "$bare")
+        bare_times+=" $ms" bare_cpu+=" $used" bare_rss+=" $peak"
+        for index in "${!programs[@]}"; do
+            read -r ms used peak loaded < <(QT_QPA_PLATFORM="$platform" measure "${programs[index]}")
+            times[index]+=" $ms" cpu[index]+=" $used" rss[index]+=" $peak"
+            [[ "$loaded" == yes ]] && engine[index]=yes
+        done
     done
-    report "$platform" "quelmarn" "$bare_times" "$app_times" "$bare_cpu" "$app_cpu" \
-        "$bare_rss" "$app_rss" "$engine"
-    if [[ -n "$earlier" ]]; then
-        report "$platform" "earlier " "$bare_times" "$earlier_times" "$bare_cpu" "$earlier_cpu" \
-            "$bare_rss" "$earlier_rss" "$earlier_engine"
-    fi
+    for index in "${!programs[@]}"; do
+        report "$platform" "${labels[index]}" "$bare_times" "${times[index]}" "$bare_cpu" \
+            "${cpu[index]}" "$bare_rss" "${rss[index]}" "${engine[index]:-no}"
+    done
 }
 
 echo "median of $runs starts each, to the first painted frame: wall-clock and processor time; peak resident memory then"
