@@ -12,23 +12,29 @@
 #include <QPixmap>
 #include <QToolBar>
 
+#include "platform/qt/embedded_image.h"
+
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("quelmarn"));
-    window.setWindowIcon(QIcon(QStringLiteral(":/images/quelmarn-64.png")));
+    window.setWindowIcon(platform::embeddedIcon(QStringLiteral(":/images/quelmarn-64.png")));
     for (const char* menu : {"文件", "编辑", "窗口", "帮助"}) {
         window.menuBar()->addMenu(QString::fromUtf8(menu));
     }
     auto* toolbar = window.addToolBar(QStringLiteral("toolbar"));
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    toolbar->addAction(QIcon(QStringLiteral(":/images/cpu.png")), QStringLiteral("设备信息"));
-    toolbar->addAction(QIcon(QStringLiteral(":/images/model.png")), QStringLiteral("序列号查询"));
+    toolbar->addAction(platform::embeddedIcon(QStringLiteral(":/images/cpu.png")),
+                       QStringLiteral("设备信息"));
+    toolbar->addAction(platform::embeddedIcon(QStringLiteral(":/images/model.png")),
+                       QStringLiteral("序列号查询"));
     auto* search = new QLineEdit;
     search->setPlaceholderText(QStringLiteral("输入序列号后按回车"));
     toolbar->addWidget(search);
-    toolbar->addAction(QIcon(QStringLiteral(":/images/quelmarn-64.png")), QStringLiteral("关于"));
-    toolbar->addAction(QIcon(QStringLiteral(":/images/help.png")), QStringLiteral("帮助"));
+    toolbar->addAction(platform::embeddedIcon(QStringLiteral(":/images/quelmarn-64.png")),
+                       QStringLiteral("关于"));
+    toolbar->addAction(platform::embeddedIcon(QStringLiteral(":/images/help.png")),
+                       QStringLiteral("帮助"));
 
     // The rows of a virtual machine without sensors, as the machines that run this usually are.
     const std::pair<const char*, const char*> rows[] = {
@@ -44,8 +50,10 @@ int main(int argc, char** argv) {
     int at = 0;
     for (const auto& [icon, text] : rows) {
         auto* image = new QLabel;
-        image->setPixmap(QPixmap(QStringLiteral(":/images/%1.png").arg(QLatin1String(icon)))
-                             .scaled(30, 30, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        image->setPixmap(
+            QPixmap::fromImage(
+                platform::embeddedImage(QStringLiteral(":/images/%1.png").arg(QLatin1String(icon))))
+                .scaled(30, 30, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         auto* label = new QLabel(QString::fromUtf8(text));
         label->setFont(rowFont);
         grid->addWidget(image, at, 0);

@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <optional>
 
+#include "platform/qt/embedded_image.h"
+
 namespace platform {
 namespace {
 
@@ -62,7 +64,7 @@ QIcon iconOf(const DescriptionElement& value, DescribedIcons& icons) {
     const QString path = normalOff != nullptr ? normalOff->trimmedText() : value.trimmedText();
     auto [found, added] = icons.try_emplace(path);
     if (added) {
-        found->second = QIcon(path);
+        found->second = embeddedIcon(path);
     }
     return found->second;
 }

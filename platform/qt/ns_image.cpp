@@ -1,19 +1,20 @@
 #include "platform/appkit/ns_image.h"
 
-#include <QFile>
-
+#include "platform/qt/embedded_image.h"
 #include "platform/qt/image_widget.h"
 #include "platform/qt/native_bridge.h"
 
 namespace platform {
 
 std::shared_ptr<NSImage> NSImage::imageNamed(const std::string& name) {
-    const QString path = QStringLiteral(":/images/") + QString::fromStdString(name);
-    QPixmap pixmap;
-    if (name.empty() || !QFile::exists(path) || !pixmap.load(path)) {
+    if (name.empty()) {
         return nullptr;
     }
-    return NativeBridge::makeImage(name, pixmap);
+    const QImage image = embeddedImage(QStringLiteral(":/images/") + QString::fromStdString(name));
+    if (image.isNull()) {
+        return nullptr;
+    }
+    return NativeBridge::makeImage(name, QPixmap::fromImage(image));
 }
 
 std::shared_ptr<NSImage> NativeBridge::makeImage(std::string name, QPixmap pixmap) {

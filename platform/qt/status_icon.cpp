@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "platform/qt/embedded_image.h"
+
 namespace platform {
 
 StatusIcon::StatusIcon(std::function<void()> showWindow, std::function<void()> quit) {
@@ -10,7 +12,7 @@ StatusIcon::StatusIcon(std::function<void()> showWindow, std::function<void()> q
     menu_.addSeparator();
     QObject::connect(menu_.addAction(QStringLiteral("退出")), &QAction::triggered, &menu_,
                      std::move(quit));
-    icon_.setIcon(QIcon(QStringLiteral(":/images/quelmarn-64.png")));
+    icon_.setIcon(embeddedIcon(QStringLiteral(":/images/quelmarn-64.png")));
     icon_.setToolTip(QStringLiteral("quelmarn"));
     icon_.setContextMenu(&menu_);
     // A plain click (Trigger) or a middle click on the icon asks for the window, as the

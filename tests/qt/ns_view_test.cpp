@@ -10,6 +10,10 @@
 #include <QPointer>
 #include <QScreen>
 #include <QToolTip>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <string>
 
 #include "platform/appkit/ns_image.h"
 #include "platform/appkit/ns_menu.h"
@@ -17,8 +21,10 @@
 #include "platform/appkit/ns_screen.h"
 #include "platform/appkit/ns_text_field.h"
 #include "platform/appkit/ns_view.h"
+#include "platform/qt/embedded_image.h"
 #include "platform/qt/native_bridge.h"
 #include "platform/qt/qt_desktop.h"
+#include "tests/support/temporary_directory.h"
 
 namespace {
 
@@ -288,6 +294,31 @@ TEST(NSImageTest, APresentImageLoadsAndAMissingOneIsNull) {
     const QImage shot = widgetOf(*view)->grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(1, 15)), QColor(Qt::red));
     EXPECT_NE(QColor(shot.pixel(15, 3)), QColor(Qt::red));
+}
+
+// An embedded image whose file does not hold what its size says is no image, never a read past
+// its end.
+TEST(EmbeddedImageTest, OnlyAFileOfExactlyItsPixelsIsAnImage) {
+    testing_support::TemporaryDirectory directory;
+    const auto pixelsOf = [](std::uint32_t width, std::uint32_t height, std::size_t bytes) {
+        std::string file(sizeof width + sizeof height + bytes, '\x7f');
+        std::memcpy(file.data(), &width, sizeof width);
+        std::memcpy(file.data() + sizeof width, &height, sizeof height);
+        return file;
+    };
+    const std::pair<const char*, std::string> cases[] = {
+        {"whole", pixelsOf(2, 3, 24)},          {"short", pixelsOf(2, 3, 23)},
+        {"long", pixelsOf(2, 3, 25)},           {"empty", ""},
+        {"no width", pixelsOf(0, 3, 0)},        {"header only", pixelsOf(2, 3, 0)},
+        {"too wide", pixelsOf(1u << 31, 2, 8)},
+    };
+    for (const auto& [name, contents] : cases) {
+        SCOPED_TRACE(name);
+        const auto path = directory.path() / name;
+        std::ofstream(path.string() + ".pixels", std::ios::binary) << contents;
+        const QImage image = platform::embeddedImage(QString::fromStdString(path.string()));
+        EXPECT_EQ(image.size(), std::string_view(name) == "whole" ? QSize(2, 3) : QSize(0, 0));
+    }
 }
 
 TEST(NSProgressIndicatorTest, ShowsOnlyWhileAnimatingWhereverItIsAdded) {
