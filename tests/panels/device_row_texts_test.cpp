@@ -51,21 +51,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ClockCase{"fast", std::nullopt, "CPU频率：0.0GHz * 未知"},
                       ClockCase{"  3000000000", 16, "CPU频率：3.0GHz * 16"}));
 
-struct MemoryCase {
-    Text bytes;
-    std::string expected;
-};
-
-class MemoryRow : public ::testing::TestWithParam<MemoryCase> {};
-
-TEST_P(MemoryRow, ShowsGibibytes) {
-    EXPECT_EQ(memoryRowText(GetParam().bytes), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, MemoryRow,
-                         ::testing::Values(MemoryCase{"8589934592", "内存：8.0G"},
-                                           MemoryCase{"17179869184", "内存：16.0G"}));
-
 // The panel tests show each row present and absent (and the clock, memory and screen rows of
 // the machines they script); an empty text is not an absent one.
 TEST(DeviceRowTexts, AnEmptyTextIsShownEmptyNotAsUnknown) {
@@ -92,28 +77,5 @@ TEST(DeviceRowTexts, NumbersKeepTheirPointUnderACommaLocale) {
     EXPECT_EQ(floatValue("2,5"), 2.0f);
     EXPECT_EQ(platform::stringWithFormat("CPU温度:%f", {platform::arg(45.0)}), "CPU温度:45.000000");
 }
-
-struct ScreenCase {
-    Text model;
-    float width, height;
-    double scale;
-    std::string expected;
-};
-
-class ScreenText : public ::testing::TestWithParam<ScreenCase> {};
-
-TEST_P(ScreenText, NamesSizeAndDensity) {
-    const ScreenCase& c = GetParam();
-    EXPECT_EQ(screenText(c.model, c.width, c.height, c.scale), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ScreenText,
-    ::testing::Values(ScreenCase{"MacBookPro10,2", 1280, 800, 2.0, "2560*1600 (高清屏)"},
-                      ScreenCase{"MacBookAir5,2", 1440, 900, 2.0, "1440*900 (高清屏)"},
-                      ScreenCase{"macbookpro10,1", 1440, 900, 2.0, "1440*900 (高清屏)"},
-                      ScreenCase{std::nullopt, 1440, 900, 2.0, "1440*900 (高清屏)"},
-                      ScreenCase{"MacBookPro10,1", 1440, 900, 1.0, "1440*900 (非高清屏)"},
-                      ScreenCase{"MacBookPro10,1", 1920, 1080, 1.25, "2880*1800 (高清屏)"}));
 
 }  // namespace

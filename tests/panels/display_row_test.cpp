@@ -18,7 +18,7 @@ using testing_support::ScriptedUserInterface;
 
 struct ScreenCase {
     const char* name;
-    const char* model;
+    const char* model;  // null: the machine names none
     std::optional<NSScreen> screen;
     const char* expected;
 };
@@ -32,7 +32,9 @@ class DisplayRow : public ::testing::TestWithParam<ScreenCase> {
 
 TEST_P(DisplayRow, ShowsTheScreensOwnPixelsWhenItIsHighDensity) {
     const ScreenCase& c = GetParam();
-    machine->setSysctlText("hw.model", c.model);
+    if (c.model) {
+        machine->setSysctlText("hw.model", c.model);
+    }
     if (c.screen) {
         ui.screen = std::make_shared<NSScreen>(*c.screen);
     }
@@ -54,8 +56,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Wayland at a whole scale: points times the scale are the pixels.
         ScreenCase{"WaylandAt2", "Linux", NSScreen(NSMakeRect(0, 0, 1280, 900), 2.0),
                    "2560*1800 (高清屏)"},
-        // The two known models keep their table's figures, which are their pixels anyway.
-        ScreenCase{"KnownModel", "MacBookPro10,2", NSScreen(NSMakeRect(0, 0, 1280, 800), 2.0),
+        // The two known models show their own panels' figures in any scaled mode; models are
+        // named exactly, and an unknown or unnamed one shows the screen's pixels.
+        ScreenCase{"KnownModel", "MacBookPro10,2", NSScreen(NSMakeRect(0, 0, 1440, 900), 2.0),
+                   "2560*1600 (高清屏)"},
+        ScreenCase{"OtherKnownModel", "MacBookPro10,1",
+                   NSScreen(NSMakeRect(0, 0, 1920, 1080), 1.25), "2880*1800 (高清屏)"},
+        ScreenCase{"ModelInOtherCase", "macbookpro10,1",
+                   NSScreen(NSMakeRect(0, 0, 1920, 1080), 1.25), "2400*1350 (高清屏)"},
+        ScreenCase{"NoModel", nullptr, NSScreen(NSMakeRect(0, 0, 1280, 800), 2.0),
                    "2560*1600 (高清屏)"},
         ScreenCase{"Standard", "Linux", NSScreen(NSMakeRect(0, 0, 1920, 1080), 1.0),
                    "1920*1080 (非高清屏)"},
