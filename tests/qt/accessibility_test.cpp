@@ -39,7 +39,7 @@ class Accessibility : public ::testing::Test {
     }
 };
 
-TEST_F(Accessibility, ALabelIsOneReadOnlyTextNamedByWhatItShows) {
+TEST_F(Accessibility, ALabelIsOneReadOnlyTextNamedByWhatItShowsAndAFieldForTypingStaysEditable) {
     const auto label = field("CPU型号：Intel Core i7", true);
     QAccessibleInterface* described = describe(*label);
     ASSERT_NE(described, nullptr);
@@ -47,11 +47,9 @@ TEST_F(Accessibility, ALabelIsOneReadOnlyTextNamedByWhatItShows) {
     EXPECT_EQ(described->text(QAccessible::Name), QStringLiteral("CPU型号：Intel Core i7"));
     EXPECT_TRUE(described->state().readOnly);
     EXPECT_FALSE(described->state().editable);
-}
 
-TEST_F(Accessibility, AFieldForTypingStaysEditableText) {
     const auto typing = field("C02", false);
-    QAccessibleInterface* described = describe(*typing);
+    described = describe(*typing);
     ASSERT_NE(described, nullptr);
     EXPECT_EQ(described->role(), QAccessible::EditableText);
     EXPECT_NE(described->textInterface(), nullptr);
