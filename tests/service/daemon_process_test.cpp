@@ -17,13 +17,13 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <regex>
 #include <sstream>
 #include <thread>
 
+#include "tests/service/database_files.h"
 #include "tests/service/http_client.h"
 #include "tests/support/temporary_directory.h"
 
@@ -31,6 +31,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using std::chrono::steady_clock;
+using testing_support::fileBytes;
 using testing_support::RawConnection;
 
 const std::string kLookup = "sn=QX2K93HT7LMP";
@@ -41,11 +42,6 @@ std::size_t countOf(std::string_view text, std::string_view part) {
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
         ++count;
     return count;
-}
-
-std::string contentsOf(const std::string& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // An address that stands for a proxy on another machine (RFC 5737's documentation range).
@@ -120,7 +116,7 @@ struct DaemonProcess {
                 readSome(first, 5s);
             } else {
                 std::this_thread::sleep_for(20ms);
-                first = contentsOf(logFile);
+                first = fileBytes(logFile);
             }
         }
         port = found.empty() ? 0 : std::stoi(found[1]);
@@ -166,6 +162,12 @@ struct DaemonProcess {
         }
     }
 
+    // A lookup of kLookup after which the connection stays open.
+    std::string lookupRequest() const {
+        return "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+               "\r\nContent-Length: 15\r\n\r\n" + kLookup;
+    }
+
     testing_support::TemporaryDirectory directory;
     pid_t pid = 0;
     int log = -1;          // the read end of its standard error
@@ -178,8 +180,7 @@ struct DaemonProcess {
 TEST(DaemonProcessTest, StalledClientsHoldUpNeitherLookupsNorTheEndOnSigterm) {
     DaemonProcess daemon;
     ASSERT_NE(daemon.port, 0);
-    const std::string request =
-        "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 15\r\n\r\n" + kLookup;
+    const std::string request = daemon.lookupRequest();
     std::vector<std::unique_ptr<RawConnection>> stalled;
     for (std::size_t i = 0; i < 300; ++i) {
         // Stopped anywhere from before the request line to inside the body; every tenth cut off.
@@ -209,9 +210,7 @@ TEST(DaemonProcessTest, FullLogPipeHoldsUpNeitherLookupsNorTheEndAndLossIsReport
         ASSERT_NE(daemon.port, 0);
         fcntl(daemon.log, F_SETPIPE_SZ, 4096);
         constexpr std::size_t kLookups = 8000;
-        const std::string request =
-            "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(daemon.port) +
-            "\r\nContent-Length: 15\r\n\r\n" + kLookup;
+        const std::string request = daemon.lookupRequest();
         RawConnection connection(daemon.port);
         std::thread sender([&] {
             for (std::size_t i = 0; i < kLookups; ++i)
@@ -258,9 +257,7 @@ namespace {
 TEST(DaemonProcessTest, SigtermUnderLoadAnswersEveryRequestReceivedThenEndsCleanly) {
     DaemonProcess daemon;
     ASSERT_NE(daemon.port, 0);
-    const std::string request =
-        "POST /inapp.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(daemon.port) +
-        "\r\nContent-Length: 15\r\n\r\n" + kLookup;
+    const std::string request = daemon.lookupRequest();
     std::atomic<int> answered = 0;
     std::atomic<int> unanswered = 0;
     std::vector<std::thread> clients;
@@ -302,7 +299,7 @@ TEST(DaemonProcessTest, SigtermUnderLoadAnswersEveryRequestReceivedThenEndsClean
 
 // The CPU time the process `pid` has used so far, in clock ticks (proc(5), fields 14 and 15).
 long cpuTicksOf(pid_t pid) {
-    std::istringstream stat(contentsOf("/proc/" + std::to_string(pid) + "/stat"));
+    std::istringstream stat(fileBytes("/proc/" + std::to_string(pid) + "/stat"));
     std::string field;
     long ticks = 0;
     for (int index = 1; index <= 15 && stat >> field; ++index) {
@@ -412,10 +409,10 @@ TEST(DaemonProcessTest, SighupReopensTheLogFileAndTheServiceGoesOn) {
     EXPECT_EQ(testing_support::statusOf(testing_support::lookUp(daemon.port, kLookup)), 200);
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(daemon.exitStatus(0ms), std::nullopt);  // still running
-    const std::string reopened = contentsOf(path);
+    const std::string reopened = fileBytes(path);
     EXPECT_NE(reopened.find("已重新打开日志文件"), std::string::npos) << reopened;
     EXPECT_NE(reopened.find(" 127.0.0.1 POST /inapp.php 200 "), std::string::npos) << reopened;
-    EXPECT_EQ(contentsOf(path + ".1").find("POST"), std::string::npos);
+    EXPECT_EQ(fileBytes(path + ".1").find("POST"), std::string::npos);
     EXPECT_EQ(daemon.terminate(2s), 0);
 }
 

@@ -1,6 +1,5 @@
 // The device database, the CSV import into it and the device pages.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,12 +10,14 @@
 #include "service/device_store.h"
 #include "service/import_command.h"
 #include "service/sample_devices.h"
+#include "tests/service/database_files.h"
 #include "tests/support/temporary_directory.h"
 
 namespace quelmarn::service {
 namespace {
 
 using std::chrono::year;
+using testing_support::fileBytes;
 
 class DevicesTest : public ::testing::Test {
   protected:
@@ -46,23 +47,9 @@ std::vector<std::size_t> problemLines(const Imported& report) {
     return lines;
 }
 
-std::string fileBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 // Runs `sql` on the database at `path`, as another program would; the first value it yields.
 std::string execute(const std::filesystem::path& path, const char* sql) {
-    sqlite3* connection = nullptr;
-    EXPECT_EQ(sqlite3_open(path.c_str(), &connection), SQLITE_OK);
-    std::string first;
-    const auto keep = [](void* out, int, char** values, char**) {
-        *static_cast<std::string*>(out) = values[0] ? values[0] : "";
-        return 0;
-    };
-    EXPECT_EQ(sqlite3_exec(connection, sql, keep, &first, nullptr), SQLITE_OK);
-    sqlite3_close(connection);
-    return first;
+    return testing_support::OtherConnection(path).value(sql);
 }
 
 const std::string kOwnId = std::to_string(DeviceStore::kApplicationId);
