@@ -8,7 +8,6 @@
 #include "service/device_import.h"
 #include "service/device_pages.h"
 #include "service/device_store.h"
-#include "service/import_command.h"
 #include "service/sample_devices.h"
 #include "tests/service/database_files.h"
 #include "tests/support/temporary_directory.h"
@@ -136,32 +135,6 @@ TEST_F(DevicesTest, ImportWithAFaultyHeaderSavesNothing) {
     EXPECT_EQ(store_.find("X"), std::nullopt);
     EXPECT_EQ(problemLines(importText(store_, "", FaultyLines::kSkip)),
               std::vector<std::size_t>{1});
-}
-
-TEST_F(DevicesTest, ImportCommandReportsWhatWasStoredAndEveryFaultyLine) {
-    const auto csv = directory_.path() / "devices.csv";
-    std::ofstream(csv) << "serial,model,model_identifier,manufactured_on,warranty_ends_on\n"
-                          "A1,迷你主机,Mini9,2020-01-01,2023-01-01\n"
-                          "A2,迷你主机,Mini9,2020-01-01,someday\n"
-                          "A1,迷你主机,Mini9,2020-01-01,2023-01-01\n"
-                          "\"A3,迷你主机,Mini9,2020-01-01,2023-01-01\n";
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(runImport(csv.string(), databasePath_, FaultyLines::kRefuseFile, out, err), 1);
-    EXPECT_NE(out.str().find("已导入 0 台设备"), std::string::npos) << out.str();
-    for (const char* line : {"第 3 行", "第 4 行", "第 5 行"})
-        EXPECT_NE(err.str().find(line), std::string::npos) << err.str();
-    EXPECT_EQ(store_.find("A1"), std::nullopt);
-    out.str("");
-    EXPECT_EQ(runImport(csv.string(), databasePath_, FaultyLines::kSkip, out, err), 1);
-    EXPECT_NE(out.str().find("已导入 1 台设备"), std::string::npos) << out.str();
-    EXPECT_EQ(store_.find("A1")->notes, "");  // the notes column is optional
-    for (const auto& unreadable : {directory_.path() / "missing.csv", directory_.path()}) {
-        err.str("");
-        EXPECT_EQ(runImport(unreadable.string(), databasePath_, FaultyLines::kSkip, out, err), 1);
-        EXPECT_NE(err.str().find("无法读取文件"), std::string::npos) << err.str();
-    }
-    EXPECT_NE(err.str().find("不是普通文件"), std::string::npos) << err.str();
 }
 
 TEST(DevicePagesTest, WarrantyCoversUpToItsLastDayAndAnUnreadableSerialIsExplained) {

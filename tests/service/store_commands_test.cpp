@@ -199,7 +199,7 @@ TEST_F(StoreCommandsTest, ExportThenImportIsTheIdentityForAwkwardValues) {
 }
 
 // Samples belong to a fresh service's first start, not to a database made by a command.
-TEST_F(StoreCommandsTest, ImportOrRestoreIntoANewDatabaseHoldsOnlyWhatWasGiven) {
+TEST_F(StoreCommandsTest, ImportIntoANewDatabaseHoldsOnlyWhatWasGiven) {
     std::ofstream(path("one.csv")) << "serial,model,model_identifier,manufactured_on,"
                                       "warranty_ends_on\nONLY1,m,i,2020-01-01,2021-01-01\n";
     ASSERT_EQ(run(runImport, path("one.csv"), path("imported.db"), FaultyLines::kRefuseFile).status,
@@ -207,26 +207,41 @@ TEST_F(StoreCommandsTest, ImportOrRestoreIntoANewDatabaseHoldsOnlyWhatWasGiven) 
     EXPECT_EQ(
         OtherConnection(path("imported.db")).value("SELECT group_concat(serial) FROM devices"),
         "ONLY1");
-    ASSERT_EQ(run(runBackup, path("backup.db"), path("imported.db")).status, 0);
-    ASSERT_EQ(run(runRestore, path("backup.db"), path("restored.db")).status, 0);
-    EXPECT_EQ(
-        OtherConnection(path("restored.db")).value("SELECT group_concat(serial) FROM devices"),
-        "ONLY1");
 }
 
-// A serial can hold any bytes: one that would retitle the operator's terminal is shown escaped.
-TEST_F(StoreCommandsTest, ImportMessagesShowControlCharactersEscaped) {
-    std::ofstream(path("bad.csv"), std::ios::binary)
+// Every faulty line is named, one line per message, its bytes shown escaped (a serial can hold
+// any: one that would retitle the operator's terminal among them); the file is refused whole
+// unless faulty lines are to be skipped.
+TEST_F(StoreCommandsTest, ImportNamesEveryFaultyLineEscapedAndSavesNothingUnlessSkipping) {
+    std::ofstream(path("in.csv"), std::ios::binary)
         << "serial,model,model_identifier,manufactured_on,warranty_ends_on\n"
+           "A1,m,i,2020-01-01,2023-01-01\n"
            "EVIL\x1B]0;owned\x07,m,i,2020-01-01,someday\x1B[2J\n"
-           "\xFF\xFE,m,i,2020-01-01,2021-01-01\n";
-    const auto imported = run(runImport, path("bad.csv"), live_, FaultyLines::kSkip);
-    EXPECT_EQ(imported.status, 1);
-    EXPECT_NE(imported.err.find("someday\\x1B[2J"), std::string::npos) << imported.err;
-    for (const std::string& text : {imported.err, imported.out}) {
-        EXPECT_EQ(text.find_first_of(std::string("\x1B\x07\xFF", 3)), std::string::npos) << text;
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
-                  text == imported.err ? 2 : 1);  // one line per message
+           "A1,m,i,2020-01-01,2023-01-01\n"
+           "\xFF\xFE,m,i,2020-01-01,2021-01-01\n"
+           "\"A3,m,i,2020-01-01,2023-01-01\n";
+    const auto refused = run(runImport, path("in.csv"), live_, FaultyLines::kRefuseFile);
+    EXPECT_NE(refused.out.find("已导入 0 台设备"), std::string::npos) << refused.out;
+    EXPECT_EQ(lookupStatus("A1"), 404);
+    const auto skipped = run(runImport, path("in.csv"), live_, FaultyLines::kSkip);
+    EXPECT_NE(skipped.out.find("已导入 1 台设备"), std::string::npos) << skipped.out;
+    EXPECT_EQ(server_.store.find("A1")->notes, "");  // the notes column is optional
+    for (const auto& imported : {refused, skipped}) {
+        EXPECT_EQ(imported.status, 1);
+        for (const char* shown : {"第 3 行", "第 4 行", "第 5 行", "第 6 行", "someday\\x1B[2J"})
+            EXPECT_NE(imported.err.find(shown), std::string::npos) << imported.err;
+        for (const std::string& text : {imported.err, imported.out}) {
+            EXPECT_EQ(text.find_first_of(std::string("\x1B\x07\xFF", 3)), std::string::npos)
+                << text;
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), text == imported.err ? 4 : 1);
+        }
+    }
+    const std::pair<std::string, const char*> unreadable[] = {{path("missing.csv"), "无法读取文件"},
+                                                              {folder_.string(), "不是普通文件"}};
+    for (const auto& [file, why] : unreadable) {
+        const auto imported = run(runImport, file, live_, FaultyLines::kSkip);
+        EXPECT_EQ(imported.status, 1);
+        EXPECT_NE(imported.err.find(why), std::string::npos) << imported.err;
     }
 }
 
