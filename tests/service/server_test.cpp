@@ -284,29 +284,49 @@ TEST_F(ServerTest, ConnectionsOverTheLimitAnswer503AndLookupsResumeAfter) {
     EXPECT_EQ(statusOf(answered), 200);
 }
 
-TEST(DatabaseFileTest, DatabaseEmptiedOrReplacedUnderTheServerIsNoLongerServed) {
-    const std::pair<std::string_view, const char*> cases[] = {{"emptied", "no such table"},
-                                                              {"replaced", "已被另一个文件替换"}};
+// A database emptied, deleted or replaced (as an import does) under the server is not served:
+// lookups fail with 500, pages that need no database are still answered, and once every lookup
+// has failed for a while the server ends, for its supervisor to start it afresh. With the
+// access log off, the problems are still logged, and nothing else.
+TEST(DatabaseFileTest, DatabaseEmptiedDeletedOrReplacedIsNoLongerServedAndEndsTheServer) {
+    const std::pair<std::string_view, const char*> cases[] = {
+        {"emptied", "no such table"}, {"deleted", "已被删除"}, {"replaced", "已被另一个文件替换"}};
     for (const auto& [change, reason] : cases) {
         SCOPED_TRACE(change);
-        RunningServer running;
+        ConnectionLimits limits;
+        limits.storeLostAfter = 300ms;  // counted from the first lookup that fails
+        RunningServer running(limits, AccessLog::kOff);
         EXPECT_EQ(statusOf(lookUp(running.port, kSerial)), 200);
         if (change == "emptied") {
             testing_support::OtherConnection(running.databasePath).value("DROP TABLE devices");
         } else {
             std::filesystem::remove(running.databasePath);
-            DeviceStore another(running.databasePath, WhenMissing::kCreateEmpty);  // an import
+            if (change == "replaced")
+                DeviceStore another(running.databasePath, WhenMissing::kCreateEmpty);
             std::this_thread::sleep_for(1100ms);  // the file is looked at again once a second
         }
         const auto after = lookUp(running.port, kSerial);
         ASSERT_TRUE(after);
         EXPECT_EQ(after->status, 500);
         EXPECT_TRUE(after->bodyHas("服务内部错误"));
-        EXPECT_EQ(helpPageStatus(running.port), 200);
+        EXPECT_EQ(helpPageStatus(running.port), 200);  // asks no database: the server goes on
+        std::vector<int> statuses;
+        for (const auto until = steady_clock::now() + 3s;
+             steady_clock::now() < until && (statuses.empty() || statuses.back() != 0);
+             std::this_thread::sleep_for(50ms))
+            statuses.push_back(statusOf(lookUp(running.port, kSerial)));
+        EXPECT_EQ(statuses.back(), 0);  // no longer listening
         running.stop();
-        EXPECT_TRUE(std::ranges::any_of(running.logLines(), [reason](const std::string& line) {
+        EXPECT_EQ(running.ended, LookupServer::End::kDatabaseLost);
+        const auto lines = running.logLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_TRUE(std::ranges::none_of(lines, [](const std::string& line) {
+            return line.find(" POST /inapp.php ") != std::string::npos;
+        }));
+        EXPECT_TRUE(std::ranges::any_of(lines, [reason](const std::string& line) {
             return line.find(reason) != std::string::npos;
         }));
+        EXPECT_NE(lines.back().find("数据库持续无法使用"), std::string::npos);
     }
 }
 
@@ -423,35 +443,6 @@ TEST(StoreWaitTest, HeldDatabaseLockHoldsUpNoHelpPageAndALookupOnlyForItsWait) {
             timedBusy += std::chrono::milliseconds(std::stoi(elapsed[1])) >= kWait;
     }
     EXPECT_EQ(timedBusy, 4u);
-}
-
-// A database that stays unusable (here deleted) is not served on with 500 for ever: once every
-// lookup has failed for a while the server ends, for its supervisor to start it afresh. With
-// the access log off, the problems are still logged, and nothing else.
-TEST(DatabaseFileTest, DatabaseUnusableForGoodEndsTheServerAndIsLoggedWithoutAccessLog) {
-    ConnectionLimits limits;
-    limits.storeLostAfter = 300ms;
-    RunningServer running(limits, AccessLog::kOff);
-    EXPECT_EQ(statusOf(lookUp(running.port, kSerial)), 200);
-    std::filesystem::remove(running.databasePath);
-    std::this_thread::sleep_for(1100ms);  // the file is looked at again once a second
-    std::vector<int> statuses;
-    for (const auto until = steady_clock::now() + 3s;
-         steady_clock::now() < until && (statuses.empty() || statuses.back() != 0);
-         std::this_thread::sleep_for(50ms))
-        statuses.push_back(statusOf(lookUp(running.port, kSerial)));
-    ASSERT_GE(statuses.size(), 2u);
-    EXPECT_EQ(statuses.front(), 500);
-    EXPECT_EQ(statuses.back(), 0);  // no longer listening
-    running.stop();
-    EXPECT_EQ(running.ended, LookupServer::End::kDatabaseLost);
-    const auto lines = running.logLines();
-    EXPECT_TRUE(std::ranges::none_of(lines, [](const std::string& line) {
-        return line.find(" POST /inapp.php ") != std::string::npos;
-    }));
-    EXPECT_TRUE(std::ranges::any_of(
-        lines, [](const std::string& line) { return line.find("已被删除") != std::string::npos; }));
-    EXPECT_NE(lines.back().find("数据库持续无法使用"), std::string::npos);
 }
 
 TEST_F(ServerTest, TakenPortOrUnusableAddressIsRefused) {
