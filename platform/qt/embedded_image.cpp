@@ -29,13 +29,10 @@ QImage embeddedImage(const QString& path) {
         bytes.size() != static_cast<qsizetype>(sizeof size + std::size_t{width} * height * 4)) {
         return {};
     }
+    // Rows of 32-bit pixels have no padding, in the file as in the image.
     QImage image(static_cast<int>(width), static_cast<int>(height),
                  QImage::Format_ARGB32_Premultiplied);
-    const qsizetype rowBytes = static_cast<qsizetype>(width) * 4;
-    for (int row = 0; row < image.height(); ++row) {
-        std::memcpy(image.scanLine(row), bytes.constData() + sizeof size + row * rowBytes,
-                    rowBytes);
-    }
+    std::memcpy(image.bits(), bytes.constData() + sizeof size, image.sizeInBytes());
     return image;
 }
 

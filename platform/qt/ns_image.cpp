@@ -7,9 +7,6 @@
 namespace platform {
 
 std::shared_ptr<NSImage> NSImage::imageNamed(const std::string& name) {
-    if (name.empty()) {
-        return nullptr;
-    }
     const QImage image = embeddedImage(QStringLiteral(":/images/") + QString::fromStdString(name));
     if (image.isNull()) {
         return nullptr;

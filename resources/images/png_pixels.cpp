@@ -27,12 +27,11 @@ int main(int argc, char** argv) {
     }
     const std::uint32_t size[] = {static_cast<std::uint32_t>(image.width()),
                                   static_cast<std::uint32_t>(image.height())};
-    bool written = output.write(reinterpret_cast<const char*>(size), sizeof size) == sizeof size;
-    const qsizetype rowBytes = static_cast<qsizetype>(image.width()) * 4;
-    for (int row = 0; written && row < image.height(); ++row) {
-        written = output.write(reinterpret_cast<const char*>(image.constScanLine(row)), rowBytes) ==
-                  rowBytes;
-    }
+    // Rows of 32-bit pixels have no padding: the image's bytes are the rows one after another.
+    const bool written =
+        output.write(reinterpret_cast<const char*>(size), sizeof size) == sizeof size &&
+        output.write(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()) ==
+            image.sizeInBytes();
     if (!written || !output.flush()) {
         std::fprintf(stderr, "png_pixels: cannot write %s\n", argv[2]);
         output.remove();
