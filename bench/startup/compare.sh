@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start-up of the application against a bare Qt Widgets window, side by side in one run, under
-# the offscreen platform and under a virtual X display: the median time from exec to the first
+# the offscreen platform, under a virtual X display and, where weston is installed, under a
+# headless Wayland compositor: the median time from exec to the first
 # painted frame of the main window, the processor time the program used until then, and the
 # peak resident memory then (before any lookup). On a machine that others share, the wall-clock
 # time swings with their load; the processor time is the steadier figure.
@@ -27,7 +28,10 @@ if [[ -n "${3:-}" ]]; then
 fi
 
 xvfb=""
-trap '[[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null || true' EXIT
+weston=""
+weston_runtime=""
+trap '[[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null; [[ -n "$weston" ]] && kill "$weston" 2>/dev/null
+      [[ -n "$weston_runtime" ]] && rm -rf "$weston_runtime"; true' EXIT
 
 # The median of the numbers on standard input, one a line; blank lines are no numbers.
 median() { sort -n | awk 'NF {a[++n] = $1} END {print a[int((n + 1) / 2)]}'; }
@@ -89,3 +93,14 @@ if [[ -z "${DISPLAY:-}" ]]; then
     xvfb="$VIRTUAL_DISPLAY_PID"
 fi
 compare_on xcb
+# A Wayland desktop: weston's headless backend (drawing with pixman), where it is installed.
+if command -v weston >/dev/null; then
+    weston_runtime="$(mktemp -d)"
+    chmod 700 "$weston_runtime"
+    XDG_RUNTIME_DIR="$weston_runtime" weston --backend=headless-backend.so --use-pixman \
+        --socket=quelmarn-bench --idle-time=0 --width=1280 --height=800 >/dev/null 2>&1 &
+    weston=$!
+    for _ in $(seq 100); do [[ -S "$weston_runtime/quelmarn-bench" ]] && break; sleep 0.1; done
+    # Each start has a runtime directory of its own, so the compositor's socket is given by path.
+    WAYLAND_DISPLAY="$weston_runtime/quelmarn-bench" compare_on wayland
+fi
