@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Start-up of the application against a bare Qt Widgets window, side by side in one run, under
 # the offscreen platform, under a virtual X display and, where weston is installed, under a
-# headless Wayland compositor: the median time from exec to the first
-# painted frame of the main window, the processor time the program used until then, and the
-# peak resident memory then (before any lookup). On a machine that others share, the wall-clock
-# time swings with their load; the processor time is the steadier figure.
+# headless Wayland compositor: the median time from exec to the first painted frame of the main
+# window, the processor time the program used until then, and the peak resident memory then
+# (before any lookup). On a machine that others share, the wall-clock time swings with their
+# load; the processor time is the steadier figure.
 #
 #   bench/startup/compare.sh [BUILD_DIR] [RUNS] [EARLIER_BUILD_DIR]
 #
@@ -108,6 +108,11 @@ if [[ "$platforms" == *" wayland "* ]] && command -v weston >/dev/null; then
         --socket=quelmarn-bench --idle-time=0 --width=1280 --height=800 >/dev/null 2>&1 &
     weston=$!
     for _ in $(seq 100); do [[ -S "$weston_runtime/quelmarn-bench" ]] && break; sleep 0.1; done
-    # Each start has a runtime directory of its own, so the compositor's socket is given by path.
-    WAYLAND_DISPLAY="$weston_runtime/quelmarn-bench" compare_on wayland
+    if [[ -S "$weston_runtime/quelmarn-bench" ]]; then
+        # Each start has a runtime directory of its own, so the compositor's socket is given by
+        # path.
+        WAYLAND_DISPLAY="$weston_runtime/quelmarn-bench" compare_on wayland
+    else
+        echo "wayland    weston did not start: no figures" >&2
+    fi
 fi
